@@ -1,0 +1,199 @@
+#include "document/ProjectReader.h"
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+#include "model/Conversions.h"
+#include "model/ZamoError.h"
+
+// The project text is positional. Lines 0..16 are the header, read by absolute line number:
+//   1..6 Title, Author, LeftReactantName, LeftDataFile, RightReactantName, RightDataFile
+//   7 DataDateTime, 9 Temperature, 11 ReactantCount, 13 D (rate-constant lines),
+//   16 ZoomLeft ZoomRight; the other header lines are labels and are never compared.
+// From line 22 on a line cursor reads the body: data lines skip empty lines in front of
+// them, while each label is stepped over as exactly one line, whatever it holds:
+//   D lines "k_i  k_(i+D)", label, "k15  k16", one line,
+//   "Left Reaction:" block, one line, "Right Reaction:" block; anything after is ignored.
+// A block: label, LastRow, label, rows 0..LastRow of "minutes  %A  %B ... %G".
+
+namespace zamo {
+
+namespace {
+
+const std::string kNoLine;
+
+// Runs a step that belongs to one line, so that any error it raises names that line.
+template <typename Step>
+auto AtLine(int lineNumber, Step&& step) {
+  try {
+    return step();
+  } catch (ZamoError& error) {
+    error.SetLine(lineNumber);
+    throw;
+  }
+}
+
+[[noreturn]] void Fail(int lineNumber, const std::string& text) {
+  FormatError error(text);
+  error.SetLine(lineNumber);
+  throw error;
+}
+
+class Reader {
+ public:
+  Reader(ProjectData& data, const TextLines& lines) : data_(data), lines_(lines), cursor_(lines, kBodyStart) {}
+
+  ReadOutcome Read(const std::string& chosenFileName, std::optional<bool>& showLeft) {
+    ResetForReading(data_);
+    data_.Title = Header(1);
+    data_.Author = Header(2);
+    data_.LeftReactantName = Header(3);
+    data_.LeftDataFile = Header(4);
+    data_.RightReactantName = Header(5);
+    data_.RightDataFile = Header(6);
+    data_.FileName = chosenFileName;
+    data_.DataDateTime = AtLine(7 + 1, [&] { return StrToDateTime(RequiredHeader(7, "the date and time")); });
+    data_.Temperature = AtLine(9 + 1, [&] { return StrToFloat(RequiredHeader(9, "the temperature")); });
+    data_.ReactantCount = AtLine(11 + 1, [&] { return StrToInt(RequiredHeader(11, "the number of reactants")); });
+    ReadDeclaredCount();
+    ReadZoom();
+
+    ReadRateConstants();
+    data_.AbsoluteTemperature = ToAbsoluteTemperature(data_.Temperature);
+
+    ReadOutcome outcome;
+    const std::string* header = nullptr;
+    const bool hasHeader = cursor_.TryReadNextLine(header);
+    data_.Left.Present = hasHeader && *header == "Left Reaction:";
+    if (data_.Left.Present) {
+      showLeft = true;
+      outcome.Caption = ExperimentCaption("Mavrin", true, data_);
+      ReadBlock(data_.Left, "left");
+      cursor_.StepOver();
+      data_.Right.Present = cursor_.TryReadNextLine(header) && *header == "Right Reaction:";
+    } else {
+      data_.Right.Present = hasHeader && *header == "Right Reaction:";
+      if (data_.Right.Present) {
+        showLeft = false;
+        outcome.Caption = ExperimentCaption("Mavrin", false, data_);
+      }
+    }
+    if (data_.Right.Present) ReadBlock(data_.Right, "right");
+
+    FillMissingExperiment(data_);
+    return outcome;
+  }
+
+ private:
+  static constexpr int kDeclaredCountLine = 13;
+  static constexpr int kZoomLine = 16;
+  static constexpr int kBodyStart = 22;
+
+  const std::string& Header(int index) const {
+    return index < static_cast<int>(lines_.size()) ? lines_[static_cast<std::size_t>(index)] : kNoLine;
+  }
+
+  const std::string& RequiredHeader(int index, const std::string& expected) const {
+    if (index >= static_cast<int>(lines_.size())) {
+      Fail(static_cast<int>(lines_.size()), "the text ends before " + expected + " (line " +
+                                                std::to_string(index + 1) + ")");
+    }
+    return Header(index);
+  }
+
+  void ReadDeclaredCount() {
+    const int line = kDeclaredCountLine + 1;
+    const std::int32_t count = AtLine(line, [&] {
+      return StrToInt(RequiredHeader(kDeclaredCountLine, "the number of rate constants per reaction"));
+    });
+    if (count < 1 || count > kMaxRateConstantsPerReaction) {
+      Fail(line, "expected the number of rate constants per reaction (1 to " +
+                     std::to_string(kMaxRateConstantsPerReaction) + "), found " + std::to_string(count));
+    }
+    data_.DeclaredRateConstantsPerReaction = count;
+  }
+
+  void ReadZoom() {
+    const int line = kZoomLine + 1;
+    const NumberLine zoom = AtLine(line, [&] { return ParseNumberLine(RequiredHeader(kZoomLine, "the zoom values")); });
+    if (zoom.Count() < 2) Fail(line, "expected two zoom values, found " + std::to_string(zoom.Count()));
+    if (!TruncToInt32(zoom.Values[0], data_.ZoomLeft) || !TruncToInt32(zoom.Values[1], data_.ZoomRight)) {
+      Fail(line, "the zoom values are out of range");
+    }
+  }
+
+  // Two numbers from the next data line; the first two of a longer line.
+  std::pair<Real, Real> ReadPair(const std::string& what) {
+    const std::string& text = cursor_.ReadNextLine(what);
+    const int line = cursor_.LineNumber();
+    const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
+    if (numbers.Count() < 2) {
+      Fail(line, "expected two numbers for " + what + ", found " + std::to_string(numbers.Count()));
+    }
+    return {numbers.Values[0], numbers.Values[1]};
+  }
+
+  void ReadRateConstants() {
+    const int d = data_.DeclaredRateConstantsPerReaction;
+    for (int i = 1; i <= d; ++i) {
+      std::tie(data_.K[i], data_.K[i + d]) =
+          ReadPair("the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + d));
+    }
+    cursor_.StepOver();  // "k15 and k16:"
+    std::tie(data_.K[15], data_.K[16]) = ReadPair("the rate constants k15 and k16");
+    cursor_.StepOver();  // an empty line in written texts
+  }
+
+  void ReadBlock(Experiment& experiment, const std::string& side) {
+    cursor_.StepOver();  // "Number of Reactiontimes:"
+    const std::string what = "the number of reaction times of the " + side + " reaction";
+    const std::string& countText = cursor_.ReadNextLine(what);
+    const int countLine = cursor_.LineNumber();
+    const std::int32_t lastRow = AtLine(countLine, [&] { return StrToInt(countText); });
+    if (lastRow < 0 || lastRow > kMaxRow) {
+      Fail(countLine, "expected " + what + " (0 to " + std::to_string(kMaxRow) + "), found " + std::to_string(lastRow));
+    }
+    experiment.LastRow = lastRow;
+    cursor_.StepOver();  // "Reactiontime and Concentration of the Reactant:"
+    for (int r = 0; r <= lastRow; ++r) ReadRow(experiment, r, side);
+  }
+
+  void ReadRow(Experiment& experiment, int r, const std::string& side) {
+    const std::string what = "row " + std::to_string(r) + " of the " + side + " reaction";
+    const std::string& text = cursor_.ReadNextLine(what);
+    const int line = cursor_.LineNumber();
+    const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
+    if (numbers.Count() < 1) Fail(line, "expected a reaction time and concentrations for " + what);
+    // Minutes to whole seconds, truncated toward zero.
+    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[static_cast<std::size_t>(r)])) {
+      Fail(line, "the reaction time of " + what + " is out of range");
+    }
+    SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(r)];
+    const int n = std::min(numbers.LastIndex, kSpeciesCount);
+    for (int s = 1; s <= n; ++s) observed[s] = numbers.Values[static_cast<std::size_t>(s)] / 100;
+    // H is never taken from the text: it is what the seven others leave.
+    Real sum = 0;
+    for (int s = 1; s <= 7; ++s) sum += observed[s];
+    observed[8] = 1 - sum;
+  }
+
+  ProjectData& data_;
+  const TextLines& lines_;
+  LineCursor cursor_;
+};
+
+}  // namespace
+
+ReadOutcome ReadProjectText(KineticProject& project, const TextLines& lines, const std::string& chosenFileName) {
+  ProjectData data = static_cast<const ProjectData&>(project);
+  std::optional<bool> showLeft;
+  ReadOutcome outcome = Reader(data, lines).Read(chosenFileName, showLeft);
+
+  static_cast<ProjectData&>(project) = std::move(data);
+  project.Modified = false;
+  if (showLeft) project.ShowLeft = *showLeft;
+  return outcome;
+}
+
+}  // namespace zamo

@@ -1,0 +1,89 @@
+#include "document/ProjectWriter.h"
+
+#include <algorithm>
+
+#include "model/NumberFormat.h"
+
+namespace zamo {
+
+namespace {
+
+constexpr const char* kRatePattern = "0.00000E+00";
+constexpr const char* kMinutesPattern = "#0.0";
+constexpr const char* kPercentPattern = "#0.00";
+constexpr const char* kSpeciesHeader = "  TriMCP   IsPrCP   4MPent   IPrAll   23DMBD   T-2MPD   C-2MPD    4MePD";
+
+void AddExperimentBlock(TextLines& lines, const char* header, const Experiment& e) {
+  lines.emplace_back(header);
+  lines.emplace_back("Number of Reactiontimes:");
+  lines.push_back(std::to_string(e.LastRow));
+  lines.emplace_back("Reactiontime and Concentration of the Reactant:");
+  const int lastRow = std::clamp(e.LastRow, 0, kMaxRow);
+  for (int r = 0; r <= lastRow; ++r) {
+    const auto row = static_cast<std::size_t>(r);
+    std::string line = FormatFloat(kMinutesPattern, static_cast<Real>(e.Times[row]) / 60);
+    // H is not written; the reader derives it from the seven others.
+    for (int s = 1; s <= 7; ++s) line += "  " + FormatFloat(kPercentPattern, e.Observed[row][s] * 100);
+    lines.push_back(std::move(line));
+  }
+  lines.emplace_back();
+}
+
+void AddErrorSection(TextLines& lines, const char* header, const DeviationSummary& summary) {
+  lines.emplace_back();
+  lines.emplace_back(header);
+  lines.emplace_back();
+  for (std::string& line : DeviationSummaryLines(summary)) lines.push_back(std::move(line));
+}
+
+}  // namespace
+
+TextLines DeviationSummaryLines(const DeviationSummary& summary) {
+  TextLines lines;
+  lines.push_back("TOTAL SQ DIFF SUM = " + FormatFloat("#####0.000", summary.TotalSquares));
+  lines.emplace_back(" ");
+  lines.emplace_back("Summ.Error of each reactant:");
+  lines.emplace_back(kSpeciesHeader);
+  AddNumberRow(lines, "", "##0.000", summary.SignedSum.Items, 1, 8);
+  AddNumberRow(lines, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  return lines;
+}
+
+TextLines BuildProjectText(const KineticProject& project, DateTime now) {
+  // R rate-constant lines per reaction; k_i stands beside k_(R+i).
+  const int r = std::clamp(project.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
+  TextLines lines;
+  lines.emplace_back("Titel:");
+  for (const std::string* field : {&project.Title, &project.Author, &project.LeftReactantName, &project.LeftDataFile,
+                                   &project.RightReactantName, &project.RightDataFile}) {
+    lines.push_back(*field);
+  }
+  lines.push_back(DateTimeToText(project.DataDateTime));
+  lines.emplace_back("Temperature:");
+  lines.push_back(FloatToText(project.Temperature));
+  lines.emplace_back("Act. Number of Reactant:");
+  lines.push_back(std::to_string(project.ReactantCount));
+  lines.emplace_back("Number of Rate Constant for Left or Right Reaction:");
+  // The count of rate-constant lines that follow, so that the text always reads back to
+  // the same constants (a text declaring fewer would shift every line after them).
+  lines.push_back(std::to_string(r));
+  lines.push_back("Act. Date/Time: " + DateTimeToText(now));
+  lines.emplace_back("Zoom Values:");
+  lines.push_back(std::to_string(project.ZoomLeft) + "  " + std::to_string(project.ZoomRight));
+  lines.insert(lines.end(), 4, std::string());
+  lines.push_back("Rate Constant k1 - k" + std::to_string(2 * r) + ":");
+  for (int i = 1; i <= r; ++i) {
+    lines.push_back(FormatFloat(kRatePattern, project.K[i]) + "  " + FormatFloat(kRatePattern, project.K[r + i]));
+  }
+  lines.emplace_back("k15 and k16:");
+  lines.push_back(FormatFloat(kRatePattern, project.K[15]) + "  " + FormatFloat(kRatePattern, project.K[16]));
+  lines.emplace_back();
+
+  if (project.Left.Present) AddExperimentBlock(lines, "Left Reaction:", project.Left);
+  if (project.Right.Present) AddExperimentBlock(lines, "Right Reaction:", project.Right);
+  if (project.Left.Present) AddErrorSection(lines, "Error: Left-Reactions", project.LeftDeviation);
+  if (project.Right.Present) AddErrorSection(lines, "Error: Right-Reactions", project.RightDeviation);
+  return lines;
+}
+
+}  // namespace zamo

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Real.h"
+
+namespace zamo {
+
+// An ordered list of text lines, kept as the file's bytes.
+using TextLines = std::vector<std::string>;
+
+// Splits bytes into lines at CR LF, at a lone CR and at a lone LF. A terminator at the very
+// end does not start another line.
+TextLines SplitLines(std::string_view bytes);
+
+// The lines joined with CR LF after every line, as project files are written.
+std::string JoinLinesCrLf(const TextLines& lines);
+
+// A reading position in a list of lines, shared by the project reader and the data import.
+class LineCursor {
+ public:
+  explicit LineCursor(const TextLines& lines, int index = 0) : lines_(lines), index_(index) {}
+
+  // Index of the next line ReadNextLine looks at.
+  int Index() const { return index_; }
+  void SetIndex(int index) { index_ = index; }
+
+  // The next line that holds at least one character (a line of blanks counts). Throws
+  // FormatError when the text ends first, naming `expected`.
+  const std::string& ReadNextLine(std::string_view expected);
+
+  // Like ReadNextLine, but answers false when the text ends first.
+  bool TryReadNextLine(const std::string*& line);
+
+  // Steps over exactly one line without looking at it (a label line).
+  void StepOver() { ++index_; }
+
+  // 1-based number of the line ReadNextLine returned last.
+  int LineNumber() const { return index_; }
+
+ private:
+  const TextLines& lines_;
+  int index_;
+};
+
+// The numbers of a number line, in slots 0..40.
+struct NumberLine {
+  static constexpr int kMaxNumbers = 41;
+  std::array<Real, kMaxNumbers> Values{};
+  int LastIndex = -1;  // index of the last slot filled; -1 when the line holds no number
+
+  int Count() const { return LastIndex + 1; }
+};
+
+// Reads the numbers of one line. Characters with codes up to 32 are trimmed at both ends.
+// Digits, "+", "-", ".", "E" and "e" form the tokens; "," becomes "."; "D" and "d" become
+// "E"; blanks separate tokens; every other character is dropped without ending the token.
+// Each token takes the float conversion (ConversionError names the cleaned token). More
+// than 41 numbers raise FormatError.
+NumberLine ParseNumberLine(std::string_view text);
+
+}  // namespace zamo
