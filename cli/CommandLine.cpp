@@ -1,0 +1,198 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+#include <array>
+
+#include "model/Conversions.h"
+
+namespace zamo::cli {
+
+namespace {
+
+struct OptionInfo {
+  const char* Name;
+  bool TakesValue;
+};
+
+struct CommandInfo {
+  const char* Name;
+  std::vector<OptionInfo> Options;
+  bool TakesProject;
+  bool TakesTimes;
+};
+
+const OptionInfo kExperiment{"--experiment", true};
+const OptionInfo kOutput{"-o", true};
+const OptionInfo kDateTime{"--date-time", true};
+
+const std::array<CommandInfo, 6> kCommands = {{
+    {"calc", {kExperiment}, true, true},
+    {"deviation", {kExperiment}, true, false},
+    {"report", {kExperiment}, true, false},
+    {"save", {kOutput, kDateTime}, true, false},
+    {"optimize",
+     {{"--steps", true},
+      {"--vary-k15-k16", false},
+      {"--without-k6-k7-k13-k14", false},
+      {"--no-high-priority", false},
+      {"--progress", false},
+      kOutput,
+      kDateTime},
+     true,
+     false},
+    {"import",
+     {{"--left", true},
+      {"--right", true},
+      {"--title", true},
+      {"--author", true},
+      {"--left-name", true},
+      {"--right-name", true},
+      kOutput,
+      kDateTime},
+     false,
+     false},
+}};
+
+const CommandInfo* FindCommand(const std::string& name) {
+  for (const CommandInfo& info : kCommands) {
+    if (name == info.Name) return &info;
+  }
+  return nullptr;
+}
+
+const OptionInfo* FindOption(const CommandInfo& command, const std::string& name) {
+  for (const OptionInfo& option : command.Options) {
+    if (name == option.Name) return &option;
+  }
+  return nullptr;
+}
+
+bool LooksLikeOption(const std::string& arg) {
+  // "-5" and "-.5" are numbers (refused later as times), "-" alone is a name.
+  return arg.size() >= 2 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.';
+}
+
+}  // namespace
+
+std::optional<std::string> CommandLine::Value(const std::string& name) const {
+  const auto it = Options.find(name);
+  if (it == Options.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<Side> CommandLine::Experiment() const {
+  const std::optional<std::string> value = Value("--experiment");
+  if (!value) return std::nullopt;
+  return *value == "left" ? Side::Left : Side::Right;
+}
+
+std::string UsageText() {
+  return "usage: zamo-cli COMMAND [PROJECT.zam] [OPTIONS]\n"
+         "\n"
+         "Without PROJECT the command works on the built-in example project. The project is\n"
+         "read as the main window reads it, so every number equals what the window shows.\n"
+         "\n"
+         "commands:\n"
+         "  calc [PROJECT] [--experiment left|right] T...\n"
+         "      for each time T in seconds: T and the calculated fractions of A..H (%.20Le)\n"
+         "  deviation [PROJECT] [--experiment left|right]\n"
+         "      the total deviation, then per species: letter, Dev. and abs(Dev.) (tab-separated)\n"
+         "  report [PROJECT] [--experiment left|right]\n"
+         "      the lines of the full output report\n"
+         "  save [PROJECT] [-o OUT.zam]\n"
+         "      evaluates every present experiment and writes the project text to OUT\n"
+         "      (replaced atomically) or to standard output\n"
+         "  optimize [PROJECT] [--steps N] [--vary-k15-k16] [--without-k6-k7-k13-k14]\n"
+         "           [--no-high-priority] [--progress] [-o OUT.zam]\n"
+         "      fits the rate constants (default: 15 steps, k15 and k16 kept, G and H\n"
+         "      included, high priority for A and B) and prints k1..k16 (%.20Le); with\n"
+         "      --progress first one line per cycle: position (0..1000) and relative\n"
+         "      optimization in percent; with -o also writes the project. Ctrl+C stops the\n"
+         "      run after the current cycle and keeps what it reached\n"
+         "  import [--left LEFT.dat] [--right RIGHT.dat] [--title T] [--author A]\n"
+         "         [--left-name N] [--right-name N] [-o OUT.zam]\n"
+         "      builds a project from experimental data files as the import dialog does and\n"
+         "      writes it to OUT or to standard output; warnings go to standard error\n"
+         "\n"
+         "options:\n"
+         "  --experiment left|right  the shown experiment (default: the one the read selects)\n"
+         "  -o FILE                  output file, replaced atomically\n"
+         "  --date-time TEXT         \"dd.mm.yy hh:mm:ss\" for the written \"Act. Date/Time\" line\n"
+         "                           (and an import's date) instead of the current time\n"
+         "  --help                   this text\n"
+         "\n"
+         "exit status: 0 success, 1 error (the message names the file and line), 2 wrong usage\n";
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+      std::find(args.begin(), args.end(), "-h") != args.end()) {
+    line.Help = true;
+    return line;
+  }
+  if (args.empty()) throw UsageError("no command given");
+  line.Command = args[0];
+  const CommandInfo* command = FindCommand(line.Command);
+  if (command == nullptr) throw UsageError("unknown command '" + line.Command + "'");
+
+  std::vector<std::string> positionals;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!LooksLikeOption(arg)) {
+      positionals.push_back(arg);
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> inlineValue;
+    if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    const OptionInfo* option = FindOption(*command, name);
+    if (option == nullptr) throw UsageError("command " + line.Command + " has no option " + name);
+    std::string value;
+    if (option->TakesValue) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        throw UsageError("option " + name + " needs a value");
+      }
+    } else if (inlineValue) {
+      throw UsageError("option " + name + " takes no value");
+    }
+    line.Options[name] = value;
+  }
+
+  if (const auto experiment = line.Value("--experiment"); experiment && *experiment != "left" && *experiment != "right") {
+    throw UsageError("--experiment takes left or right");
+  }
+  if (const auto steps = line.Value("--steps")) {
+    std::int32_t n = 0;
+    try {
+      n = StrToInt(*steps);
+    } catch (const std::exception&) {
+      throw UsageError("--steps takes a whole number from 1 to 40");
+    }
+    if (n < 1 || n > 40) throw UsageError("--steps takes a whole number from 1 to 40");
+  }
+
+  // calc: the first positional is the project unless it reads as a number (a time).
+  std::size_t next = 0;
+  Real ignored = 0;
+  if (command->TakesProject && next < positionals.size() &&
+      !(command->TakesTimes && TryStrToFloat(positionals[next], ignored))) {
+    line.Project = positionals[next++];
+  }
+  if (command->TakesTimes) {
+    line.Times.assign(positionals.begin() + static_cast<std::ptrdiff_t>(next), positionals.end());
+    if (line.Times.empty()) throw UsageError("calc needs at least one time in seconds");
+  } else if (next < positionals.size()) {
+    throw UsageError("unexpected argument '" + positionals[next] + "'");
+  }
+  return line;
+}
+
+}  // namespace zamo::cli

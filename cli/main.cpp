@@ -1,0 +1,34 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the stop flag is set from a signal handler");
+
+extern "C" void RequestStop(int) { stopRequested.store(true); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Ctrl+C asks a running optimization to stop after its current cycle; a second one ends
+  // the program as usual.
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+
+  zamo::cli::Environment env;
+  env.Stop = &stopRequested;
+  env.ProgressBar = isatty(STDERR_FILENO) == 1;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return zamo::cli::Run(args, std::cout, std::cerr, env);
+}

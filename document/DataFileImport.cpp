@@ -1,0 +1,175 @@
+#include "document/DataFileImport.h"
+
+#include <algorithm>
+
+#include "model/Conversions.h"
+#include "model/ZamoError.h"
+
+namespace zamo {
+
+namespace {
+
+constexpr const char* kAnalysisError = "Error by Analysing the File";
+constexpr int kMaxDataRows = kRowCount;  // the start row and up to 16 reaction times
+
+std::string_view Trim(std::string_view text) {
+  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+template <typename Step>
+auto AtLine(int line, Step&& step) {
+  try {
+    return step();
+  } catch (ZamoError& error) {
+    error.SetLine(line);
+    throw;
+  }
+}
+
+[[noreturn]] void Fail(int line, const std::string& text) {
+  FormatError error(text);
+  error.SetLine(line);
+  throw error;
+}
+
+int RateConstantsPerReaction(const std::string& countText) {
+  const std::int32_t count = StrToInt(Trim(countText));
+  const int perReaction = count / 2 - 1;
+  if (perReaction < 1 || perReaction > kMaxRateConstantsPerReaction) {
+    throw FormatError("the number of rate constants must be between 4 and 16, not " + std::to_string(count));
+  }
+  return perReaction;
+}
+
+}  // namespace
+
+std::vector<std::string> CheckImportRequest(const ImportRequest& request) {
+  if (!request.Left && !request.Right) return {"You have to Load a Zamo-Data-File"};
+  std::vector<std::string> messages;
+  if (request.TemperatureText.empty()) messages.emplace_back("Please enter the TEMPERATURE");
+  if (request.RateConstantCountText.empty()) messages.emplace_back("Please enter the NUMBER OF RATE CONSTANT");
+  return messages;
+}
+
+void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::vector<ImportWarning>& warnings,
+                     const std::string& file) {
+  const int r = std::clamp(data.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
+  LineCursor cursor(lines, 0);
+
+  const std::string& temperatureText = cursor.ReadNextLine("the temperature");
+  const Real temperature = AtLine(cursor.LineNumber(), [&] { return StrToFloat(Trim(temperatureText)); });
+
+  for (int i = 1; i <= r; ++i) {
+    const std::string what = "the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + r);
+    const std::string& text = cursor.ReadNextLine(what);
+    const NumberLine pair = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(text); });
+    if (pair.Count() < 2) {
+      Fail(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
+    }
+    data.K[i] = pair.Values[0];
+    data.K[i + r] = pair.Values[1];
+  }
+
+  // An optional line with exactly k15 and k16; any other line is the row count.
+  const std::string& optional = cursor.ReadNextLine("the number of rows");
+  const NumberLine k1516 = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(optional); });
+  if (k1516.Count() == 2) {
+    data.K[15] = k1516.Values[0];
+    data.K[16] = k1516.Values[1];
+  } else {
+    cursor.SetIndex(cursor.Index() - 1);
+  }
+
+  const std::string& countText = cursor.ReadNextLine("the number of rows");
+  const int countLine = cursor.LineNumber();
+  const std::int32_t rows = AtLine(countLine, [&] { return StrToInt(Trim(countText)); });
+  if (rows < 1 || rows > kMaxDataRows) {
+    Fail(countLine, "expected the number of rows (1 to " + std::to_string(kMaxDataRows) + ", the start row included), found " +
+                        std::to_string(rows));
+  }
+
+  Experiment& experiment = data.ExperimentOf(side);
+  for (int j = 0; j < rows; ++j) {
+    const std::string what = "row " + std::to_string(j) + " of the " + std::to_string(rows) + " rows";
+    const std::string& text = cursor.ReadNextLine(what);
+    const int line = cursor.LineNumber();
+    const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
+    if (numbers.Count() < 1) Fail(line, "expected a reaction time and concentrations for " + what);
+    const auto row = static_cast<std::size_t>(j);
+    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[row])) {
+      Fail(line, "the reaction time of " + what + " is out of range");
+    }
+    // The given concentrations up to G; the species after the last one given is the rest.
+    const int given = std::min(numbers.LastIndex, 7);
+    SpeciesValues& observed = experiment.Observed[row];
+    Real sum = 0;
+    for (int s = 1; s <= given; ++s) {
+      observed[s] = numbers.Values[static_cast<std::size_t>(s)] / 100;
+      sum += observed[s];
+    }
+    observed[given + 1] = 1 - sum;
+  }
+
+  data.AbsoluteTemperature = ToAbsoluteTemperature(temperature);
+  experiment.LastRow = rows - 1;
+
+  const bool startHasB = experiment.Observed[0][2] != 0;
+  if (side == Side::Left ? startHasB : !startHasB) {
+    warnings.push_back({file, kAnalysisError,
+                        side == Side::Left ? "the start row of the left reaction holds some B"
+                                           : "the start row of the right reaction holds no B"});
+  }
+}
+
+ImportResult ImportDataFiles(KineticProject& project, const ImportRequest& request, DateTime now) {
+  const std::vector<std::string> problems = CheckImportRequest(request);
+  if (!problems.empty()) throw FormatError(problems.front());
+
+  ProjectData data = static_cast<const ProjectData&>(project);
+  data.AbsoluteTemperature = StrToFloat(request.TemperatureText);
+  data.RateConstantsPerReaction = RateConstantsPerReaction(request.RateConstantCountText);
+  ResetForReading(data);
+  data.Left.Present = request.Left.has_value();
+  data.Right.Present = request.Right.has_value();
+
+  ImportResult result;
+  for (const auto& [side, choice] : {std::pair{Side::Left, &request.Left}, std::pair{Side::Right, &request.Right}}) {
+    if (!*choice) continue;
+    try {
+      AnalyseDataFile(data, side, (*choice)->Lines, result.Warnings, (*choice)->Path);
+    } catch (ZamoError& error) {
+      error.SetFile((*choice)->Path);
+      throw;
+    }
+  }
+
+  data.Title = request.Title;
+  data.Author = request.Author;
+  data.LeftReactantName = request.LeftName;
+  data.RightReactantName = request.RightName;
+  data.LeftDataFile = request.Left ? request.Left->Path : "*.dat";
+  data.RightDataFile = request.Right ? request.Right->Path : "*.dat";
+  data.Temperature = data.AbsoluteTemperature - 273.15L;
+  std::int32_t wholeDegrees = 0;
+  TruncToInt32(data.Temperature, wholeDegrees);
+  data.FileName = data.Title + " (" + std::to_string(wholeDegrees) + ").zam";
+  data.DataDateTime = now;
+  data.ReactantCount = kSpeciesCount;
+  data.DeclaredRateConstantsPerReaction = data.RateConstantsPerReaction;
+  data.ZoomLeft = kImportZoom;
+  data.ZoomRight = kImportZoom;
+  FillMissingExperiment(data);
+
+  const bool showLeft = data.Left.Present;
+  result.Caption = ExperimentCaption("Zamo", showLeft, data);
+  static_cast<ProjectData&>(project) = std::move(data);
+  project.ShowLeft = showLeft;
+  project.DataValid = true;
+  project.Modified = true;
+  return result;
+}
+
+}  // namespace zamo

@@ -1,0 +1,209 @@
+#include "optimize/OptimizeRateConstants.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "model/Conversions.h"
+#include "model/IsoprCalcConc.h"
+
+namespace zamo {
+
+namespace {
+
+constexpr int kEvaluationLimit = 30;
+constexpr int kA = 1, kB = 2;
+
+class Optimizer {
+ public:
+  Optimizer(const OptimizationSettings& settings, const OptimizationRunData& data, StartObjectives& starts,
+            const ProgressSink& progress, const std::atomic<bool>& stop)
+      : settings_(settings), data_(data), work_(data.K), starts_(starts), progress_(progress), stop_(stop) {}
+
+  RateConstants Run() {
+    cyclesTotal_ = settings_.Steps * (settings_.Steps + 1);
+    cyclesDone_ = 0;
+    priority_.Fill(false);
+    if (settings_.Withoutk6k7k13k14) {
+      leftLast_ = 5;
+      rightLast_ = 12;
+      for (const int i : {6, 7, 13, 14}) work_[i] = 0;
+    }
+    for (int pass = 1; pass <= 2 * settings_.Steps; ++pass) {
+      const Side side = pass % 2 == 1 ? Side::Left : Side::Right;
+      if (settings_.HighPr_k1k8) {
+        priority_[kB] = side == Side::Left;
+        priority_[kA] = side == Side::Right;
+      }
+      RunPass(pass, side);
+      if (Stopped()) break;
+    }
+    return work_;
+  }
+
+ private:
+  bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+
+  void RunPass(int pass, Side side) {
+    if (Stopped()) return;
+    side_ = side;
+    const int cycles = settings_.Steps - (pass + 1) / 2 + 1;
+    current_ = ExperimentObjective();
+    Real& start = side == Side::Left ? starts_.Left : starts_.Right;
+    if (start == 0) start = current_;
+    for (int i = 1; i <= kRateConstantCount; ++i) stepSize_[i] = work_[i] / 1000;
+
+    const int first = side == Side::Left ? 1 : 8;
+    const int last = side == Side::Left ? leftLast_ : rightLast_;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+      for (int i = first; i <= last; ++i) SearchConstant(i);
+      if (settings_.VaryK15K16) {
+        SearchConstant(15);
+        SearchConstant(16);
+      }
+      ++cyclesDone_;
+      if (progress_) {
+        // The exact ratio, so that a position of x.5 is a true half (rounded to even).
+        progress_(nearest(static_cast<Real>(cyclesDone_) * 1000 / cyclesTotal_), RelativeOptimization());
+      }
+      if (Stopped()) break;
+    }
+    (side == Side::Left ? latestLeft_ : latestRight_) = current_;
+  }
+
+  // The decrease of the objectives, in percent of the start objectives of both experiments:
+  // 100 * (1 - (objective now + latest objective of the other experiment) / (start sum)).
+  // The other experiment's latest objective is its value at the end of its last pass in
+  // this run, or its start objective while it has had none. 0 while the start sum is 0.
+  Real RelativeOptimization() const {
+    const Real startSum = starts_.Left + starts_.Right;
+    if (startSum == 0) return 0;
+    const bool left = side_ == Side::Left;
+    const std::optional<Real>& latestOther = left ? latestRight_ : latestLeft_;
+    const Real other = latestOther ? *latestOther : (left ? starts_.Right : starts_.Left);
+    return 100 * (1 - (current_ + other) / startSum);
+  }
+
+  // Runs the objective with the current constants; counts the evaluation.
+  Real Evaluate() {
+    ++evaluations_;
+    return ExperimentObjective();
+  }
+
+  // One-dimensional step search of constant i. A result counts as worse only when it is
+  // strictly greater than the one it is compared with. After an overshoot the search moves
+  // half a step back, not to the best point seen.
+  void SearchConstant(int i) {
+    if (work_[i] == 0) return;
+    Real& step = stepSize_[i];
+    evaluations_ = 0;
+    do {
+      work_[i] += step;
+      previous_ = current_;
+      current_ = Evaluate();
+      if (!(current_ > previous_)) {
+        Climb(i, +1);
+      } else {
+        work_[i] = (work_[i] - step) - step;
+        current_ = Evaluate();  // previous_ keeps the objective from before the forward trial
+        if (current_ > previous_) {
+          step /= 2.5L;
+        } else {
+          Climb(i, -1);
+        }
+      }
+    } while (evaluations_ < kEvaluationLimit);
+    step *= 10000;
+    if (step > work_[i] / 1000) step = work_[i] / 1000;
+  }
+
+  // Keeps stepping in one direction until the limit or a worse result, then half a step back.
+  void Climb(int i, int direction) {
+    Real& step = stepSize_[i];
+    do {
+      work_[i] += direction * step;
+      previous_ = current_;
+      current_ = Evaluate();
+    } while (!(evaluations_ >= kEvaluationLimit || current_ > previous_));
+    if (current_ > previous_) {
+      work_[i] -= direction * 0.5L * step;
+      current_ = Evaluate();
+      step /= 2.5L;
+    }
+  }
+
+  // The sum over the included species of the squared per-species sums of the signed
+  // differences (observed - calculated) x 10000, weighted ten times for priority species.
+  // A rate set the closed form cannot evaluate has the objective +infinity.
+  Real ExperimentObjective() {
+    if (!TryPrepareCoefficients(work_, set_)) return std::numeric_limits<Real>::infinity();
+    const Experiment& e = side_ == Side::Left ? data_.Left : data_.Right;
+    SpeciesValues sums{};
+    Concentrations calc;
+    const int lastRow = std::min(e.LastRow, kMaxRow);
+    for (int j = 1; j <= lastRow; ++j) {
+      const auto row = static_cast<std::size_t>(j);
+      if (!TryCalcConc(set_, side_, static_cast<Real>(e.Times[row]), calc)) {
+        return std::numeric_limits<Real>::infinity();
+      }
+      for (int s = 1; s <= kSpeciesCount; ++s) {
+        const Real d = e.Observed[row][s] - calc[s];
+        sums[s] += priority_[s] ? d * 10000 * 10 : d * 10000;
+      }
+    }
+    Real objective = 0;
+    for (int s = 1; s <= kSpeciesCount; ++s) {
+      if (Included(s)) objective += sums[s] * sums[s];
+    }
+    return objective;
+  }
+
+  // Every species when AllSpecies; otherwise the species the start species forms directly
+  // through a non-zero constant: B by k1 (k8 forms A on the right), C..H by k2..k7 (k9..k14).
+  bool Included(int species) const {
+    if (settings_.AllSpecies) return true;
+    const bool left = side_ == Side::Left;
+    if (species == (left ? kA : kB)) return false;
+    if (species == (left ? kB : kA)) return work_[left ? 1 : 8] != 0;
+    return work_[(left ? 0 : 7) + species - 1] != 0;
+  }
+
+  const OptimizationSettings& settings_;
+  const OptimizationRunData& data_;
+  RateConstants work_;
+  StartObjectives& starts_;
+  const ProgressSink& progress_;
+  const std::atomic<bool>& stop_;
+
+  CoefficientSet set_;
+  RateConstants stepSize_{};
+  OneBased<bool, kSpeciesCount> priority_{};
+  int leftLast_ = 7;
+  int rightLast_ = 14;
+  Side side_ = Side::Left;
+  Real current_ = 0;
+  Real previous_ = 0;
+  int evaluations_ = 0;
+  int cyclesDone_ = 0;
+  int cyclesTotal_ = 0;
+  std::optional<Real> latestLeft_;
+  std::optional<Real> latestRight_;
+};
+
+}  // namespace
+
+OptimizationSettings DefaultOptimizationSettings(const KineticProject& project) {
+  OptimizationSettings settings;
+  settings.AllSpecies = project.LeftDeviation.TotalSquares > 100 || project.RightDeviation.TotalSquares > 100;
+  return settings;
+}
+
+RateConstants OptimizeRateConstants(const OptimizationSettings& settings, const OptimizationRunData& data,
+                                    StartObjectives& starts, const ProgressSink& progress,
+                                    const std::atomic<bool>& stop) {
+  OptimizationSettings checked = settings;
+  checked.Steps = std::clamp(settings.Steps, 1, 40);
+  return Optimizer(checked, data, starts, progress, stop).Run();
+}
+
+}  // namespace zamo

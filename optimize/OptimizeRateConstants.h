@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include "model/KineticProject.h"
+
+namespace zamo {
+
+// Settings of one run, fixed while it lasts.
+struct OptimizationSettings {
+  int Steps = 15;                   // 1..40; the run makes 2 x Steps passes
+  bool VaryK15K16 = false;          // search k15 and k16 in every pass as well
+  bool Withoutk6k7k13k14 = false;   // k6, k7, k13, k14 become 0 and are not searched
+  bool HighPr_k1k8 = true;          // weight B (left passes) or A (right passes) ten times
+  bool AllSpecies = false;          // judge every species, not only those formed directly
+};
+
+// The project data a run works on, copied when it starts.
+struct OptimizationRunData {
+  RateConstants K{};
+  Experiment Left;
+  Experiment Right;
+};
+
+// The objective of each experiment at the start of the first pass on it; 0 while not yet
+// recorded. They belong to the caller (the dialog) and survive from one run to the next.
+struct StartObjectives {
+  Real Left = 0;
+  Real Right = 0;
+};
+
+// Called once per finished cycle with the position 0..1000 and the relative optimization
+// in percent. It returns only when the caller has shown the values.
+using ProgressSink = std::function<void(int position, Real relativeOptimization)>;
+
+// The default settings of a run for a project: 15 steps, k15 and k16 kept, G and H
+// included, high priority for A and B, and every species judged when the total deviation of
+// either experiment exceeds 100.
+OptimizationSettings DefaultOptimizationSettings(const KineticProject& project);
+
+// Fits the rate constants to both experiments by a deterministic coordinate search:
+// alternating passes on the left (k1..k7) and right (k8..k14) experiment, each constant
+// searched by a one-dimensional step search of at most 33 objective evaluations. Works on
+// private copies and its own coefficients, allocates nothing per evaluation, and never
+// throws for a rate set the closed form cannot evaluate (such a trial counts as worse).
+// The stop flag is checked at the start of every pass and after every cycle's progress
+// report. Returns the constants reached, whether the run finished or was stopped.
+RateConstants OptimizeRateConstants(const OptimizationSettings& settings, const OptimizationRunData& data,
+                                    StartObjectives& starts, const ProgressSink& progress,
+                                    const std::atomic<bool>& stop);
+
+}  // namespace zamo

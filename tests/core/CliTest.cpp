@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "document/ExampleProject.h"
+#include "document/TextLines.h"
+
+namespace zamo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+Result RunCli(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  Result result;
+  result.Status = cli::Run(args, out, err);
+  result.Out = out.str();
+  result.Err = err.str();
+  return result;
+}
+
+std::vector<std::string> SplitWords(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+class CliFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / ("zamo-cli-test-" + std::string(info->name()) + "-" +
+                                           std::to_string(::getpid()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Write(const std::string& name, const TextLines& lines) {
+    const fs::path path = folder_ / name;
+    std::ofstream(path, std::ios::binary) << JoinLinesCrLf(lines);
+    return path.string();
+  }
+
+  fs::path folder_;
+};
+
+TEST(CliUsage, HelpPrintsUsageAndSucceeds) {
+  const Result r = RunCli({"--help"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_NE(r.Out.find("usage: zamo-cli COMMAND [PROJECT.zam] [OPTIONS]"), std::string::npos);
+  EXPECT_TRUE(r.Err.empty());
+}
+
+TEST(CliUsage, WrongUsageExitsWithTwoAndTheUsage) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"calc"},
+      {"calc", "--experiment", "middle", "1800"},
+      {"calc", "--experiment"},
+      {"deviation", "-o", "x.zam"},
+      {"report", "a.zam", "b.zam"},
+      {"calc", "-5"},
+      {"calc", "1800", "soon"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const Result r = RunCli(args);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("usage: zamo-cli"), std::string::npos);
+    EXPECT_TRUE(r.Out.empty());
+  }
+}
+
+TEST(CliCalc, PrintsTimeAndEightFractionsInScientificForm) {
+  const Result r = RunCli({"calc", "1800", "36000"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  std::istringstream lines(r.Out);
+  std::string first;
+  std::getline(lines, first);
+  const std::vector<std::string> words = SplitWords(first);
+  ASSERT_EQ(words.size(), 9u);
+  EXPECT_EQ(words[0], "1.80000000000000000000e+03");
+  // %.20Le: one digit, a point, twenty digits, the exponent.
+  for (const std::string& word : words) EXPECT_EQ(word.find('e'), 22u) << word;
+  // The example's left experiment at 30 minutes, in percent to four decimals.
+  const double expected[8] = {90.5636, 0.1925, 1.7682, 0.0147, 0.0531, 4.0014, 0.0568, 3.3497};
+  long double sum = 0;
+  for (int s = 0; s < 8; ++s) {
+    const long double value = std::strtold(words[static_cast<std::size_t>(s) + 1].c_str(), nullptr);
+    EXPECT_NEAR(static_cast<double>(value * 100), expected[s], 0.5e-4) << "species " << s + 1;
+    sum += value;
+  }
+  EXPECT_NEAR(static_cast<double>(sum), 1.0, 1e-15);
+}
+
+TEST(CliCalc, ExperimentOptionSelectsTheRightReaction) {
+  const Result r = RunCli({"calc", "--experiment", "right", "36000"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const std::vector<std::string> words = SplitWords(r.Out);
+  ASSERT_EQ(words.size(), 9u);
+  const double expected[8] = {6.4097, 1.0914, 17.6001, 0.8058, 0.1224, 9.2230, 4.7764, 59.9711};
+  for (int s = 0; s < 8; ++s) {
+    EXPECT_NEAR(static_cast<double>(std::strtold(words[static_cast<std::size_t>(s) + 1].c_str(), nullptr) * 100),
+                expected[s], 0.5e-4);
+  }
+}
+
+TEST(CliDeviation, ShowsTheLabelsOfTheExampleOnBothSides) {
+  const Result left = RunCli({"deviation"});
+  ASSERT_EQ(left.Status, 0) << left.Err;
+  EXPECT_EQ(left.Out,
+            "7.70\n"
+            "A\t-0.111\t 4.686\nB\t 0.006\t 0.228\nC\t-0.007\t 0.456\nD\t-0.007\t 0.111\n"
+            "E\t 0.008\t 0.277\nF\t-0.005\t 0.628\nG\t 0.721\t 0.721\nH\t-0.606\t 3.899\n");
+  const Result right = RunCli({"deviation", "--experiment=right"});
+  ASSERT_EQ(right.Status, 0) << right.Err;
+  EXPECT_EQ(right.Out,
+            "12.55\n"
+            "A\t-0.018\t 1.523\nB\t-2.279\t 4.570\nC\t-0.004\t 1.392\nD\t-0.683\t 0.683\n"
+            "E\t 0.024\t 0.047\nF\t-0.398\t 1.022\nG\t 3.394\t 3.587\nH\t-0.036\t 3.439\n");
+}
+
+TEST_F(CliFiles, ARightOnlyProjectIsEvaluatedOnTheRightWhateverIsAsked) {
+  TextLines lines = ExampleProjectText();
+  lines.erase(lines.begin() + 32, lines.begin() + 44);  // the left block and its empty line
+  const std::string path = Write("right-only.zam", lines);
+  const Result r = RunCli({"deviation", path, "--experiment", "left"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out.substr(0, 6), "12.55\n");
+}
+
+TEST(CliReport, PrintsTheReportOfTheShownExperiment) {
+  const Result left = RunCli({"report"});
+  ASSERT_EQ(left.Status, 0) << left.Err;
+  EXPECT_EQ(left.Out.substr(0, left.Out.find('\n')), "Temperature = 210.1 Grad");
+  EXPECT_NE(left.Out.find("\nTIME = 36000.0 s, 600.0 min,  10.0 h\n"), std::string::npos);
+  const Result right = RunCli({"report", "--experiment", "right"});
+  ASSERT_EQ(right.Status, 0) << right.Err;
+  EXPECT_NE(right.Out.find("\nTIME = 1200.0 s, 20.0 min,  0.3 h\n"), std::string::npos);
+  EXPECT_EQ(right.Out.find("TIME = 1800.0 s"), std::string::npos);
+}
+
+TEST_F(CliFiles, SaveWritesBothErrorSectionsWithCurrentDeviations) {
+  const Result r = RunCli({"save", "--date-time", "06.12.26 10:00:00"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  // Every line ends in CR LF, as in a written file.
+  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "\r\n");
+  const TextLines lines = SplitLines(r.Out);
+  EXPECT_EQ(lines[14], "Act. Date/Time: 06.12.26 10:00:00");
+  const auto at = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text) - lines.begin(); };
+  const auto left = at("Error: Left-Reactions");
+  const auto right = at("Error: Right-Reactions");
+  ASSERT_LT(left, right);
+  ASSERT_EQ(right + 8, static_cast<long>(lines.size()));
+  // Both sums are those the deviation labels show, although only one experiment is shown.
+  EXPECT_EQ(lines[static_cast<std::size_t>(left) + 2], "TOTAL SQ DIFF SUM = 7.696");
+  EXPECT_EQ(lines[static_cast<std::size_t>(right) + 2].substr(0, 25), "TOTAL SQ DIFF SUM = 12.55");
+  EXPECT_EQ(lines[static_cast<std::size_t>(right) + 6],
+            "  -0.018   -2.279   -0.004   -0.683    0.024   -0.398    3.394   -0.036");
+}
+
+TEST_F(CliFiles, SavedProjectReadsBackToTheSameNumbers) {
+  const std::string out = (folder_ / "saved.zam").string();
+  const Result save = RunCli({"save", "-o", out});
+  ASSERT_EQ(save.Status, 0) << save.Err;
+  EXPECT_TRUE(save.Out.empty());
+  for (const char* side : {"left", "right"}) {
+    EXPECT_EQ(RunCli({"deviation", out, "--experiment", side}).Out, RunCli({"deviation", "--experiment", side}).Out);
+    EXPECT_EQ(RunCli({"calc", out, "--experiment", side, "600", "99999"}).Out,
+              RunCli({"calc", "--experiment", side, "600", "99999"}).Out);
+  }
+}
+
+TEST_F(CliFiles, ErrorsNameTheFileAndLineAndExitWithOne) {
+  TextLines lines = ExampleProjectText();
+  lines[9] = "210,1";
+  const std::string broken = Write("comma.zam", lines);
+  const Result r = RunCli({"deviation", broken});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "zamo-cli: " + broken + ":10: '210,1' ist kein gültiger Gleitkommawert\n");
+  EXPECT_TRUE(r.Out.empty());
+
+  const std::string missing = (folder_ / "missing.zam").string();
+  const Result m = RunCli({"report", missing});
+  EXPECT_EQ(m.Status, 1);
+  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden\n");
+}
+
+TEST_F(CliFiles, ARateSetThatCannotBeSolvedIsAnErrorNotAResult) {
+  TextLines lines = ExampleProjectText();
+  for (int i = 22; i <= 28; ++i) lines[static_cast<std::size_t>(i)] = "0.0  3.623E-05";  // A never reacts
+  const std::string path = Write("inert-a.zam", lines);
+  const Result r = RunCli({"calc", path, "60"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "zamo-cli: " + path + ": Gleitkommadivision durch Null\n");
+}
+
+TEST_F(CliFiles, SaveIntoAMissingFolderFailsAndWritesNothing) {
+  const std::string out = (folder_ / "no-such-folder" / "x.zam").string();
+  const Result r = RunCli({"save", "-o", out});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "zamo-cli: Datei " + out + " kann nicht erstellt werden\n");
+  EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
+}  // namespace zamo
