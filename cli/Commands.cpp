@@ -107,9 +107,9 @@ void RunCalc(const CommandLine& line, KineticProject& project, std::ostream& out
   for (const std::string& text : line.Times) {
     const Real t = StrToFloat(text);
     const Concentrations c = CalcConc(project.Coefficients, project.CurrentSide(), t);
-    std::string row = Scientific(t);
-    for (const Real value : c) row += " " + Scientific(value);
-    out << row << '\n';
+    out << Scientific(t);
+    for (const Real value : c) out << ' ' << Scientific(value);
+    out << '\n';
   }
 }
 

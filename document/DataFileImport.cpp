@@ -39,7 +39,7 @@ int RateConstantsPerReaction(const std::string& countText) {
   const std::int32_t count = StrToInt(Trim(countText));
   const int perReaction = count / 2 - 1;
   if (perReaction < 1 || perReaction > kMaxRateConstantsPerReaction) {
-    throw FormatError("the number of rate constants must be between 4 and 16, not " + std::to_string(count));
+    throw FormatError("the number of rate constants must be between 4 and 17, not " + std::to_string(count));
   }
   return perReaction;
 }

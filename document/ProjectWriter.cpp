@@ -1,6 +1,8 @@
 #include "document/ProjectWriter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "model/NumberFormat.h"
 
@@ -13,6 +15,14 @@ constexpr const char* kMinutesPattern = "#0.0";
 constexpr const char* kPercentPattern = "#0.00";
 constexpr const char* kSpeciesHeader = "  TriMCP   IsPrCP   4MPent   IPrAll   23DMBD   T-2MPD   C-2MPD    4MePD";
 
+// A fraction in percent. Near the top of the extended range the product can overflow; the
+// largest finite value stands in for it, so that every written text reads back.
+Real Percent(Real fraction) {
+  const Real percent = fraction * 100;
+  if (std::isinf(percent)) return std::copysign(std::numeric_limits<Real>::max(), percent);
+  return percent;
+}
+
 void AddExperimentBlock(TextLines& lines, const char* header, const Experiment& e) {
   lines.emplace_back(header);
   lines.emplace_back("Number of Reactiontimes:");
@@ -23,7 +33,7 @@ void AddExperimentBlock(TextLines& lines, const char* header, const Experiment& 
     const auto row = static_cast<std::size_t>(r);
     std::string line = FormatFloat(kMinutesPattern, static_cast<Real>(e.Times[row]) / 60);
     // H is not written; the reader derives it from the seven others.
-    for (int s = 1; s <= 7; ++s) line += "  " + FormatFloat(kPercentPattern, e.Observed[row][s] * 100);
+    for (int s = 1; s <= 7; ++s) line += "  " + FormatFloat(kPercentPattern, Percent(e.Observed[row][s]));
     lines.push_back(std::move(line));
   }
   lines.emplace_back();

@@ -132,40 +132,9 @@ class Optimizer {
     }
   }
 
-  // The sum over the included species of the squared per-species sums of the signed
-  // differences (observed - calculated) x 10000, weighted ten times for priority species.
-  // A rate set the closed form cannot evaluate has the objective +infinity.
   Real ExperimentObjective() {
-    if (!TryPrepareCoefficients(work_, set_)) return std::numeric_limits<Real>::infinity();
     const Experiment& e = side_ == Side::Left ? data_.Left : data_.Right;
-    SpeciesValues sums{};
-    Concentrations calc;
-    const int lastRow = std::min(e.LastRow, kMaxRow);
-    for (int j = 1; j <= lastRow; ++j) {
-      const auto row = static_cast<std::size_t>(j);
-      if (!TryCalcConc(set_, side_, static_cast<Real>(e.Times[row]), calc)) {
-        return std::numeric_limits<Real>::infinity();
-      }
-      for (int s = 1; s <= kSpeciesCount; ++s) {
-        const Real d = e.Observed[row][s] - calc[s];
-        sums[s] += priority_[s] ? d * 10000 * 10 : d * 10000;
-      }
-    }
-    Real objective = 0;
-    for (int s = 1; s <= kSpeciesCount; ++s) {
-      if (Included(s)) objective += sums[s] * sums[s];
-    }
-    return objective;
-  }
-
-  // Every species when AllSpecies; otherwise the species the start species forms directly
-  // through a non-zero constant: B by k1 (k8 forms A on the right), C..H by k2..k7 (k9..k14).
-  bool Included(int species) const {
-    if (settings_.AllSpecies) return true;
-    const bool left = side_ == Side::Left;
-    if (species == (left ? kA : kB)) return false;
-    if (species == (left ? kB : kA)) return work_[left ? 1 : 8] != 0;
-    return work_[(left ? 0 : 7) + species - 1] != 0;
+    return zamo::ExperimentObjective(work_, e, side_, priority_, settings_.AllSpecies, set_);
   }
 
   const OptimizationSettings& settings_;
@@ -177,7 +146,7 @@ class Optimizer {
 
   CoefficientSet set_;
   RateConstants stepSize_{};
-  OneBased<bool, kSpeciesCount> priority_{};
+  SpeciesFlags priority_{};
   int leftLast_ = 7;
   int rightLast_ = 14;
   Side side_ = Side::Left;
@@ -190,7 +159,37 @@ class Optimizer {
   std::optional<Real> latestRight_;
 };
 
+// Whether a species counts in the selective objective: see ExperimentObjective.
+bool Included(int species, const RateConstants& k, Side side) {
+  const bool left = side == Side::Left;
+  if (species == (left ? kA : kB)) return false;
+  if (species == (left ? kB : kA)) return k[left ? 1 : 8] != 0;
+  return k[(left ? 0 : 7) + species - 1] != 0;
+}
+
 }  // namespace
+
+Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side,
+                         const SpeciesFlags& priority, bool allSpecies, CoefficientSet& scratch) {
+  constexpr Real kFailed = std::numeric_limits<Real>::infinity();
+  if (!TryPrepareCoefficients(k, scratch)) return kFailed;
+  SpeciesValues sums{};
+  Concentrations calc;
+  const int lastRow = std::min(experiment.LastRow, kMaxRow);
+  for (int j = 1; j <= lastRow; ++j) {
+    const auto row = static_cast<std::size_t>(j);
+    if (!TryCalcConc(scratch, side, static_cast<Real>(experiment.Times[row]), calc)) return kFailed;
+    for (int s = 1; s <= kSpeciesCount; ++s) {
+      const Real d = experiment.Observed[row][s] - calc[s];
+      sums[s] += priority[s] ? d * 10000 * 10 : d * 10000;
+    }
+  }
+  Real objective = 0;
+  for (int s = 1; s <= kSpeciesCount; ++s) {
+    if (allSpecies || Included(s, k, side)) objective += sums[s] * sums[s];
+  }
+  return objective;
+}
 
 OptimizationSettings DefaultOptimizationSettings(const KineticProject& project) {
   OptimizationSettings settings;

@@ -34,6 +34,20 @@ struct StartObjectives {
 // in percent. It returns only when the caller has shown the values.
 using ProgressSink = std::function<void(int position, Real relativeOptimization)>;
 
+// The species weighted ten times in an objective.
+using SpeciesFlags = OneBased<bool, kSpeciesCount>;
+
+// The objective of one experiment for the constants k: per species the signed differences
+// (observed - calculated) x 10000 of rows 1..LastRow are summed (ten times weighted for a
+// priority species), and the squares of these sums are added over the included species.
+// Residuals of opposite sign cancel. With allSpecies every species counts; otherwise only
+// those the start species forms directly through a non-zero constant (B through k1 on the
+// left, A through k8 on the right, C..H through k2..k7 or k9..k14). A rate set the closed
+// form cannot evaluate has the objective +infinity. `scratch` receives the coefficients, so
+// that an evaluation allocates nothing.
+Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side,
+                         const SpeciesFlags& priority, bool allSpecies, CoefficientSet& scratch);
+
 // The default settings of a run for a project: 15 steps, k15 and k16 kept, G and H
 // included, high priority for A and B, and every species judged when the total deviation of
 // either experiment exceeds 100.
