@@ -63,6 +63,35 @@ for file in "$2"/*.zam; do
   fi
 done
 
+# Ctrl+C during an optimization stops it after the current cycle; the constants reached are
+# printed and written, and the program ends normally.
+mkfifo "$tmp/progress"
+"$cli" optimize --steps 40 --progress -o "$tmp/stopped.zam" >"$tmp/progress" 2>"$tmp/err" &
+pid=$!
+exec 3<"$tmp/progress"
+read -r first <&3
+kill -INT "$pid"
+cat <&3 >"$tmp/out"
+exec 3<&-
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "an interrupted optimization exited with $status: $(cat "$tmp/err")"
+reports=$(grep -c '^[0-9]* [0-9]*\.[0-9][0-9]$' "$tmp/out")
+[ "$reports" -lt 1639 ] || fail "the interrupt did not stop the run ($reports more reports)"
+[ "$(grep -c '^k[0-9]* ' "$tmp/out")" -eq 16 ] || fail "an interrupted run printed no constants"
+[ -s "$tmp/stopped.zam" ] || fail "an interrupted run wrote no project"
+[ -n "$first" ] || fail "no progress before the interrupt"
+
+# import writes a project the other commands read.
+expect 0 "$cli" import --left "$2/left-tmcp-210.dat" --right "$2/right-ipcp-210.dat" -o "$tmp/imported.zam"
+[ -s "$tmp/err" ] && fail "importing the example data warned: $(cat "$tmp/err")"
+expect 0 "$cli" deviation "$tmp/imported.zam"
+cmp -s "$tmp/out" "$tmp/dev-example" || fail "the imported example deviates differently"
+expect 0 "$cli" import --right "$2/left-tmcp-210.dat" -o "$tmp/swapped.zam"
+grep -q 'Error by Analysing the File' "$tmp/err" || fail "a swapped data file gave no warning"
+expect 1 "$cli" import --left "$tmp/missing.dat"
+expect 2 "$cli" import
+
 # A write that cannot happen leaves the old file intact.
 mkdir "$tmp/locked"
 cp "$tmp/example.zam" "$tmp/locked/project.zam"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +11,12 @@
 
 #include "cli/CliApp.h"
 #include "document/ExampleProject.h"
+#include "document/ProjectReader.h"
+#include "document/TextFile.h"
 #include "document/TextLines.h"
+#include "model/EvaluateDeviation.h"
+#include "model/RecalcCurves.h"
+#include "optimize/OptimizeRateConstants.h"
 
 namespace zamo {
 namespace {
@@ -216,6 +223,152 @@ TEST_F(CliFiles, SaveIntoAMissingFolderFailsAndWritesNothing) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "zamo-cli: Datei " + out + " kann nicht erstellt werden\n");
   EXPECT_FALSE(fs::exists(out));
+}
+
+// ---- optimize ----
+
+std::string Scientific(Real value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.20Le", value);
+  return buffer;
+}
+
+// The sixteen "k<i> <value>" lines of a result.
+std::string ConstantLines(const RateConstants& k) {
+  std::string text;
+  for (int i = 1; i <= kRateConstantCount; ++i) text += "k" + std::to_string(i) + " " + Scientific(k[i]) + "\n";
+  return text;
+}
+
+// The optimizer run in-process on a project as the tool loads it, with both deviations current.
+RateConstants OptimizeInProcess(const TextLines& text, const OptimizationSettings& settings) {
+  KineticProject project;
+  ReadProjectText(project, text, "");
+  project.DataValid = true;
+  RecalcCurves(project, 565);
+  StartObjectives starts;
+  const std::atomic<bool> stop{false};
+  return OptimizeRateConstants(settings, {project.K, project.Left, project.Right}, starts, {}, stop);
+}
+
+TEST(CliOptimize, PrintsProgressThenTheSixteenConstants) {
+  const Result r = RunCli({"optimize", "--steps", "1", "--progress"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const TextLines lines = SplitLines(r.Out);
+  ASSERT_EQ(lines.size(), 18u);
+  EXPECT_EQ(lines[0].substr(0, 4), "500 ");
+  EXPECT_EQ(lines[1].substr(0, 5), "1000 ");
+  for (const std::size_t i : {0u, 1u}) {
+    // The figure in the dialog's form: digits, a point, two decimals.
+    const std::string figure = lines[i].substr(lines[i].find(' ') + 1);
+    EXPECT_EQ(figure.size() - figure.find('.'), 3u) << figure;
+  }
+  OptimizationSettings settings;
+  settings.Steps = 1;
+  EXPECT_EQ(r.Out.substr(r.Out.find("k1 ")), ConstantLines(OptimizeInProcess(ExampleProjectText(), settings)));
+}
+
+TEST(CliOptimize, OptionsReachTheSettings) {
+  struct Case {
+    std::vector<std::string> Args;
+    OptimizationSettings Settings;
+  };
+  OptimizationSettings vary;
+  vary.VaryK15K16 = true;
+  OptimizationSettings without;
+  without.Withoutk6k7k13k14 = true;
+  OptimizationSettings plain;
+  plain.HighPr_k1k8 = false;
+  plain.Steps = 3;
+  const Case cases[] = {{{"optimize"}, OptimizationSettings{}},
+                        {{"optimize", "--vary-k15-k16"}, vary},
+                        {{"optimize", "--without-k6-k7-k13-k14"}, without},
+                        {{"optimize", "--no-high-priority", "--steps=3"}, plain}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Args));
+    const Result r = RunCli(c.Args);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, ConstantLines(OptimizeInProcess(ExampleProjectText(), c.Settings)));
+  }
+}
+
+TEST_F(CliFiles, EverySpeciesCountsWhenTheHiddenExperimentDeviatesMuch) {
+  // The right experiment is not shown, but its total deviation, evaluated at the start,
+  // exceeds 100 and makes every species count.
+  TextLines lines = ExampleProjectText();
+  lines[51] = "60.0  9.48  51.24  5.91  0.06  0.00  0.00  1.49";
+  lines[52] = "90.0  12.26  40.75  6.94  0.20  0.01  0.90  2.02";
+  const std::string path = Write("right-far-off.zam", lines);
+  ASSERT_EQ(RunCli({"deviation", path}).Out.substr(0, 5), "7.70\n");
+  const Result r = RunCli({"optimize", path, "--steps", "2"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  OptimizationSettings all;
+  all.Steps = 2;
+  all.AllSpecies = true;
+  OptimizationSettings selective = all;
+  selective.AllSpecies = false;
+  EXPECT_EQ(r.Out, ConstantLines(OptimizeInProcess(lines, all)));
+  EXPECT_NE(r.Out, ConstantLines(OptimizeInProcess(lines, selective)));
+}
+
+TEST_F(CliFiles, OptimizedProjectIsWrittenWithTheNewConstants) {
+  const std::string out = (folder_ / "fitted.zam").string();
+  const Result r = RunCli({"optimize", "--steps", "2", "-o", out});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  KineticProject written;
+  ReadProjectText(written, ReadTextFile(out), out);
+  OptimizationSettings settings;
+  settings.Steps = 2;
+  const RateConstants fitted = OptimizeInProcess(ExampleProjectText(), settings);
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    EXPECT_NEAR(static_cast<double>(written.K[i]), static_cast<double>(fitted[i]), 5e-6 * static_cast<double>(fitted[i]))
+        << "k" << i;
+  }
+}
+
+// ---- import ----
+
+std::string DataFile(const std::string& name) { return std::string(ZAMO_TEST_DATA_DIR) + "/" + name; }
+
+TEST(CliImport, BothExampleDataFilesRebuildTheExampleProject) {
+  const Result imported = RunCli({"import", "--left", DataFile("left-tmcp-210.dat"), "--right",
+                                  DataFile("right-ipcp-210.dat"), "--date-time", "06.12.26 10:00:00"});
+  ASSERT_EQ(imported.Status, 0) << imported.Err;
+  EXPECT_TRUE(imported.Err.empty());
+  const TextLines got = SplitLines(imported.Out);
+  const TextLines example = SplitLines(RunCli({"save", "--date-time", "06.12.26 10:00:00"}).Out);
+  ASSERT_EQ(got.size(), example.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    if (i == 4 || i == 6 || i == 7 || i == 16) continue;  // data-file paths, date, zoom
+    EXPECT_EQ(got[i], example[i]) << "line " << i + 1;
+  }
+  EXPECT_EQ(got[4], DataFile("left-tmcp-210.dat"));
+  EXPECT_EQ(got[7], "06.12.26 10:00:00");
+  EXPECT_EQ(got[16], "315  315");
+}
+
+TEST(CliImport, WarningsGoToStandardErrorAndTheImportSucceeds) {
+  const Result r = RunCli({"import", "--right", DataFile("left-tmcp-210.dat"), "--title", "Swapped"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "zamo-cli: warning: " + DataFile("left-tmcp-210.dat") +
+                       ": Error by Analysing the File (the start row of the right reaction holds no B)\n");
+  const TextLines lines = SplitLines(r.Out);
+  EXPECT_EQ(lines[1], "Swapped");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Right Reaction:"), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Left Reaction:"), 0);
+}
+
+TEST_F(CliFiles, ImportErrorsNameTheDataFile) {
+  const Result none = RunCli({"import", "--title", "Nothing"});
+  EXPECT_EQ(none.Status, 2);
+  const std::string missing = (folder_ / "missing.dat").string();
+  const Result m = RunCli({"import", "--left", missing});
+  EXPECT_EQ(m.Status, 1);
+  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden\n");
+  const std::string broken = Write("broken.dat", {"210.1", "1.0E-06  2.0E-06", "oops"});
+  const Result b = RunCli({"import", "--left", broken});
+  EXPECT_EQ(b.Status, 1);
+  EXPECT_EQ(b.Err, "zamo-cli: " + broken + ":3: '' ist kein gültiger Gleitkommawert\n");
 }
 
 }  // namespace

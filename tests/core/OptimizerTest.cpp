@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "document/ExampleProject.h"
+#include "document/ProjectReader.h"
+#include "model/IsoprCalcConc.h"
+#include "model/RecalcCurves.h"
+#include "optimize/OptimizeRateConstants.h"
+#include "optimize/RelativeOptimizationText.h"
+
+// Counts heap allocations while a test asks for it, to show that the optimizer's
+// evaluations allocate nothing. The replacement operators pair malloc with free on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+std::atomic<bool> countAllocations{false};
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (countAllocations.load()) ++allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace zamo {
+namespace {
+
+struct Report {
+  int Position;
+  Real Relative;
+};
+
+KineticProject Example() {
+  KineticProject project;
+  ReadProjectText(project, ExampleProjectText(), "");
+  project.DataValid = true;
+  RecalcCurves(project, 565);
+  return project;
+}
+
+OptimizationRunData RunDataOf(const KineticProject& project) { return {project.K, project.Left, project.Right}; }
+
+// Runs the optimizer and keeps every progress report; stopAfter > 0 sets the stop flag from
+// within that report, as the dialog's Stop does between two reports.
+struct RunLog {
+  RateConstants Result;
+  std::vector<Report> Reports;
+  StartObjectives Starts;
+};
+
+RunLog Optimize(const OptimizationSettings& settings, const OptimizationRunData& data, int stopAfter = 0,
+             StartObjectives starts = {}) {
+  RunLog run;
+  run.Starts = starts;
+  std::atomic<bool> stop{false};
+  const ProgressSink sink = [&](int position, Real relative) {
+    run.Reports.push_back({position, relative});
+    if (static_cast<int>(run.Reports.size()) == stopAfter) stop = true;
+  };
+  run.Result = OptimizeRateConstants(settings, data, run.Starts, sink, stop);
+  return run;
+}
+
+SpeciesFlags Flags(std::initializer_list<int> species) {
+  SpeciesFlags flags{};
+  for (const int s : species) flags[s] = true;
+  return flags;
+}
+
+// The objective as the optimizer sees it in a pass with high priority: B flagged on the
+// left, A on the right.
+Real PassObjective(const RateConstants& k, const KineticProject& p, Side side, bool allSpecies = false) {
+  CoefficientSet scratch;
+  return ExperimentObjective(k, p.ExperimentOf(side), side, Flags({side == Side::Left ? 2 : 1}), allSpecies, scratch);
+}
+
+// ---- Schedule: passes, cycles and progress positions ----
+
+TEST(OptimizerSchedule, ReportPositionsFollowTheCyclesOfAllPasses) {
+  const KineticProject project = Example();
+  // Steps s: passes of s, s, s-1, s-1, ..., 1, 1 cycles, s(s+1) in all; position i of n is
+  // i * 1000 / n rounded half to even.
+  for (const int steps : {1, 2, 15}) {
+    SCOPED_TRACE(steps);
+    OptimizationSettings settings;
+    settings.Steps = steps;
+    const RunLog run = Optimize(settings, RunDataOf(project));
+    const int total = steps * (steps + 1);
+    ASSERT_EQ(static_cast<int>(run.Reports.size()), total);
+    for (int i = 1; i <= total; ++i) {
+      const int quotient = i * 1000 / total;
+      const int twiceRest = 2 * (i * 1000 % total);
+      const int expected = twiceRest > total || (twiceRest == total && quotient % 2 == 1) ? quotient + 1 : quotient;
+      EXPECT_EQ(run.Reports[static_cast<std::size_t>(i) - 1].Position, expected) << "report " << i;
+    }
+  }
+}
+
+TEST(OptimizerSchedule, OneStepReportsAtHalfAndEnd) {
+  OptimizationSettings settings;
+  settings.Steps = 1;
+  const RunLog run = Optimize(settings, RunDataOf(Example()));
+  ASSERT_EQ(run.Reports.size(), 2u);
+  EXPECT_EQ(run.Reports[0].Position, 500);
+  EXPECT_EQ(run.Reports[1].Position, 1000);
+}
+
+TEST(OptimizerSchedule, ThirdOf240ReportsSitsOnAHalfAndRoundsToEven) {
+  const RunLog run = Optimize(OptimizationSettings{}, RunDataOf(Example()));
+  ASSERT_EQ(run.Reports.size(), 240u);
+  EXPECT_EQ(run.Reports[2].Position, 12);  // 12.5
+  EXPECT_EQ(run.Reports[8].Position, 38);  // 37.5
+  EXPECT_EQ(run.Reports.back().Position, 1000);
+}
+
+// ---- What the search may and may not change ----
+
+TEST(OptimizerConstants, ZeroConstantsStayZeroAndKeptPairIsUntouched) {
+  const KineticProject project = Example();
+  const RunLog run = Optimize(OptimizationSettings{}, RunDataOf(project));
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    if (project.K[i] == 0) {
+      EXPECT_EQ(run.Result[i], 0) << "k" << i;
+    }
+  }
+  EXPECT_EQ(run.Result[15], project.K[15]);
+  EXPECT_EQ(run.Result[16], project.K[16]);
+  // The searched constants moved.
+  for (const int i : {1, 2, 5, 7, 8, 9, 14}) EXPECT_NE(run.Result[i], project.K[i]) << "k" << i;
+}
+
+TEST(OptimizerConstants, VaryingK15K16SearchesThePair) {
+  const KineticProject project = Example();
+  OptimizationSettings settings;
+  settings.VaryK15K16 = true;
+  const RunLog run = Optimize(settings, RunDataOf(project));
+  EXPECT_NE(run.Result[15], project.K[15]);
+  EXPECT_NE(run.Result[16], project.K[16]);
+}
+
+TEST(OptimizerConstants, WithoutGAndHZeroesTheirConstantsAndSearchesTheRest) {
+  const KineticProject project = Example();
+  OptimizationSettings settings;
+  settings.Withoutk6k7k13k14 = true;
+  OptimizationRunData data = RunDataOf(project);
+  data.K[6] = 3e-6L;  // non-zero, so that only the flag can make it 0
+  data.K[13] = 4e-6L;
+  const RunLog run = Optimize(settings, data);
+  for (const int i : {6, 7, 13, 14}) EXPECT_EQ(run.Result[i], 0) << "k" << i;
+  for (const int i : {1, 2, 3, 4, 5, 8, 9, 10}) EXPECT_NE(run.Result[i], data.K[i]) << "k" << i;
+  EXPECT_EQ(run.Result[15], data.K[15]);
+}
+
+// An experiment without measured rows has objective 0 everywhere: every trial counts as not
+// worse, so each search climbs one step per evaluation up to the limit of 30.
+TEST(OptimizerConstants, WithoutMeasuredRowsEachSearchClimbsThirtySteps) {
+  OptimizationRunData data = RunDataOf(Example());
+  data.Left.LastRow = 0;
+  data.Right.LastRow = 0;
+  OptimizationSettings settings;
+  settings.Steps = 1;
+  const RunLog run = Optimize(settings, data);
+  for (const int i : {1, 2, 3, 4, 5, 7, 8, 9, 10, 14}) {
+    Real expected = data.K[i];
+    const Real step = data.K[i] / 1000;
+    for (int n = 0; n < 30; ++n) expected += step;
+    EXPECT_EQ(run.Result[i], expected) << "k" << i;
+  }
+  // No start objective above 0 was recorded, so the figure stays 0.
+  EXPECT_EQ(run.Starts.Left + run.Starts.Right, 0);
+  for (const Report& r : run.Reports) EXPECT_EQ(r.Relative, 0);
+}
+
+TEST(OptimizerConstants, UnsolvableTrialsCountAsWorseAndNothingIsThrown) {
+  // A and B only exchange with each other: every evaluation divides by zero.
+  OptimizationRunData data = RunDataOf(Example());
+  data.K.Fill(0);
+  data.K[1] = 1e-5L;
+  data.K[8] = 2e-5L;
+  OptimizationSettings settings;
+  settings.Steps = 2;
+  RunLog run;
+  EXPECT_NO_THROW(run = Optimize(settings, data));
+  EXPECT_EQ(run.Reports.size(), 6u);
+  EXPECT_TRUE(std::isfinite(run.Result[1]) && run.Result[1] > 0);
+}
+
+// ---- Stop ----
+
+TEST(OptimizerStop, StopAfterAReportReturnsTheConstantsReachedThen) {
+  const OptimizationRunData data = RunDataOf(Example());
+  const RunLog stopped = Optimize(OptimizationSettings{}, data, 3);
+  EXPECT_EQ(stopped.Reports.size(), 3u);
+  EXPECT_FALSE(stopped.Result == data.K);
+  // Deterministic: the same stop gives the same constants, and they differ from a full run.
+  EXPECT_TRUE(Optimize(OptimizationSettings{}, data, 3).Result == stopped.Result);
+  EXPECT_FALSE(Optimize(OptimizationSettings{}, data).Result == stopped.Result);
+  // Stopping at the end of the first pass (15 cycles) ends the run there as well.
+  EXPECT_EQ(Optimize(OptimizationSettings{}, data, 15).Reports.size(), 15u);
+}
+
+TEST(OptimizerStop, AStopBeforeTheRunReturnsTheStartConstants) {
+  const OptimizationRunData data = RunDataOf(Example());
+  StartObjectives starts;
+  std::atomic<bool> stop{true};
+  int reports = 0;
+  const RateConstants result =
+      OptimizeRateConstants(OptimizationSettings{}, data, starts, [&](int, Real) { ++reports; }, stop);
+  EXPECT_EQ(reports, 0);
+  EXPECT_TRUE(result == data.K);
+}
+
+// ---- Objective ----
+
+TEST(OptimizerObjective, SignedSumsCancelAndPrioritiesWeighTenTimes) {
+  const KineticProject project = Example();
+  const CoefficientSet set = PrepareCoefficients(project.K);
+  // An experiment that matches the solution exactly except for species B (2) or D (4).
+  Experiment e;
+  e.Present = true;
+  e.LastRow = 2;
+  e.Times[1] = 1800;
+  e.Times[2] = 7200;
+  for (const std::size_t j : {1u, 2u}) e.Observed[j] = CalcConcLeft(set, e.Times[j]);
+  CoefficientSet scratch;
+  const auto objective = [&](int species, Real d1, Real d2, const SpeciesFlags& priority) {
+    Experiment changed = e;
+    changed.Observed[1][species] += d1;
+    changed.Observed[2][species] += d2;
+    return ExperimentObjective(project.K, changed, Side::Left, priority, true, scratch);
+  };
+  EXPECT_NEAR(static_cast<double>(objective(4, 0, 0, {})), 0, 1e-18);
+  // +0.01 at one time and -0.01 at the other: the sum of the species is 0.
+  EXPECT_NEAR(static_cast<double>(objective(4, 0.01L, -0.01L, {})), 0, 1e-9);
+  // The same sign twice: (2 x 0.01 x 10000)^2.
+  EXPECT_NEAR(static_cast<double>(objective(4, 0.01L, 0.01L, {})), 40000, 1e-6);
+  // One residual of 0.001: 10^2, or (10 x 10)^2 for a priority species.
+  EXPECT_NEAR(static_cast<double>(objective(2, 0.001L, 0, {})), 100, 1e-9);
+  EXPECT_NEAR(static_cast<double>(objective(2, 0.001L, 0, Flags({2}))), 10000, 1e-7);
+}
+
+TEST(OptimizerObjective, SelectiveModeCountsOnlySpeciesFormedDirectly) {
+  const KineticProject project = Example();
+  const CoefficientSet set = PrepareCoefficients(project.K);
+  // Example: k6, k11, k12, k13 are 0, the others are not.
+  struct Case {
+    Side ExperimentSide;
+    int Species;
+    bool Counts;
+  };
+  const Case cases[] = {
+      {Side::Left, 1, false},  {Side::Left, 2, true},   {Side::Left, 3, true},  {Side::Left, 6, true},
+      {Side::Left, 7, false},  {Side::Left, 8, true},   {Side::Right, 1, true}, {Side::Right, 2, false},
+      {Side::Right, 3, true},  {Side::Right, 4, true},  {Side::Right, 5, false}, {Side::Right, 6, false},
+      {Side::Right, 7, false}, {Side::Right, 8, true},
+  };
+  CoefficientSet scratch;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (c.ExperimentSide == Side::Left ? "left" : "right") << " species "
+                                      << c.Species);
+    Experiment e;
+    e.Present = true;
+    e.LastRow = 1;
+    e.Times[1] = 3600;
+    e.Observed[1] = CalcConc(set, c.ExperimentSide, 3600);
+    e.Observed[1][c.Species] += 0.002L;
+    const Real value = ExperimentObjective(project.K, e, c.ExperimentSide, {}, false, scratch);
+    EXPECT_NEAR(static_cast<double>(value), c.Counts ? 400.0 : 0.0, 1e-8);
+    // With every species judged, the residual always counts.
+    EXPECT_NEAR(static_cast<double>(ExperimentObjective(project.K, e, c.ExperimentSide, {}, true, scratch)), 400.0,
+                1e-8);
+  }
+}
+
+TEST(OptimizerObjective, EvaluationsAndWholeRunsAllocateNothing) {
+  const KineticProject project = Example();
+  const OptimizationRunData data = RunDataOf(project);
+  CoefficientSet scratch;
+  StartObjectives starts;
+  const std::atomic<bool> stop{false};
+  const ProgressSink none;
+  allocations = 0;
+  countAllocations = true;
+  Real sum = 0;
+  for (int i = 0; i < 100; ++i) sum += ExperimentObjective(project.K, project.Left, Side::Left, {}, false, scratch);
+  const RateConstants result = OptimizeRateConstants(OptimizationSettings{}, data, starts, none, stop);
+  countAllocations = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_GT(sum, 0);
+  EXPECT_NE(result[1], 0);
+}
+
+// ---- Relative optimization ----
+
+TEST(OptimizerRelative, FigureComparesTheLatestObjectivesWithTheStartSum) {
+  const KineticProject project = Example();
+  OptimizationSettings settings;
+  settings.Steps = 1;
+  const RunLog afterLeft = Optimize(settings, RunDataOf(project), 1);
+  const RunLog full = Optimize(settings, RunDataOf(project));
+  const Real startLeft = PassObjective(project.K, project, Side::Left);
+  const Real startRight = PassObjective(afterLeft.Result, project, Side::Right);
+  EXPECT_EQ(full.Starts.Left, startLeft);
+  EXPECT_EQ(full.Starts.Right, startRight);
+  // After the left pass the right experiment has no start objective yet (0 in this run).
+  const Real leftNow = PassObjective(afterLeft.Result, project, Side::Left);
+  EXPECT_NEAR(static_cast<double>(full.Reports[0].Relative), static_cast<double>(100 * (1 - leftNow / startLeft)),
+              1e-9);
+  // After the right pass: its objective now plus the left one at the end of its pass.
+  const Real rightNow = PassObjective(full.Result, project, Side::Right);
+  EXPECT_NEAR(static_cast<double>(full.Reports[1].Relative),
+              static_cast<double>(100 * (1 - (rightNow + leftNow) / (startLeft + startRight))), 1e-9);
+  EXPECT_GT(full.Reports[1].Relative, 0);
+}
+
+TEST(OptimizerRelative, ASecondRunIsMeasuredAgainstTheFirstRunsStart) {
+  const KineticProject project = Example();
+  const RunLog first = Optimize(OptimizationSettings{}, RunDataOf(project));
+  OptimizationRunData again = RunDataOf(project);
+  again.K = first.Result;
+  const RunLog second = Optimize(OptimizationSettings{}, again, 0, first.Starts);
+  EXPECT_EQ(second.Starts.Left, first.Starts.Left);
+  EXPECT_EQ(second.Starts.Right, first.Starts.Right);
+  // First report of the second run: the left objective now, and for the right experiment,
+  // which has had no pass in this run yet, its recorded start objective.
+  const RunLog firstCycle = Optimize(OptimizationSettings{}, again, 1, first.Starts);
+  const Real leftNow = PassObjective(firstCycle.Result, project, Side::Left);
+  const Real startSum = first.Starts.Left + first.Starts.Right;
+  EXPECT_NEAR(static_cast<double>(second.Reports.front().Relative),
+              static_cast<double>(100 * (1 - (leftNow + first.Starts.Right) / startSum)), 1e-9);
+  // At its end the second run stands where the first ended, far below the recorded start.
+  EXPECT_GT(second.Reports.back().Relative, 99);
+}
+
+TEST(OptimizerRelative, DialogTextShowsTwoDecimalsAboveZeroOnly) {
+  EXPECT_EQ(RelativeOptimizationText(12.3456L), "12.35");
+  EXPECT_EQ(RelativeOptimizationText(0.125L), "0.13");
+  EXPECT_EQ(RelativeOptimizationText(0.004L), "0.00");
+  EXPECT_EQ(RelativeOptimizationText(0), "0.00");
+  EXPECT_EQ(RelativeOptimizationText(-35.2L), "0.00");
+}
+
+// ---- Settings ----
+
+TEST(OptimizerSettings, EverySpeciesCountsWhenEitherTotalExceedsOneHundred) {
+  struct Case {
+    Real Left, Right;
+    bool All;
+  };
+  for (const Case& c : {Case{7.7L, 12.55L, false}, Case{100, 100, false}, Case{100.001L, 0, true},
+                        Case{0, 250, true}}) {
+    KineticProject project;
+    project.LeftDeviation.TotalSquares = c.Left;
+    project.RightDeviation.TotalSquares = c.Right;
+    const OptimizationSettings settings = DefaultOptimizationSettings(project);
+    EXPECT_EQ(settings.AllSpecies, c.All) << c.Left << " " << c.Right;
+    EXPECT_EQ(settings.Steps, 15);
+    EXPECT_FALSE(settings.VaryK15K16);
+    EXPECT_FALSE(settings.Withoutk6k7k13k14);
+    EXPECT_TRUE(settings.HighPr_k1k8);
+  }
+}
+
+TEST(OptimizerQuality, TheDefaultRunLowersBothObjectives) {
+  const KineticProject project = Example();
+  const RunLog run = Optimize(DefaultOptimizationSettings(project), RunDataOf(project));
+  for (const Side side : {Side::Left, Side::Right}) {
+    EXPECT_LT(PassObjective(run.Result, project, side), PassObjective(project.K, project, side) / 100);
+  }
+}
+
+}  // namespace
+}  // namespace zamo
