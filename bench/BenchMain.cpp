@@ -1,0 +1,91 @@
+// Runs every benchmark and then prints the ratios the targets are stated in, taken from the
+// same run so that the machine's load affects both sides of a ratio alike:
+//   CalcConcLeft / three expl at the same times: at most 2;
+//   ODE integrator / closed form at the measured times: above 1 (the closed form is faster).
+// Ratios use the CPU time per iteration, the smallest over repetitions when there are some.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/BenchNames.h"
+
+namespace zamo::bench {
+namespace {
+
+// The console output as usual, and the CPU time per iteration of every benchmark kept.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  using ConsoleReporter::ConsoleReporter;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
+      const double nanoseconds = run.cpu_accumulated_time / static_cast<double>(run.iterations) * 1e9;
+      const std::string& name = run.run_name.function_name;
+      const auto found = nanosecondsPerIteration_.find(name);
+      if (found == nanosecondsPerIteration_.end() || nanoseconds < found->second) {
+        nanosecondsPerIteration_[name] = nanoseconds;
+      }
+    }
+  }
+
+  const double* NanosecondsOf(const std::string& name) const {
+    const auto found = nanosecondsPerIteration_.find(name);
+    return found == nanosecondsPerIteration_.end() ? nullptr : &found->second;
+  }
+
+ private:
+  std::map<std::string, double> nanosecondsPerIteration_;
+};
+
+struct RatioTarget {
+  const char* Label;
+  const char* Numerator;
+  const char* Denominator;
+  const char* TargetText;
+  bool (*Met)(double ratio);
+};
+
+const RatioTarget kTargets[] = {
+    {"CalcConcLeft / three expl", kCalcConcLeft, kThreeExpl, "target <= 2", [](double r) { return r <= 2; }},
+    {"ODE integrator / closed form at the measured times", kOdeAtMeasuredTimes, kClosedFormAtMeasuredTimes,
+     "target > 1", [](double r) { return r > 1; }},
+};
+
+void PrintRatios(const RecordingReporter& reporter) {
+  std::printf("\nRatios of CPU time per iteration:\n");
+  for (const RatioTarget& target : kTargets) {
+    const double* numerator = reporter.NanosecondsOf(target.Numerator);
+    const double* denominator = reporter.NanosecondsOf(target.Denominator);
+    if (numerator == nullptr || denominator == nullptr || *denominator <= 0) {
+      std::printf("  %s: not measured in this run\n", target.Label);
+      continue;
+    }
+    const double ratio = *numerator / *denominator;
+    std::printf("  %s: %.2f (%s%s)\n", target.Label, ratio, target.TargetText,
+                target.Met(ratio) ? "" : ", NOT MET");
+  }
+}
+
+}  // namespace
+}  // namespace zamo::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // Counters (the integrator's step count and its difference from the closed form) inline,
+  // so that one table holds every benchmark.
+  const auto options = isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
+                                             : benchmark::ConsoleReporter::OO_None;
+  zamo::bench::RecordingReporter reporter(options);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  zamo::bench::PrintRatios(reporter);
+  return 0;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// The names the benchmarks are registered under, shared with the ratio summary of
+// BenchMain.cpp so that a renamed benchmark cannot silently drop out of it.
+namespace zamo::bench {
+
+inline constexpr const char* kThreeExpl = "ThreeExpl";
+inline constexpr const char* kCalcConcLeft = "CalcConcLeft";
+inline constexpr const char* kPrepareCoefficients = "PrepareCoefficients";
+inline constexpr const char* kRecalcCurves1030 = "RecalcCurves/1030";
+inline constexpr const char* kObjectiveLeft = "ExperimentObjective/Left";
+inline constexpr const char* kOptimizeDefault = "OptimizeRateConstants/Default15Steps";
+inline constexpr const char* kOdeAtMeasuredTimes = "OdeDopri5/LeftMeasuredTimes";
+inline constexpr const char* kClosedFormAtMeasuredTimes = "ClosedForm/LeftMeasuredTimes";
+
+}  // namespace zamo::bench

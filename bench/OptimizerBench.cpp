@@ -1,0 +1,53 @@
+// The optimizer on the built-in example: one objective evaluation, the unit of its work,
+// and the whole run with the settings the dialog offers by default.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+
+#include "bench/BenchNames.h"
+#include "bench/ExampleFixture.h"
+#include "optimize/OptimizeRateConstants.h"
+
+namespace zamo::bench {
+namespace {
+
+constexpr int kA = 1, kB = 2;
+
+// One evaluation as a left pass makes it with the default settings: B weighted ten times
+// (high priority for A and B), and every species judged or not as the defaults decide.
+void BM_ObjectiveLeft(benchmark::State& state) {
+  const KineticProject project = LoadExampleProject();
+  const OptimizationSettings settings = DefaultOptimizationSettings(project);
+  SpeciesFlags priority{};
+  priority[kB] = settings.HighPr_k1k8;
+  priority[kA] = false;
+  RateConstants k = project.K;
+  CoefficientSet scratch;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(k);
+    benchmark::DoNotOptimize(
+        ExperimentObjective(k, project.Left, Side::Left, priority, settings.AllSpecies, scratch));
+  }
+  state.counters["all_species"] = settings.AllSpecies ? 1 : 0;
+}
+BENCHMARK(BM_ObjectiveLeft)->Name(kObjectiveLeft);
+
+// The whole default run (15 steps, 240 cycles), as the dialog starts it: fresh start
+// objectives, no progress display, never stopped.
+void BM_OptimizeDefault(benchmark::State& state) {
+  const KineticProject project = LoadExampleProject();
+  const OptimizationSettings settings = DefaultOptimizationSettings(project);
+  const OptimizationRunData data{project.K, project.Left, project.Right};
+  const ProgressSink noProgress;
+  const std::atomic<bool> stop{false};
+  for (auto _ : state) {
+    StartObjectives starts;
+    benchmark::DoNotOptimize(OptimizeRateConstants(settings, data, starts, noProgress, stop));
+    benchmark::DoNotOptimize(starts);
+  }
+}
+BENCHMARK(BM_OptimizeDefault)->Name(kOptimizeDefault)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zamo::bench
