@@ -23,7 +23,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 run: build
-	$(BUILD)/cli/zamo-cli report
+	$(BUILD)/app/zamo
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZAMO_BUILD_BENCHMARKS=ON -DZAMO_BUILD_TESTS=OFF

@@ -1,0 +1,99 @@
+#include "app/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+#include <cstdlib>
+
+#include "app/SystemQuery.h"
+
+namespace zamo {
+
+namespace {
+
+QMessageBox::Icon ToQt(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Warning:
+      return QMessageBox::Warning;
+    case MessageIcon::Error:
+      return QMessageBox::Critical;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
+    case MessageIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// A file dialog of Qt's own, so that it looks alike on every desktop and can be scripted.
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, bool save) {
+  QFileDialog dialog(parent, options.Title);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilter(options.Filter);
+  dialog.setDefaultSuffix(options.DefaultSuffix);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.ConfirmOverwrite);
+  if (!options.InitialName.isEmpty()) dialog.selectFile(options.InitialName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+void QtPlatform::ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) {
+  QMessageBox box(ToQt(icon), caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+PromptAnswer QtPlatform::AskSaveFile(QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QStringLiteral("   Save File ?"),
+                  QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == yes) return PromptAnswer::Yes;
+  if (box.clickedButton() == no) return PromptAnswer::No;
+  return PromptAnswer::Cancel;
+}
+
+std::optional<QString> QtPlatform::ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) {
+  return RunFileDialog(parent, options, false);
+}
+
+std::optional<QString> QtPlatform::ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) {
+  return RunFileDialog(parent, options, true);
+}
+
+void QtPlatform::ClearClipboard() { QGuiApplication::clipboard()->clear(); }
+
+void QtPlatform::SetClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+QString QtPlatform::ClipboardText() { return QGuiApplication::clipboard()->text(); }
+
+SystemInfo QtPlatform::QuerySystem() {
+  SystemInfo info = QueryLinuxSystem();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    info.ScreenWidth = screen->size().width();
+    info.ScreenHeight = screen->size().height();
+  }
+  return info;
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+void QtPlatform::Terminate(int status) { std::exit(status); }
+
+bool QtPlatform::OpenLink(const QString& link) { return QDesktopServices::openUrl(QUrl(link)); }
+
+}  // namespace zamo

@@ -1,0 +1,268 @@
+// The main window's construction: start-up steps, layout, menus and window events.
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <clocale>
+
+#include "app/ErrorText.h"
+#include "app/MachineCheck.h"
+#include "app/ZamoMain.h"
+#include "document/ExampleProject.h"
+#include "ui/PaintBox.h"
+#include "ui/PlotPainter.h"
+#include "ui/TextBytes.h"
+
+namespace zamo {
+
+namespace {
+
+constexpr int kClientWidth = 772;
+constexpr int kClientHeight = 533;
+constexpr int kLowerPanelHeight = 221;
+constexpr int kSplitterHandle = 3;
+constexpr int kMinimumPlotHeight = 100;
+constexpr int kZoomBarWidth = 13;
+constexpr int kStartZoomPosition = 315;
+
+}  // namespace
+
+TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(platform) {
+  setObjectName(QStringLiteral("FZamo"));
+  setWindowTitle(QStringLiteral("Mavrin"));
+  // Every number text of the process uses "." whatever the user's locale says.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale::c());
+
+  panel_ = new RateConstantPanel(*this);
+  BuildPlots();
+  BuildMenus();
+  BuildContextMenu();
+  auto* central = new QWidget(this);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(splitter_->parentWidget(), 1);
+  row->addWidget(panel_);
+  setCentralWidget(central);
+  const int menuHeight = menuBar()->sizeHint().height();
+  setMinimumSize(kClientWidth, kClientHeight + menuHeight);
+  resize(kClientWidth, kClientHeight + menuHeight);
+
+  platform_.ClearClipboard();
+  paintBusy_ = true;
+  resizeCount_ = 0;
+
+  const SystemInfo system = platform_.QuerySystem();
+  if (const std::optional<std::string> failure = FailedMachineCheck(system)) {
+    aborted_ = true;
+    platform_.ShowMessage(this, QString::fromStdString(*failure), QStringLiteral("Abort program"), MessageIcon::Error);
+    platform_.Terminate(1);
+    return;
+  }
+
+  RunGuarded([&] { ReadProjectText(ExampleProjectText(), ""); });
+  project_.FileName = kExampleFileName;
+  setMaximumSize(std::max(system.ScreenWidth, minimumWidth()), std::max(system.ScreenHeight, minimumHeight()));
+  paintBusy_ = false;
+}
+
+TFZamo::~TFZamo() = default;
+
+void TFZamo::BuildPlots() {
+  auto* drawPanel = new QWidget;
+  drawPanel->setObjectName(QStringLiteral("DrawPanelLeft"));
+  drawPanel->setMinimumSize(580, kClientHeight);
+  auto* column = new QVBoxLayout(drawPanel);
+  column->setContentsMargins(0, 0, 0, 0);
+
+  upper_ = new PaintBox(QStringLiteral("PaintBox1"));
+  upper_->setMinimumSize(580, kMinimumPlotHeight);
+  QFont windowFont = upper_->font();
+  windowFont.setPixelSize(11);
+  upper_->setFont(windowFont);
+  upper_->SetPainter([this](QPainter& painter) { PaintUpper(painter); });
+
+  auto* below = new QWidget;
+  below->setObjectName(QStringLiteral("DrawPanelBelowLeft"));
+  below->setMinimumSize(580, kMinimumPlotHeight);
+  auto* belowRow = new QHBoxLayout(below);
+  belowRow->setContentsMargins(0, 0, 0, 0);
+  belowRow->setSpacing(0);
+  lower_ = new PaintBox(QStringLiteral("PaintBox2"));
+  lower_->setMinimumSize(580 - kZoomBarWidth, kMinimumPlotHeight);
+  lower_->setToolTip(QStringLiteral("Enlargement of Time Evolution Curve"));
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(9);
+  lower_->setFont(arial);
+  lower_->SetPainter([this](QPainter& painter) { PaintLower(painter); });
+  zoomBar_ = new QScrollBar(Qt::Vertical);
+  zoomBar_->setObjectName(QStringLiteral("ZoomBar"));
+  zoomBar_->setFixedWidth(kZoomBarWidth);
+  zoomBar_->setMinimumHeight(kMinimumPlotHeight);
+  zoomBar_->setRange(1, 325);
+  zoomBar_->setPageStep(20);
+  zoomBar_->setSingleStep(1);
+  zoomBar_->setValue(kStartZoomPosition);
+  zoomBar_->setToolTip(QStringLiteral("Zoom: 10"));
+  connect(zoomBar_, &QScrollBar::valueChanged, this, [this](int position) { ZoomBarScroll(position); });
+  belowRow->addWidget(lower_, 1);
+  belowRow->addWidget(zoomBar_);
+
+  splitter_ = new QSplitter(Qt::Vertical, drawPanel);
+  splitter_->setObjectName(QStringLiteral("Splitter2"));
+  splitter_->setHandleWidth(kSplitterHandle);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(upper_);
+  splitter_->addWidget(below);
+  splitter_->setStretchFactor(0, 1);
+  splitter_->setStretchFactor(1, 0);
+  splitter_->setSizes({kClientHeight - kLowerPanelHeight - kSplitterHandle, kLowerPanelHeight});
+  column->addWidget(splitter_);
+}
+
+QAction* TFZamo::AddAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& key,
+                           void (TFZamo::*handler)()) {
+  auto* action = new QAction(text, this);
+  action->setObjectName(name);
+  if (!key.isEmpty()) action->setShortcut(key);
+  if (handler != nullptr) {
+    connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+  } else {
+    action->setEnabled(false);
+  }
+  menu->addAction(action);
+  return action;
+}
+
+void TFZamo::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  AddAction(file, QStringLiteral("Open1"), QStringLiteral("&Open"), QKeySequence(QStringLiteral("Ctrl+O")),
+            &TFZamo::Open1Click);
+  file->addSeparator();
+  AddAction(file, QStringLiteral("Save1"), QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")),
+            &TFZamo::Save1Click);
+  AddAction(file, QStringLiteral("SaveAs1"), QStringLiteral("Save &As"), QKeySequence(QStringLiteral("Ctrl+A")),
+            &TFZamo::SaveAs1Click);
+  AddAction(file, QStringLiteral("SaveGraph1"), QStringLiteral("Save Graph"), QKeySequence(QStringLiteral("Ctrl+G")),
+            nullptr);
+  file->addSeparator();
+  AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), QKeySequence(QStringLiteral("Ctrl+I")),
+            nullptr);
+  file->addSeparator();
+  AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  AddAction(edit, QStringLiteral("LeftReactions1"), QStringLiteral("&Left Reactions"),
+            QKeySequence(QStringLiteral("Ctrl+L")), &TFZamo::LeftReactions1Click);
+  AddAction(edit, QStringLiteral("RightReactions1"), QStringLiteral("&Right Reactions"),
+            QKeySequence(QStringLiteral("Ctrl+R")), &TFZamo::RightReactions1Click);
+  edit->addSeparator();
+  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")), nullptr);
+  AddAction(edit, QStringLiteral("Paste2"), QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")), nullptr);
+  edit->addSeparator();
+  AddAction(edit, QStringLiteral("ZamoData1"), QStringLiteral("&Zamo-Data"), QKeySequence(QStringLiteral("Ctrl+K")),
+            nullptr);
+
+  QMenu* calculate = menuBar()->addMenu(QStringLiteral("&Calculate"));
+  AddAction(calculate, QStringLiteral("OptimizeRateConstants1"), QStringLiteral("&Optimize Rate Constants"),
+            QKeySequence(QStringLiteral("F8")), nullptr);
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"), QKeySequence(QStringLiteral("F1")),
+            nullptr);
+  AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), QKeySequence(QStringLiteral("F4")),
+            nullptr);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+  AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), QKeySequence(QStringLiteral("Ctrl+H")), nullptr);
+  help->addSeparator();
+  // Ctrl+A belongs to "Save &As"; the about item shows the key but does not take it, since
+  // two actions on one key would make the toolkit fire neither.
+  AddAction(help, QStringLiteral("About1"), QStringLiteral("&About\tCtrl+A"), {}, nullptr);
+}
+
+// The context menu repeats commands of the main menu. Its items show their keys but leave
+// them to the main menu's items, for the same reason as "&About".
+void TFZamo::BuildContextMenu() {
+  contextMenu_ = new QMenu(this);
+  contextMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+  const auto mirror = [this](const QString& name, const QString& text, const QString& of) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    QAction* original = Action(of);
+    action->setEnabled(original->isEnabled());
+    connect(action, &QAction::triggered, original, &QAction::trigger);
+    contextMenu_->addAction(action);
+  };
+  mirror(QStringLiteral("PopupLeftReactions"), QStringLiteral("Edit &Left Reactions\tCtrl+L"),
+         QStringLiteral("LeftReactions1"));
+  mirror(QStringLiteral("PopupRightReactions"), QStringLiteral("Edit &Right Reactions\tCtrl+R"),
+         QStringLiteral("RightReactions1"));
+  contextMenu_->addSeparator();
+  mirror(QStringLiteral("PopupKineticSystem"), QStringLiteral("Show &Kinetic System\tF1"),
+         QStringLiteral("KineticSystem1"));
+  mirror(QStringLiteral("PopupFullOutput"), QStringLiteral("&View Full Output\tF4"), QStringLiteral("FullOutput1"));
+  mirror(QStringLiteral("PopupOptimize"), QStringLiteral("Optimize Rate Constants\tF8"),
+         QStringLiteral("OptimizeRateConstants1"));
+  contextMenu_->addSeparator();
+  mirror(QStringLiteral("PopupOpen"), QStringLiteral("&Open\tCtrl+O"), QStringLiteral("Open1"));
+  contextMenu_->addSeparator();
+  mirror(QStringLiteral("PopupSave"), QStringLiteral("&Save\tCtrl+S"), QStringLiteral("Save1"));
+  mirror(QStringLiteral("PopupSaveAs"), QStringLiteral("Save &As\tCtrl+A"), QStringLiteral("SaveAs1"));
+}
+
+QAction* TFZamo::Action(const QString& name) const { return findChild<QAction*>(name); }
+
+void TFZamo::contextMenuEvent(QContextMenuEvent* event) { contextMenu_->popup(event->globalPos()); }
+
+void TFZamo::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (aborted_) return;
+  // The first notification after creation only counts; every later one recomputes the
+  // curves for the new width.
+  if (resizeCount_++ == 0) return;
+  RunGuarded([this] { Refresh(); });
+}
+
+void TFZamo::closeEvent(QCloseEvent* event) {
+  if (aborted_) {
+    event->accept();
+    return;
+  }
+  bool close = true;
+  RunGuarded([&] {
+    if (SavePrompt() == PromptAnswer::Cancel) {
+      project_.Modified = true;
+      close = false;
+    }
+  });
+  if (close) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+int TFZamo::PlotIntervals() const {
+  return std::max(0, width() - RateConstantPanel::kWidth - (kZoomBarWidth + 2));
+}
+
+void TFZamo::PaintUpper(QPainter& painter) {
+  lowerPlotOnly_ = false;
+  DrawPlot(painter, project_, UpperPlotLayout(upper_->size(), kZoomBarWidth));
+}
+
+void TFZamo::PaintLower(QPainter& painter) {
+  DrawPlot(painter, project_, LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
+}
+
+}  // namespace zamo

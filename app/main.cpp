@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <QScreen>
+
+#include "app/QtPlatform.h"
+#include "app/ZamoMain.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("zamo"));
+  zamo::QtPlatform platform;
+  zamo::TFZamo window(platform);
+  if (window.Aborted()) return 1;
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) window.OpenAtStart(arguments.at(1));
+  if (const QScreen* screen = window.screen()) {
+    window.move(screen->availableGeometry().center() - window.rect().center());
+  }
+  window.show();
+  return QApplication::exec();
+}

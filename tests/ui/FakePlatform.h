@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "app/Platform.h"
+
+namespace zamo::testing {
+
+// A platform whose dialogs answer from scripts and whose messages are kept for reading.
+class FakePlatform : public Platform {
+ public:
+  struct Message {
+    QString Text;
+    QString Caption;
+    MessageIcon Icon;
+  };
+
+  FakePlatform();
+
+  void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
+  PromptAnswer AskSaveFile(QWidget* parent) override;
+  std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
+  void ClearClipboard() override { Clipboard.clear(); }
+  void SetClipboardText(const QString& text) override { Clipboard = text; }
+  QString ClipboardText() override { return Clipboard; }
+  SystemInfo QuerySystem() override { return System; }
+  void Beep() override { ++Beeps; }
+  void Terminate(int status) override { TerminatedWith = status; }
+  bool OpenLink(const QString& link) override;
+
+  // Scripts: answers are taken from the front; an empty script fails the test.
+  std::deque<PromptAnswer> PromptAnswers;
+  std::deque<std::optional<QString>> FileAnswers;  // a path, or nothing for Cancel
+  bool LinksOpen = true;
+
+  // What happened.
+  std::vector<Message> Messages;
+  std::vector<FileDialogOptions> FileDialogs;
+  std::vector<QString> OpenedLinks;
+  int Prompts = 0;
+  int Beeps = 0;
+  std::optional<int> TerminatedWith;
+  QString Clipboard = QStringLiteral("something the user copied");
+  SystemInfo System;
+};
+
+}  // namespace zamo::testing

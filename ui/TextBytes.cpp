@@ -1,0 +1,16 @@
+#include "ui/TextBytes.h"
+
+#include <QStringDecoder>
+
+namespace zamo {
+
+QString FromBytes(const std::string& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (decoder.hasError()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return text;
+}
+
+std::string ToBytes(const QString& text) { return text.toStdString(); }
+
+}  // namespace zamo
