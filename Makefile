@@ -29,6 +29,7 @@ bench: deps
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZAMO_BUILD_BENCHMARKS=ON -DZAMO_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/zamo_bench
+	$(BUILD)-bench/bench/zamo_ui_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan

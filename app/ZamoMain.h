@@ -44,6 +44,8 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void ShowTheProject();
   void Refresh();
   void Recalculate() override;
+  // Recalculate with another number of curve intervals (the exported picture's).
+  void Recalculate(int intervals);
   void DrawPlots() override;
 
   // Reads lines as the open project and, when the read succeeds, keeps them as
@@ -65,11 +67,15 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void Exit1Click();
   void LeftReactions1Click();
   void RightReactions1Click();
+  void SaveGraph1Click();
+  void OptimizeRateConstants1Click();
+  void FullOutput1Click();
 
   QAction* Action(const QString& name) const;
   QMenu* ContextMenu() const { return contextMenu_; }
   // Pixels of the plots' time axis: the upper plot's width minus the zoom bar's minus 2.
   int PlotIntervals() const;
+  int ZoomPosition() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

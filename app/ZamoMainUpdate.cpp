@@ -35,8 +35,10 @@ void TFZamo::Refresh() {
   DrawPlots();
 }
 
-void TFZamo::Recalculate() {
-  if (const std::optional<Side> evaluated = RecalcCurves(project_, PlotIntervals())) {
+void TFZamo::Recalculate() { Recalculate(PlotIntervals()); }
+
+void TFZamo::Recalculate(int intervals) {
+  if (const std::optional<Side> evaluated = RecalcCurves(project_, intervals)) {
     panel_->ShowDeviationLabels(DeviationLabels(project_.DeviationOf(*evaluated)));
   }
 }
@@ -50,6 +52,8 @@ void TFZamo::DrawPlots() {
   lower_->update();
   paintBusy_ = false;
 }
+
+int TFZamo::ZoomPosition() const { return zoomBar_->value(); }
 
 void TFZamo::SetExperimentMenuItems() {
   const bool left = project_.ShowLeft;

@@ -17,6 +17,7 @@
 #include "app/MachineCheck.h"
 #include "app/ZamoMain.h"
 #include "document/ExampleProject.h"
+#include "optimize/LinOptWorker.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"
 #include "ui/TextBytes.h"
@@ -75,7 +76,8 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
   paintBusy_ = false;
 }
 
-TFZamo::~TFZamo() = default;
+// A run still going ends with the window: stopped, waited for, its result discarded.
+TFZamo::~TFZamo() { TThLinOpt::StopAllAndWait(); }
 
 void TFZamo::BuildPlots() {
   auto* drawPanel = new QWidget;
@@ -153,7 +155,7 @@ void TFZamo::BuildMenus() {
   AddAction(file, QStringLiteral("SaveAs1"), QStringLiteral("Save &As"), QKeySequence(QStringLiteral("Ctrl+A")),
             &TFZamo::SaveAs1Click);
   AddAction(file, QStringLiteral("SaveGraph1"), QStringLiteral("Save Graph"), QKeySequence(QStringLiteral("Ctrl+G")),
-            nullptr);
+            &TFZamo::SaveGraph1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), QKeySequence(QStringLiteral("Ctrl+I")),
             nullptr);
@@ -174,13 +176,13 @@ void TFZamo::BuildMenus() {
 
   QMenu* calculate = menuBar()->addMenu(QStringLiteral("&Calculate"));
   AddAction(calculate, QStringLiteral("OptimizeRateConstants1"), QStringLiteral("&Optimize Rate Constants"),
-            QKeySequence(QStringLiteral("F8")), nullptr);
+            QKeySequence(QStringLiteral("F8")), &TFZamo::OptimizeRateConstants1Click);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"), QKeySequence(QStringLiteral("F1")),
             nullptr);
   AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), QKeySequence(QStringLiteral("F4")),
-            nullptr);
+            &TFZamo::FullOutput1Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
   AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), QKeySequence(QStringLiteral("Ctrl+H")), nullptr);
@@ -246,6 +248,7 @@ void TFZamo::closeEvent(QCloseEvent* event) {
     }
   });
   if (close) {
+    TThLinOpt::StopAllAndWait();
     event->accept();
   } else {
     event->ignore();

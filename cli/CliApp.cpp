@@ -30,6 +30,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       RunOptimize(line, project, out, err, env);
     } else if (line.Command == "import") {
       RunImport(line, project, out, err);
+    } else if (line.Command == "graph") {
+      RunGraph(line, project, env);
     }
     out.flush();
     if (!out) {

@@ -25,7 +25,7 @@ const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 6> kCommands = {{
+const std::array<CommandInfo, 7> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
@@ -51,6 +51,7 @@ const std::array<CommandInfo, 6> kCommands = {{
       kDateTime},
      false,
      false},
+    {"graph", {kExperiment, {"--zoom-position", true}, kOutput}, true, false},
 }};
 
 const CommandInfo* FindCommand(const std::string& name) {
@@ -113,6 +114,10 @@ std::string UsageText() {
          "         [--left-name N] [--right-name N] [-o OUT.zam]\n"
          "      builds a project from experimental data files as the import dialog does and\n"
          "      writes it to OUT or to standard output; warnings go to standard error\n"
+         "  graph [PROJECT] [--experiment left|right] [--zoom-position P] -o OUT.bmp\n"
+         "      writes the enlarged plot as the main window's \"Save Graph\" does: an 800x600\n"
+         "      BMP picture at zoom bar position P (1..325; default: the project's remembered\n"
+         "      zoom of the shown experiment)\n"
          "\n"
          "options:\n"
          "  --experiment left|right  the shown experiment (default: the one the read selects)\n"
@@ -169,6 +174,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (const auto experiment = line.Value("--experiment"); experiment && *experiment != "left" && *experiment != "right") {
     throw UsageError("--experiment takes left or right");
   }
+  if (const auto position = line.Value("--zoom-position")) {
+    std::int32_t p = 0;
+    try {
+      p = StrToInt(*position);
+    } catch (const std::exception&) {
+      throw UsageError("--zoom-position takes a whole number from 1 to 325");
+    }
+    if (p < 1 || p > 325) throw UsageError("--zoom-position takes a whole number from 1 to 325");
+  }
+  if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
   if (const auto steps = line.Value("--steps")) {
     std::int32_t n = 0;
     try {

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -21,6 +22,9 @@
 namespace zamo::cli {
 
 namespace {
+
+// The exported picture's width minus 2.
+constexpr int kGraphIntervals = 798;
 
 // Plot width of the main window at its smallest size; curves are not printed, but the
 // recalculation samples them as the window does.
@@ -157,6 +161,16 @@ void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream&
     RecalcCurves(project, kPlotIntervals);
     RunSave(line, project, out);
   }
+}
+
+void RunGraph(const CommandLine& line, KineticProject& project, const Environment& env) {
+  if (!env.RenderGraph) throw ZamoError("this zamo-cli was built without the windows library and draws no pictures");
+  int position = project.ShowLeft ? project.ZoomLeft : project.ZoomRight;
+  if (const std::optional<std::string> given = line.Value("--zoom-position")) position = StrToInt(*given);
+  // As the window's zoom bar would hold it.
+  position = std::clamp(position, 1, 325);
+  RecalcCurves(project, kGraphIntervals);
+  WriteFileAtomically(*line.Value("-o"), env.RenderGraph(project, position));
 }
 
 void RunImport(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err) {

@@ -19,6 +19,7 @@ void RunReport(const KineticProject& project, std::ostream& out);
 void RunSave(const CommandLine& line, KineticProject& project, std::ostream& out);
 void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err,
                  const Environment& env);
+void RunGraph(const CommandLine& line, KineticProject& project, const Environment& env);
 void RunImport(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err);
 
 }  // namespace zamo::cli

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#ifdef ZAMO_CLI_WITH_GRAPH
+#include "cli/GraphRenderer.h"
+#endif
 
 namespace {
 
@@ -29,6 +32,12 @@ int main(int argc, char** argv) {
   zamo::cli::Environment env;
   env.Stop = &stopRequested;
   env.ProgressBar = isatty(STDERR_FILENO) == 1;
+#ifdef ZAMO_CLI_WITH_GRAPH
+  zamo::cli::GraphRenderer graphs(argc, argv);
+  env.RenderGraph = [&graphs](const zamo::KineticProject& project, int zoomBarPosition) {
+    return graphs.RenderBmp(project, zoomBarPosition);
+  };
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
   return zamo::cli::Run(args, std::cout, std::cerr, env);
 }

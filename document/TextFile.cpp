@@ -106,6 +106,10 @@ TextLines ReadTextFile(const std::string& path) {
 }
 
 void WriteTextFileAtomically(const std::string& path, const TextLines& lines) {
+  WriteFileAtomically(path, JoinLinesCrLf(lines));
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const auto fail = [&] { throw FileError(texts::CannotCreateFile(path)); };
   if (path.empty()) fail();
   const fs::path target = ResolveTarget(path);
@@ -119,7 +123,7 @@ void WriteTextFileAtomically(const std::string& path, const TextLines& lines) {
   struct stat existing {};
   const mode_t mode = stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
   if (fchmod(temporary.Descriptor(), mode) != 0) fail();
-  if (!WriteAll(temporary.Descriptor(), JoinLinesCrLf(lines))) fail();
+  if (!WriteAll(temporary.Descriptor(), bytes)) fail();
   if (fsync(temporary.Descriptor()) != 0) fail();
   if (!temporary.Close()) fail();
   if (rename(temporary.Path().c_str(), target.c_str()) != 0) fail();

@@ -22,4 +22,7 @@ inline constexpr std::uintmax_t kMaxTextFileBytes = 64u << 20;
 // keeps its permissions.
 void WriteTextFileAtomically(const std::string& path, const TextLines& lines);
 
+// The same for any bytes (a picture).
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
 }  // namespace zamo

@@ -6,7 +6,30 @@
 
 namespace zamo {
 
-MaskEdit::MaskEdit(const QString& name, const QString& mask, QWidget* parent) : QLineEdit(parent) {
+namespace {
+
+// The literal characters of an input mask by position; placeholders are null characters.
+QString MaskLiterals(const QString& mask) {
+  static const QString kPlaceholders = QStringLiteral("AaNnXx90Dd#HhBb");
+  const QString pattern = mask.section(QLatin1Char(';'), 0, 0);
+  QString literals;
+  for (int i = 0; i < pattern.size(); ++i) {
+    const QChar c = pattern.at(i);
+    if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
+      literals.append(pattern.at(++i));
+    } else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('!')) {
+      continue;
+    } else {
+      literals.append(kPlaceholders.contains(c) ? QChar() : c);
+    }
+  }
+  return literals;
+}
+
+}  // namespace
+
+MaskEdit::MaskEdit(const QString& name, const QString& mask, QWidget* parent)
+    : QLineEdit(parent), literals_(MaskLiterals(mask)) {
   setObjectName(name);
   setInputMask(mask);
 }
@@ -38,6 +61,19 @@ void MaskEdit::keyPressEvent(QKeyEvent* event) {
     setText(textOnEntry_);
     return;
   }
+  // Typing a literal ("." or "E") steps over it where it stands at the cursor, and is taken
+  // as already typed where the cursor has just passed it, as in the classic masked edit;
+  // the toolkit would instead put it into the next place that accepts any character.
+  const int at = cursorPosition();
+  const auto isLiteral = [&](int position) {
+    return event->text().size() == 1 && position >= 0 && position < literals_.size() &&
+           !literals_.at(position).isNull() && event->text().at(0).toUpper() == literals_.at(position).toUpper();
+  };
+  if (!hasSelectedText() && isLiteral(at)) {
+    setCursorPosition(at + 1);
+    return;
+  }
+  if (!hasSelectedText() && isLiteral(at - 1)) return;
   QLineEdit::keyPressEvent(event);
 }
 

@@ -27,6 +27,7 @@ class MaskEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  QString literals_;
   QString textOnEntry_;
   bool refusing_ = false;
 };

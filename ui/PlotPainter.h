@@ -37,6 +37,10 @@ int ZoomFactor(int zoomBarPosition);
 PlotLayout UpperPlotLayout(QSize upper, int zoomBarWidth);
 PlotLayout LowerPlotLayout(QSize lower, int upperWidth, int zoomBarWidth, int zoomBarPosition);
 
+// The exported picture: width x height, n = width - 2 for curves and markers alike, the
+// grid across the whole picture, curve points limited to it.
+PlotLayout PictureLayout(QSize picture, int zoomBarPosition);
+
 // Draws one plot of the project's current experiment: frame, grid and labels, measured
 // points as markers, then the calculated curves of A..H over them. Lines and rectangles
 // follow the classic convention of the original drawing surface: a rectangle from (0, 0)

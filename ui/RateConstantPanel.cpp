@@ -113,6 +113,12 @@ void RateConstantPanel::BuildErrorBox() {
   errorBox_ = new QGroupBox(QStringLiteral("Quality of Calculation"), this);
   errorBox_->setObjectName(QStringLiteral("ErrorBox"));
   errorBox_->setGeometry(7, 288, 150, 196);
+  // The box's fixed positions were laid out for a small system font; with it a total of
+  // five integer digits still clears its caption.
+  QFont compact = errorBox_->font();
+  compact.setPixelSize(11);
+  compact.setStretch(QFont::SemiCondensed);
+  errorBox_->setFont(compact);
   const QString overall = QStringLiteral("Deviation of Experimental Obtained and Calculated Concentration");
   const QString perSpecies = QStringLiteral("Deviation of Reactant");
   MakeLabel(errorBox_, QStringLiteral("Label15"), QStringLiteral("Total Deviation:"), overall)->move(3, 16);

@@ -2,11 +2,15 @@
 // experiment and an enlarged lower plot, as PNG files in the build folder's screenshots/.
 
 #include <QDir>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTest>
 
 #include "app/ZamoMain.h"
+#include "optimize/LinOpt.h"
 #include "tests/ui/FakePlatform.h"
+#include "ui/FullOutPut.h"
 
 namespace zamo::testing {
 
@@ -33,6 +37,42 @@ class ScreenshotTest : public QObject {
     zoom->setValue(200);  // as if the user dragged it: the factor becomes 126
     QCoreApplication::processEvents();
     QVERIFY(window.grab().save(folder + QStringLiteral("/main-zoomed.png")));
+    QVERIFY(platform.Messages.empty());
+  }
+
+  void SavesTheOptimizationDialogIdleAndRunning() {
+    const QString folder = QStringLiteral(ZAMO_SCREENSHOT_DIR);
+    FakePlatform platform;
+    TFZamo window(platform);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TOptRate* dialog = TOptRate::Show(window);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(dialog->grab().save(folder + QStringLiteral("/optimize-idle.png")));
+    dialog->findChild<QSlider*>(QStringLiteral("OptTrackBar"))->setValue(40);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("CalcBitBtn")), Qt::LeftButton);
+    QTest::qWait(300);
+    QVERIFY(dialog->Running());
+    QVERIFY(dialog->grab().save(folder + QStringLiteral("/optimize-running.png")));
+    dialog->AbortBitBtnClick();
+  }
+
+  void SavesTheReportAndTheGraph() {
+    const QString folder = QStringLiteral(ZAMO_SCREENSHOT_DIR);
+    FakePlatform platform;
+    TFZamo window(platform);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.FullOutput1Click();
+    auto* report = window.findChild<TOutPutForm*>();
+    QVERIFY(report != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(report));
+    QVERIFY(report->grab().save(folder + QStringLiteral("/report-left.png")));
+    platform.FileAnswers.push_back(folder + QStringLiteral("/graph-left.bmp"));
+    window.SaveGraph1Click();
+    QImage graph(folder + QStringLiteral("/graph-left.bmp"));
+    QCOMPARE(graph.size(), QSize(800, 600));
+    QVERIFY(graph.save(folder + QStringLiteral("/graph-left.png")));
     QVERIFY(platform.Messages.empty());
   }
 };

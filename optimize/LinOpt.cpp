@@ -1,0 +1,252 @@
+#include "optimize/LinOpt.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QToolTip>
+
+#include "app/ZamoMain.h"
+#include "optimize/LinOptWorker.h"
+#include "optimize/RelativeOptimizationText.h"
+#include "ui/SpeciesColors.h"
+
+namespace zamo {
+
+namespace {
+
+QPointer<TOptRate>& OpenDialog() {
+  static QPointer<TOptRate> dialog;
+  return dialog;
+}
+
+QLabel* ColouredLetter(QWidget* parent, const QString& name, const QString& text, int species, int x, int y) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, SpeciesColor(species));
+  label->setPalette(palette);
+  label->move(x, y);
+  return label;
+}
+
+QLabel* PlainLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->move(x, y);
+  return label;
+}
+
+}  // namespace
+
+TOptRate* TOptRate::Current() { return OpenDialog(); }
+
+TOptRate* TOptRate::Show(TFZamo& main) {
+  TOptRate* dialog = OpenDialog();
+  if (dialog == nullptr) {
+    dialog = new TOptRate(main);
+    OpenDialog() = dialog;
+  }
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  return dialog;
+}
+
+TOptRate::TOptRate(TFZamo& main)
+    : QDialog(&main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      main_(main) {
+  setObjectName(QStringLiteral("OptRate"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setWindowTitle(QStringLiteral("Optimize k-values"));
+  // The fixed layout was made for a small 8-point system font.
+  QFont font = this->font();
+  font.setPixelSize(11);
+  font.setStretch(QFont::SemiCondensed);
+  setFont(font);
+  setFixedSize(458, 224);
+  BuildControls();
+  running_ = false;
+  starts_ = {};
+  savedK_ = main_.Project().K;
+}
+
+void TOptRate::BuildControls() {
+  flags_ = new QGroupBox(QStringLiteral("Flags"), this);
+  flags_->setObjectName(QStringLiteral("GroupBox3"));
+  flags_->setGeometry(8, 8, 209, 169);
+  highPriority_ = new QCheckBox(QStringLiteral(" High Priority for Reactant"), flags_);
+  highPriority_->setObjectName(QStringLiteral("HighPr_k1k8"));
+  highPriority_->setGeometry(8, 23, 144, 17);  // up to the letters, so the text fits
+  highPriority_->setChecked(true);
+  ColouredLetter(flags_, QStringLiteral("Label1"), QStringLiteral(" A "), 1, 152, 24);
+  PlainLabel(flags_, QStringLiteral("Label3"), QStringLiteral("and"), 168, 24);
+  ColouredLetter(flags_, QStringLiteral("Label2"), QStringLiteral(" B "), 2, 192, 24);
+  keepK15K16_ = new QCheckBox(QStringLiteral(" Keep k15 and k16"), flags_);
+  keepK15K16_->setObjectName(QStringLiteral("Keepk15k16"));
+  keepK15K16_->setGeometry(8, 48, 137, 17);
+  keepK15K16_->setChecked(true);
+  withoutGH_ = new QCheckBox(QStringLiteral(" Without Reactant"), flags_);
+  withoutGH_->setObjectName(QStringLiteral("Withoutk6k7k13k14"));
+  withoutGH_->setGeometry(8, 71, 144, 17);
+  ColouredLetter(flags_, QStringLiteral("Label5"), QStringLiteral(" G "), 7, 152, 72);
+  PlainLabel(flags_, QStringLiteral("Label6"), QStringLiteral("and"), 168, 72);
+  ColouredLetter(flags_, QStringLiteral("Label7"), QStringLiteral(" H "), 8, 190, 72);
+  PlainLabel(flags_, QStringLiteral("Label4"), QStringLiteral("Optimation Steps: "), 8, 112);
+  stepsLabel_ = PlainLabel(flags_, QStringLiteral("OptStepsLabel"), QStringLiteral("15"), 96, 112);
+  trackBar_ = new QSlider(Qt::Horizontal, flags_);
+  trackBar_->setObjectName(QStringLiteral("OptTrackBar"));
+  trackBar_->setGeometry(8, 128, 193, 30);
+  trackBar_->setRange(1, 40);
+  trackBar_->setPageStep(10);
+  trackBar_->setSingleStep(1);
+  trackBar_->setTickPosition(QSlider::TicksBelow);
+  trackBar_->setTickInterval(1);
+  trackBar_->setValue(15);
+  trackBar_->setToolTip(QStringLiteral("15"));
+  connect(trackBar_, &QSlider::valueChanged, this, [this](int position) { OptTrackBarChange(position); });
+
+  output_ = new QGroupBox(QStringLiteral("Output"), this);
+  output_->setObjectName(QStringLiteral("GroupBox2"));
+  output_->setGeometry(232, 8, 217, 89);
+  PlainLabel(output_, QStringLiteral("Label9"), QStringLiteral("Relative Optimization: "), 8, 24);
+  improvement_ = new QLabel(QStringLiteral("0.00"), output_);
+  improvement_->setObjectName(QStringLiteral("OptImpr"));
+  improvement_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // Right-aligned so that its right edge stays at 151 however wide the figure grows.
+  improvement_->setGeometry(151 - 60, 24, 60, 15);
+  PlainLabel(output_, QStringLiteral("Label13"), QStringLiteral(" %"), 153, 24);
+
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("OptProgress"));
+  progress_->setGeometry(240, 72, 201, 13);
+  progress_->setRange(0, 1000);
+  progress_->setValue(0);
+  progress_->setTextVisible(false);
+
+  calculate_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Calculate"), this);
+  calculate_->setObjectName(QStringLiteral("CalcBitBtn"));
+  calculate_->setGeometry(240, 120, 201, 33);
+  calculate_->setAutoDefault(false);
+  connect(calculate_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { CalcBitBtnClick(); }); });
+
+  ok_ = new QPushButton(this);
+  ok_->setObjectName(QStringLiteral("OKBitBtn"));
+  ok_->setGeometry(64, 192, 137, 25);
+  ok_->setDefault(true);
+  connect(ok_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { OKBitBtnClick(); }); });
+
+  abort_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbruch"), this);
+  abort_->setObjectName(QStringLiteral("AbortBitBtn"));
+  abort_->setGeometry(248, 192, 137, 25);
+  abort_->setAutoDefault(false);
+  connect(abort_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { AbortBitBtnClick(); }); });
+
+  SetRunningLook(false);
+  setTabOrder(calculate_, progress_);
+  setTabOrder(progress_, ok_);
+  setTabOrder(ok_, abort_);
+  setTabOrder(abort_, keepK15K16_);
+  setTabOrder(keepK15K16_, withoutGH_);
+  setTabOrder(withoutGH_, highPriority_);
+  setTabOrder(highPriority_, trackBar_);
+}
+
+void TOptRate::OptTrackBarChange(int position) {
+  const QString text = QString::number(position);
+  stepsLabel_->setText(text);
+  trackBar_->setToolTip(text);
+  if (trackBar_->isSliderDown()) QToolTip::showText(QCursor::pos(), text, trackBar_);
+}
+
+// The running look: "Calculate" and the settings disabled, "OK" turned into "Stop" (the
+// "No" kind, which answers Escape), busy cursors; and back.
+void TOptRate::SetRunningLook(bool running) {
+  calculate_->setEnabled(!running);
+  flags_->setEnabled(!running);
+  trackBar_->setEnabled(!running);
+  ok_->setText(running ? QStringLiteral("Stop") : QStringLiteral("OK"));
+  ok_->setIcon(style()->standardIcon(running ? QStyle::SP_DialogNoButton : QStyle::SP_DialogOkButton));
+  ok_->setDefault(true);
+  if (running) {
+    setCursor(Qt::BusyCursor);
+    output_->setCursor(Qt::BusyCursor);
+    ok_->setCursor(Qt::ArrowCursor);
+    abort_->setCursor(Qt::ArrowCursor);
+    calculate_->setCursor(Qt::WaitCursor);
+  } else {
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(output_), static_cast<QWidget*>(ok_),
+                            static_cast<QWidget*>(abort_), static_cast<QWidget*>(calculate_)}) {
+      widget->setCursor(Qt::ArrowCursor);
+    }
+    progress_->setValue(0);
+  }
+}
+
+void TOptRate::CalcBitBtnClick() {
+  SetRunningLook(true);
+  running_ = true;
+  const KineticProject& project = main_.Project();
+  OptimizationSettings settings;
+  settings.Steps = trackBar_->value();
+  settings.VaryK15K16 = !keepK15K16_->isChecked();
+  settings.Withoutk6k7k13k14 = withoutGH_->isChecked();
+  settings.HighPr_k1k8 = highPriority_->isChecked();
+  settings.AllSpecies = project.LeftDeviation.TotalSquares > 100 || project.RightDeviation.TotalSquares > 100;
+  auto* worker = new TThLinOpt(main_, this, settings, {project.K, project.Left, project.Right}, starts_);
+  worker_ = worker;
+  worker->start(QThread::NormalPriority);
+}
+
+void TOptRate::OKBitBtnClick() {
+  if (running_) {
+    if (worker_) worker_->RequestStop();
+    return;
+  }
+  main_.Refresh();
+  close();
+}
+
+void TOptRate::AbortBitBtnClick() {
+  main_.Project().K = savedK_;
+  close();
+}
+
+void TOptRate::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    if (worker_) worker_->Abort();
+    running_ = false;
+    main_.Project().K = savedK_;
+  }
+  main_.RunGuarded([this] { main_.Refresh(); });
+  event->accept();
+}
+
+void TOptRate::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && false) {
+    // Only the "Stop" button answers Escape; idle, the dialog has no cancel button.
+    if (ok_->text() == QStringLiteral("Stop")) ok_->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TOptRate::ShowProgress(int position, Real improvement) {
+  improvement_->setText(QString::fromStdString(RelativeOptimizationText(improvement)));
+  progress_->setValue(position);
+}
+
+void TOptRate::RunEnded(TThLinOpt* worker, const StartObjectives& starts) {
+  running_ = false;
+  if (worker_ == worker) worker_ = nullptr;
+  starts_ = starts;
+  SetRunningLook(false);
+}
+
+}  // namespace zamo

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+#include "model/KineticProject.h"
+#include "optimize/OptimizeRateConstants.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace zamo {
+
+class TFZamo;
+class TThLinOpt;
+
+// The optimization dialog (TOptRate): settings, "Calculate" with progress and the relative
+// optimization figure, "Stop", "OK" to keep the constants and "Abbruch" to put back those
+// of the dialog's creation. Modeless and on top; it deletes itself when closed. At most one
+// exists: Show() brings an open one to the front.
+class TOptRate : public QDialog {
+  Q_OBJECT
+
+ public:
+  static TOptRate* Show(TFZamo& main);
+  // The open dialog, if any.
+  static TOptRate* Current();
+
+  bool Running() const { return running_; }
+  const StartObjectives& Starts() const { return starts_; }
+  const RateConstants& SavedK() const { return savedK_; }
+
+  void CalcBitBtnClick();
+  void OKBitBtnClick();
+  void AbortBitBtnClick();
+
+  // Called by the worker on the user-interface thread.
+  void ShowProgress(int position, Real improvement);
+  void RunEnded(TThLinOpt* worker, const StartObjectives& starts);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  explicit TOptRate(TFZamo& main);
+  void BuildControls();
+  void SetRunningLook(bool running);
+  void OptTrackBarChange(int position);
+
+  TFZamo& main_;
+  bool running_ = false;
+  RateConstants savedK_{};
+  StartObjectives starts_;
+  QPointer<TThLinOpt> worker_;
+
+  QGroupBox* flags_ = nullptr;
+  QGroupBox* output_ = nullptr;
+  QCheckBox* highPriority_ = nullptr;
+  QCheckBox* keepK15K16_ = nullptr;
+  QCheckBox* withoutGH_ = nullptr;
+  QSlider* trackBar_ = nullptr;
+  QLabel* stepsLabel_ = nullptr;
+  QLabel* improvement_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* calculate_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPushButton* abort_ = nullptr;
+};
+
+}  // namespace zamo

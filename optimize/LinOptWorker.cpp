@@ -1,0 +1,89 @@
+#include "optimize/LinOptWorker.h"
+
+#include <set>
+
+#include "app/ZamoMain.h"
+#include "optimize/LinOpt.h"
+
+namespace zamo {
+
+namespace {
+
+// The workers whose thread has not ended yet; touched on the user-interface thread only.
+std::set<TThLinOpt*>& LiveWorkers() {
+  static std::set<TThLinOpt*> workers;
+  return workers;
+}
+
+}  // namespace
+
+TThLinOpt::TThLinOpt(TFZamo& main, TOptRate* dialog, const OptimizationSettings& settings,
+                     const OptimizationRunData& data, const StartObjectives& starts)
+    : main_(main), dialog_(dialog), settings_(settings), data_(data), starts_(starts) {
+  LiveWorkers().insert(this);
+  // The worker object lives on the user-interface thread, so the completion runs there; a
+  // worker deleted before it (the program ending) drops it.
+  connect(this, &QThread::finished, this, [this] { Complete(); });
+}
+
+TThLinOpt::~TThLinOpt() { LiveWorkers().erase(this); }
+
+void TThLinOpt::run() {
+  result_ = OptimizeRateConstants(
+      settings_, data_, starts_, [this](int position, Real improvement) { Report(position, improvement); }, stop_);
+}
+
+// Runs on the worker thread: the user-interface thread shows the values, and the worker
+// goes on only when that has happened (or the program no longer waits for it).
+void TThLinOpt::Report(int position, Real improvement) {
+  {
+    const std::lock_guard lock(mutex_);
+    Improvement = improvement;
+    ProgressPosition = position;
+    shown_ = false;
+  }
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (dialog_) dialog_->ShowProgress(ProgressPosition, Improvement);
+        const std::lock_guard lock(mutex_);
+        shown_ = true;
+        handedOver_.store(true, std::memory_order_release);
+        shownOrAbandoned_.notify_all();
+      },
+      Qt::QueuedConnection);
+  // The user-interface thread usually shows a report within microseconds; a short spin
+  // before sleeping saves the worker a wake-up per cycle.
+  for (int spin = 0; spin < 20000 && !handedOver_.load(std::memory_order_acquire); ++spin) {
+  }
+  std::unique_lock lock(mutex_);
+  shownOrAbandoned_.wait(lock, [this] { return shown_ || abandoned_; });
+  handedOver_.store(false, std::memory_order_relaxed);
+}
+
+// Runs on the user-interface thread after the run has returned.
+void TThLinOpt::Complete() {
+  main_.Project().K = result_;
+  if (dialog_) dialog_->RunEnded(this, starts_);
+  if (!aborted_) main_.RunGuarded([this] { main_.Refresh(); });
+  deleteLater();
+}
+
+void TThLinOpt::StopAllAndWait() {
+  for (TThLinOpt* worker : LiveWorkers()) {
+    worker->Abort();
+    {
+      const std::lock_guard lock(worker->mutex_);
+      worker->abandoned_ = true;
+      worker->handedOver_.store(true, std::memory_order_release);
+    }
+    worker->shownOrAbandoned_.notify_all();
+  }
+  const std::set<TThLinOpt*> workers = LiveWorkers();
+  for (TThLinOpt* worker : workers) {
+    worker->wait();
+    delete worker;
+  }
+}
+
+}  // namespace zamo

@@ -1,0 +1,115 @@
+#include "tests/ui/MainWindowFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "document/ExampleProject.h"
+#include "ui/MaskEdit.h"
+#include "ui/UpDown.h"
+
+namespace zamo::testing {
+
+namespace {
+
+bool recording = false;
+QStringList recorded;
+QtMessageHandler previousHandler = nullptr;
+
+// What the offscreen platform cannot do (raise a popup, grab the keyboard for it) is said
+// by the platform, not by this program.
+bool IsPlatformLimit(const QString& message) {
+  return message.startsWith(QLatin1String("This plugin does not support"));
+}
+
+void RecordWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (recording && (type == QtWarningMsg || type == QtCriticalMsg) && !IsPlatformLimit(message)) {
+    recorded.append(message);
+  }
+  if (previousHandler != nullptr) previousHandler(type, context, message);
+}
+
+template <class T>
+T* Named(const QWidget& window, const QString& name) {
+  T* found = window.findChild<T*>(name);
+  if (found == nullptr) QTest::qFail(qPrintable(QStringLiteral("no control named ") + name), __FILE__, __LINE__);
+  return found;
+}
+
+}  // namespace
+
+WarningRecorder::WarningRecorder() {
+  recording = true;
+  previousHandler = qInstallMessageHandler(RecordWarning);
+}
+
+WarningRecorder::~WarningRecorder() {
+  qInstallMessageHandler(previousHandler);
+  recording = false;
+  recorded.clear();
+}
+
+QStringList WarningRecorder::Take() {
+  QStringList messages;
+  std::swap(messages, recorded);
+  return messages;
+}
+
+bool MainWindowFixture::Show() {
+  Window.show();
+  if (!QTest::qWaitForWindowExposed(&Window)) return false;
+  Window.activateWindow();
+  return QTest::qWaitForWindowActive(&Window);
+}
+
+MaskEdit* MainWindowFixture::Box(int row) const {
+  return Named<MaskEdit>(Window, QStringLiteral("MaskEdit%1").arg(row));
+}
+
+UpDown* MainWindowFixture::Stepper(int row, int number) const {
+  return Named<UpDown>(Window, QStringLiteral("UpDown%1%2").arg(row).arg(number));
+}
+
+QLabel* MainWindowFixture::Label(int number) const {
+  return Named<QLabel>(Window, QStringLiteral("Label%1").arg(number));
+}
+
+QScrollBar* MainWindowFixture::ZoomBar() const { return Named<QScrollBar>(Window, QStringLiteral("ZoomBar")); }
+
+QAction* MainWindowFixture::Item(const QString& name) const { return Named<QAction>(Window, name); }
+
+QStringList MainWindowFixture::DeviationTexts() const {
+  QStringList texts{Label(16)->text()};
+  for (int number = 18; number <= 33; ++number) texts.append(Label(number)->text());
+  return texts;
+}
+
+void MainWindowFixture::ClickArrow(UpDown* stepper, bool up) {
+  QToolButton* arrow = up ? stepper->UpButton() : stepper->DownButton();
+  QTest::mousePress(arrow, Qt::LeftButton);
+  QTest::mouseRelease(arrow, Qt::LeftButton);
+}
+
+void MainWindowFixture::Press(QKeyCombination key) { QTest::keyClick(&Window, key.key(), key.keyboardModifiers()); }
+
+void MainWindowFixture::TypeInto(int row, const QString& text) {
+  MaskEdit* box = Box(row);
+  QTest::mouseClick(box, Qt::LeftButton);
+  QTest::keyClick(box, Qt::Key_Home);
+  QTest::keyClick(box, Qt::Key_End, Qt::ShiftModifier);
+  // The box steps over its literals "." and "E" by itself; typing them would move them on.
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (i != 1 && i != 6) QTest::keyClicks(box, text.at(i));
+  }
+  QTest::keyClick(box, Qt::Key_Tab);
+}
+
+TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements) {
+  TextLines lines = ExampleProjectText();
+  for (const auto& [index, line] : replacements) lines.at(static_cast<std::size_t>(index)) = line;
+  return lines;
+}
+
+}  // namespace zamo::testing

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QKeyCombination>
+#include <QStringList>
+
+#include "app/ZamoMain.h"
+#include "tests/ui/FakePlatform.h"
+
+class QLabel;
+class QScrollBar;
+
+namespace zamo {
+class MaskEdit;
+class UpDown;
+}  // namespace zamo
+
+namespace zamo::testing {
+
+// Keeps the warnings and critical messages Qt raises while it lives (they are still passed
+// on to the test log), so that a test can fail on any it did not expect. Create it once
+// the test library runs (in init()), since the library installs a handler of its own.
+class WarningRecorder {
+ public:
+  WarningRecorder();
+  ~WarningRecorder();
+  WarningRecorder(const WarningRecorder&) = delete;
+  WarningRecorder& operator=(const WarningRecorder&) = delete;
+
+  // The messages recorded since the last call.
+  QStringList Take();
+};
+
+// A main window on a scripted platform. Its controls are found by their object names, as a
+// user finds them by what they show.
+class MainWindowFixture {
+ public:
+  MainWindowFixture() = default;
+  MainWindowFixture(const MainWindowFixture&) = delete;
+  MainWindowFixture& operator=(const MainWindowFixture&) = delete;
+
+  // Shows the window and waits until it is exposed and active (focus changes need an active
+  // window); false when it never is.
+  [[nodiscard]] bool Show();
+
+  MaskEdit* Box(int row) const;
+  UpDown* Stepper(int row, int number) const;
+  QLabel* Label(int number) const;
+  QScrollBar* ZoomBar() const;
+  QAction* Item(const QString& name) const;
+
+  // Label16, then Label18..Label33: the total, the eight signed and the eight absolute
+  // deviations as shown.
+  QStringList DeviationTexts() const;
+
+  // A mouse press and release on one arrow of a stepper.
+  void ClickArrow(UpDown* stepper, bool up);
+  // A key combination pressed in the window, where the menus' shortcuts take it.
+  void Press(QKeyCombination key);
+  // Clicks into the box of a row, selects its text, types over it and leaves it with Tab.
+  // The text is written in the box's shape, "0.0000E+00".
+  void TypeInto(int row, const QString& text);
+
+  FakePlatform Platform;
+  TFZamo Window{Platform};
+};
+
+// The built-in example with some lines replaced (index from 0), as a project text to write.
+TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);
+
+}  // namespace zamo::testing

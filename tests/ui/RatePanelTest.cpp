@@ -1,0 +1,284 @@
+// The rate-constant panel inside the main window: what its rows and deviation labels show,
+// stepping, typing, and the refusals of a box.
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cmath>
+#include <optional>
+
+#include "document/TextFile.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "ui/MaskEdit.h"
+#include "ui/UpDown.h"
+
+namespace zamo::testing {
+
+namespace {
+
+// Reference texts of the built-in example's deviations on each side: the total, then the
+// "Dev." and the "abs(Dev.)" column for A..H.
+const QStringList kLeftDeviations = {"7.70",   "-0.111", " 0.006", "-0.007", "-0.007", " 0.008",
+                                     "-0.005", " 0.721", "-0.606", " 4.686", " 0.228", " 0.456",
+                                     " 0.111", " 0.277", " 0.628", " 0.721", " 3.899"};
+const QStringList kRightDeviations = {"12.55",  "-0.018", "-2.279", "-0.004", "-0.683", " 0.024",
+                                      "-0.398", " 3.394", "-0.036", " 1.523", " 4.570", " 1.392",
+                                      " 0.683", " 0.047", " 1.022", " 3.587", " 3.439"};
+
+void ShowRight(MainWindowFixture& f) { f.Press(Qt::CTRL | Qt::Key_R); }
+void ShowLeft(MainWindowFixture& f) { f.Press(Qt::CTRL | Qt::Key_L); }
+
+// The deviation labels after the shown experiment was computed afresh (away and back).
+QStringList RecomputedDeviations(MainWindowFixture& f) {
+  const bool left = f.Window.Project().ShowLeft;
+  left ? ShowRight(f) : ShowLeft(f);
+  left ? ShowLeft(f) : ShowRight(f);
+  return f.DeviationTexts();
+}
+
+bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
+
+// Puts the cursor in front of the exponent's sign of a row's box.
+MaskEdit* CursorOnSignPlace(MainWindowFixture& f, int row) {
+  MaskEdit* box = f.Box(row);
+  QTest::mouseClick(box, Qt::LeftButton);
+  QTest::keyClick(box, Qt::Key_End);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(box, Qt::Key_Left);
+  if (box->cursorPosition() != 7) QTest::qFail("the cursor is not on the sign place", __FILE__, __LINE__);
+  return box;
+}
+
+}  // namespace
+
+class RatePanelTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Installed per test, after the test library has installed its own handler.
+  void init() { warnings_.emplace(); }
+  void cleanup() {
+    const QStringList warnings = warnings_->Take();
+    warnings_.reset();
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+  }
+
+  void RowsFollowTheShownExperiment_data() {
+    QTest::addColumn<bool>("left");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QStringList>("deviations");
+    QTest::newRow("left") << true << QStringList{"k1   = ", "k2   =", "k3   =",  "k4   =", "k5   =",
+                                                 "k6   =",  "k7   =", "k8   = ", "k15 = ", "k16 = "}
+                          << QStringList{"1.2600E-06", "1.0300E-05", "8.5000E-08", "3.1000E-07", "2.3350E-05",
+                                         "0.0000E+00", "1.9800E-05", "3.6230E-05", "2.1540E-05", "2.6590E-04"}
+                          << kLeftDeviations;
+    QTest::newRow("right") << false << QStringList{"k1   = ", "k9   =", "k10 =",   "k11 =",  "k12 =",
+                                                   "k13 =",   "k14 =",  "k8   = ", "k15 = ", "k16 = "}
+                           << QStringList{"1.2600E-06", "1.7400E-05", "9.9300E-07", "0.0000E+00", "0.0000E+00",
+                                          "0.0000E+00", "7.3200E-05", "3.6230E-05", "2.1540E-05", "2.6590E-04"}
+                           << kRightDeviations;
+  }
+  void RowsFollowTheShownExperiment() {
+    QFETCH(bool, left);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, boxes);
+    QFETCH(QStringList, deviations);
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    // There and back again, so that both directions of the switch are covered.
+    ShowRight(f);
+    if (left) ShowLeft(f);
+    for (int row = 1; row <= 10; ++row) {
+      QCOMPARE(f.Label(row)->text(), captions.at(row - 1));
+      QCOMPARE(f.Box(row)->text(), boxes.at(row - 1));
+    }
+    QCOMPARE(f.DeviationTexts(), deviations);
+  }
+
+  void ArrowStepsTheMantissa_data() {
+    QTest::addColumn<int>("stepper");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("k1");
+    QTest::addColumn<bool>("labelsMove");  // the step shows at the labels' precision
+    QTest::newRow("UpDown11: second digit") << 1 << "1.2700E-06" << 1.27e-6 << true;
+    QTest::newRow("UpDown12: third digit") << 2 << "1.2610E-06" << 1.261e-6 << true;
+    QTest::newRow("UpDown13: fourth digit") << 3 << "1.2601E-06" << 1.2601e-6 << false;
+  }
+  void ArrowStepsTheMantissa() {
+    QFETCH(int, stepper);
+    QFETCH(QString, shown);
+    QFETCH(double, k1);
+    QFETCH(bool, labelsMove);
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    QToolButton* arrow = f.Stepper(1, stepper)->UpButton();
+    QTest::mousePress(arrow, Qt::LeftButton);
+    QCOMPARE(f.Box(1)->text(), shown);
+    QVERIFY(CloseTo(f.Window.Project().K[1], k1));
+    QCOMPARE(f.DeviationTexts(), kLeftDeviations);
+    QVERIFY(!f.Window.Project().Modified);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+    QVERIFY(f.Window.Project().Modified);
+    QCOMPARE(f.Box(1)->text(), shown);
+    const QStringList afterRelease = f.DeviationTexts();
+    QCOMPARE(afterRelease != kLeftDeviations, labelsMove);
+    QCOMPARE(afterRelease, RecomputedDeviations(f));
+  }
+
+  // A held arrow steps the box at every repetition; the deviations follow once, on release.
+  void HeldArrowRecomputesOnRelease() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    QToolButton* arrow = f.Stepper(1, 1)->UpButton();
+    QTest::mousePress(arrow, Qt::LeftButton);
+    QTRY_VERIFY(f.Window.Project().K[1] > 1.295e-6L);
+    const Real k1 = f.Window.Project().K[1];
+    QCOMPARE(f.Box(1)->text(), QString::number(static_cast<double>(k1), 'E', 4));
+    QCOMPARE(f.DeviationTexts(), kLeftDeviations);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+    const QStringList afterRelease = f.DeviationTexts();
+    QVERIFY(afterRelease != kLeftDeviations);
+    QCOMPARE(afterRelease, RecomputedDeviations(f));
+    QVERIFY(f.Window.Project().Modified);
+  }
+
+  void CounterStopsAtItsEnd_data() {
+    QTest::addColumn<bool>("up");
+    QTest::newRow("up at 10000") << true;
+    QTest::newRow("down at -10000") << false;
+  }
+  void CounterStopsAtItsEnd() {
+    QFETCH(bool, up);
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    UpDown* stepper = f.Stepper(10, 3);
+    stepper->setFocus();
+    QTRY_VERIFY(stepper->hasFocus());
+    const Qt::Key key = up ? Qt::Key_Up : Qt::Key_Down;
+    for (int i = 0; i < 10000; ++i) QTest::keyPress(stepper, key);
+    QTest::keyRelease(stepper, key);
+    QCOMPARE(stepper->Position(), up ? 10000 : -10000);
+    // k16 = 2.659E-04 steps by 1E-08 each time.
+    const Real atEnd = f.Window.Project().K[16];
+    QVERIFY(CloseTo(atEnd, 2.659e-4L + (up ? 1e-4L : -1e-4L)));
+    const QString shown = f.Box(10)->text();
+
+    f.ClickArrow(stepper, up);
+    QCOMPARE(stepper->Position(), up ? 10000 : -10000);
+    QCOMPARE(f.Window.Project().K[16], atEnd);
+    QCOMPARE(f.Box(10)->text(), shown);
+
+    f.ClickArrow(stepper, !up);
+    QCOMPARE(stepper->Position(), up ? 9999 : -9999);
+    QVERIFY(CloseTo(f.Window.Project().K[16], atEnd + (up ? -1e-8L : 1e-8L)));
+  }
+
+  void TypedValueIsStored_data() {
+    QTest::addColumn<bool>("left");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<int>("untouched");
+    QTest::newRow("above 1 becomes 1") << true << 1 << "2.0000E+00" << 1 << 1.0 << 9;
+    QTest::newRow("zero") << true << 1 << "0.0000E+00" << 1 << 0.0 << 9;
+    QTest::newRow("left row 2 is k2") << true << 2 << "5.0000E-04" << 2 << 5e-4 << 9;
+    QTest::newRow("right row 2 is k9") << false << 2 << "5.0000E-04" << 9 << 5e-4 << 2;
+    QTest::newRow("right row 9 is k15") << false << 9 << "4.2000E-05" << 15 << 4.2e-5 << 2;
+  }
+  void TypedValueIsStored() {
+    QFETCH(bool, left);
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(int, changed);
+    QFETCH(double, stored);
+    QFETCH(int, untouched);
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    if (!left) ShowRight(f);
+    const QStringList before = f.DeviationTexts();
+    const Real other = f.Window.Project().K[untouched];
+
+    f.TypeInto(row, typed);
+    QVERIFY(CloseTo(f.Window.Project().K[changed], static_cast<Real>(stored)));
+    QCOMPARE(f.Window.Project().K[untouched], other);
+    QCOMPARE(f.Box(row)->text(), typed);
+    QVERIFY(f.Window.Project().Modified);
+    const QStringList afterLeaving = f.DeviationTexts();
+    QVERIFY(afterLeaving != before);
+    QCOMPARE(afterLeaving, RecomputedDeviations(f));
+    QVERIFY(f.Platform.Messages.empty());
+  }
+
+  // The box shows five digits of a constant that has seven; leaving it must not round it.
+  void LeavingAnUnchangedBoxStoresNothing() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const std::string path = folder.filePath(QStringLiteral("seven-digits.zam")).toStdString();
+    WriteTextFileAtomically(path, ExampleTextWith({{22, "1.234567E-06  3.623E-05"}}));
+    MainWindowFixture f;
+    f.Window.OpenAtStart(QString::fromStdString(path));
+    QVERIFY(f.Show());
+    const Real k1 = f.Window.Project().K[1];
+    QVERIFY(CloseTo(k1, 1.234567e-6L));
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2346E-06"));
+
+    QTest::mouseClick(f.Box(1), Qt::LeftButton);
+    QTRY_VERIFY(f.Box(1)->hasFocus());
+    QTest::keyClick(f.Box(1), Qt::Key_Tab);
+    QVERIFY(!f.Box(1)->hasFocus());
+    QCOMPARE(f.Window.Project().K[1], k1);
+    QVERIFY(!f.Window.Project().Modified);
+  }
+
+  void BlankSignPlaceIsRefused() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    MaskEdit* box = CursorOnSignPlace(f, 1);
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCOMPARE(box->ShownText(), QStringLiteral("1.2600E_06"));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QTRY_VERIFY(box->hasFocus());
+    QCOMPARE(f.Platform.Beeps, 1);
+    QCOMPARE(f.Platform.Messages.size(), 1u);
+    QCOMPARE(
+        f.Platform.Messages[0].Text,
+        QStringLiteral("Ungültiger Eingabewert. Benutzen Sie die ESC-Taste, um die Änderungen rückgängig zu machen."));
+    QCOMPARE(f.Platform.Messages[0].Caption, QStringLiteral("Kinetic Calculation of Unimolecular Reactions"));
+    QCOMPARE(f.Platform.Messages[0].Icon, MessageIcon::Error);
+    QVERIFY(CloseTo(f.Window.Project().K[1], 1.26e-6L));
+    QVERIFY(!f.Window.Project().Modified);
+    QCOMPARE(f.DeviationTexts(), kLeftDeviations);
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QStringLiteral("1.2600E-06"));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QVERIFY(!box->hasFocus());
+    QCOMPARE(f.Platform.Messages.size(), 1u);
+    QVERIFY(CloseTo(f.Window.Project().K[1], 1.26e-6L));
+  }
+
+  void TextThatIsNoNumberKeepsTheConstant() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    MaskEdit* box = CursorOnSignPlace(f, 1);
+    QTest::keyClicks(box, QStringLiteral("x"));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(f.Platform.Messages.size(), 1u);
+    QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("'1.2600Ex06' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(f.Platform.Messages[0].Caption, QStringLiteral("Kinetic Calculation of Unimolecular Reactions"));
+    QCOMPARE(f.Platform.Messages[0].Icon, MessageIcon::Error);
+    QCOMPARE(f.Platform.Beeps, 0);
+    QVERIFY(CloseTo(f.Window.Project().K[1], 1.26e-6L));
+    QCOMPARE(f.DeviationTexts(), kLeftDeviations);
+  }
+
+ private:
+  std::optional<WarningRecorder> warnings_;
+};
+
+}  // namespace zamo::testing
+
+QTEST_MAIN(zamo::testing::RatePanelTest)
+#include "RatePanelTest.moc"
