@@ -72,6 +72,9 @@ TOptRate::TOptRate(TFZamo& main)
   setFont(font);
   setFixedSize(458, 224);
   BuildControls();
+  repaintTimer_.setSingleShot(true);
+  repaintTimer_.setInterval(16);
+  connect(&repaintTimer_, &QTimer::timeout, this, [this] { RepaintProgress(); });
   running_ = false;
   starts_ = {};
   savedK_ = main_.Project().K;
@@ -186,6 +189,7 @@ void TOptRate::SetRunningLook(bool running) {
       widget->setCursor(Qt::ArrowCursor);
     }
     progress_->setValue(0);
+    RepaintProgress();
   }
 }
 
@@ -207,6 +211,7 @@ void TOptRate::CalcBitBtnClick() {
 void TOptRate::OKBitBtnClick() {
   if (running_) {
     if (worker_) worker_->RequestStop();
+    running_ = false;
     return;
   }
   main_.Refresh();
@@ -229,7 +234,7 @@ void TOptRate::closeEvent(QCloseEvent* event) {
 }
 
 void TOptRate::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && false) {
+  if (event->key() == Qt::Key_Escape) {
     // Only the "Stop" button answers Escape; idle, the dialog has no cancel button.
     if (ok_->text() == QStringLiteral("Stop")) ok_->click();
     return;
@@ -237,9 +242,21 @@ void TOptRate::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+// The worker waits for this, so it only puts the values into the controls; their painting
+// follows at display rate (a run reports every fraction of a millisecond, and a repaint
+// per report would cost more than the cycle it reports).
 void TOptRate::ShowProgress(int position, Real improvement) {
+  for (QWidget* control : {static_cast<QWidget*>(improvement_), static_cast<QWidget*>(progress_)}) {
+    control->setUpdatesEnabled(false);
+  }
   improvement_->setText(QString::fromStdString(RelativeOptimizationText(improvement)));
   progress_->setValue(position);
+  if (!repaintTimer_.isActive()) repaintTimer_.start();
+}
+
+void TOptRate::RepaintProgress() {
+  improvement_->setUpdatesEnabled(true);
+  progress_->setUpdatesEnabled(true);
 }
 
 void TOptRate::RunEnded(TThLinOpt* worker, const StartObjectives& starts) {

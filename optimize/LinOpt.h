@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QTimer>
 
 #include "model/KineticProject.h"
 #include "optimize/OptimizeRateConstants.h"
@@ -51,12 +52,14 @@ class TOptRate : public QDialog {
   void BuildControls();
   void SetRunningLook(bool running);
   void OptTrackBarChange(int position);
+  void RepaintProgress();
 
   TFZamo& main_;
   bool running_ = false;
   RateConstants savedK_{};
   StartObjectives starts_;
   QPointer<TThLinOpt> worker_;
+  QTimer repaintTimer_;
 
   QGroupBox* flags_ = nullptr;
   QGroupBox* output_ = nullptr;

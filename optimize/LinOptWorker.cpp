@@ -54,7 +54,7 @@ void TThLinOpt::Report(int position, Real improvement) {
       Qt::QueuedConnection);
   // The user-interface thread usually shows a report within microseconds; a short spin
   // before sleeping saves the worker a wake-up per cycle.
-  for (int spin = 0; spin < 20000 && !handedOver_.load(std::memory_order_acquire); ++spin) {
+  for (int spin = 0; spin < 200000 && !handedOver_.load(std::memory_order_acquire); ++spin) {
   }
   std::unique_lock lock(mutex_);
   shownOrAbandoned_.wait(lock, [this] { return shown_ || abandoned_; });
@@ -63,7 +63,7 @@ void TThLinOpt::Report(int position, Real improvement) {
 
 // Runs on the user-interface thread after the run has returned.
 void TThLinOpt::Complete() {
-  main_.Project().K = result_;
+  if (!aborted_) main_.Project().K = result_;
   if (dialog_) dialog_->RunEnded(this, starts_);
   if (!aborted_) main_.RunGuarded([this] { main_.Refresh(); });
   deleteLater();
