@@ -68,8 +68,18 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void LeftReactions1Click();
   void RightReactions1Click();
   void SaveGraph1Click();
+  void Import1Click();
+  void Copy1Click();
+  void Paste2Click();
+  void ZamoData1Click();
   void OptimizeRateConstants1Click();
+  void KineticSystem1Click();
   void FullOutput1Click();
+  void Help1Click();
+  void About1Click();
+
+  // Shows a project the import dialog has just built.
+  void ShowImportedProject(const QString& caption);
 
   QAction* Action(const QString& name) const;
   QMenu* ContextMenu() const { return contextMenu_; }

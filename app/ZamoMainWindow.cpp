@@ -158,7 +158,7 @@ void TFZamo::BuildMenus() {
             &TFZamo::SaveGraph1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), QKeySequence(QStringLiteral("Ctrl+I")),
-            nullptr);
+            &TFZamo::Import1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
 
@@ -168,11 +168,13 @@ void TFZamo::BuildMenus() {
   AddAction(edit, QStringLiteral("RightReactions1"), QStringLiteral("&Right Reactions"),
             QKeySequence(QStringLiteral("Ctrl+R")), &TFZamo::RightReactions1Click);
   edit->addSeparator();
-  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")), nullptr);
-  AddAction(edit, QStringLiteral("Paste2"), QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")), nullptr);
+  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")),
+            &TFZamo::Copy1Click);
+  AddAction(edit, QStringLiteral("Paste2"), QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")),
+            &TFZamo::Paste2Click);
   edit->addSeparator();
   AddAction(edit, QStringLiteral("ZamoData1"), QStringLiteral("&Zamo-Data"), QKeySequence(QStringLiteral("Ctrl+K")),
-            nullptr);
+            &TFZamo::ZamoData1Click);
 
   QMenu* calculate = menuBar()->addMenu(QStringLiteral("&Calculate"));
   AddAction(calculate, QStringLiteral("OptimizeRateConstants1"), QStringLiteral("&Optimize Rate Constants"),
@@ -180,16 +182,17 @@ void TFZamo::BuildMenus() {
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"), QKeySequence(QStringLiteral("F1")),
-            nullptr);
+            &TFZamo::KineticSystem1Click);
   AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), QKeySequence(QStringLiteral("F4")),
             &TFZamo::FullOutput1Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
-  AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), QKeySequence(QStringLiteral("Ctrl+H")), nullptr);
+  AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), QKeySequence(QStringLiteral("Ctrl+H")),
+            &TFZamo::Help1Click);
   help->addSeparator();
   // Ctrl+A belongs to "Save &As"; the about item shows the key but does not take it, since
   // two actions on one key would make the toolkit fire neither.
-  AddAction(help, QStringLiteral("About1"), QStringLiteral("&About\tCtrl+A"), {}, nullptr);
+  AddAction(help, QStringLiteral("About1"), QStringLiteral("&About\tCtrl+A"), {}, &TFZamo::About1Click);
 }
 
 // The context menu repeats commands of the main menu. Its items show their keys but leave

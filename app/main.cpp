@@ -1,12 +1,17 @@
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include "app/QtPlatform.h"
 #include "app/ZamoMain.h"
+#include "ui/Resources.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zamo"));
+  zamo::InitResources();
+  QApplication::setDesktopFileName(QStringLiteral("zamo"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/zamo/zamo.svg")));
   zamo::QtPlatform platform;
   zamo::TFZamo window(platform);
   if (window.Aborted()) return 1;

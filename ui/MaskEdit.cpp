@@ -56,6 +56,18 @@ void MaskEdit::focusOutEvent(QFocusEvent* event) {
   emit exited(this);
 }
 
+// Copy and paste belong to the window's menu even while a box has the focus.
+bool MaskEdit::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)) {
+      event->ignore();
+      return true;
+    }
+  }
+  return QLineEdit::event(event);
+}
+
 void MaskEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && text() != textOnEntry_) {
     setText(textOnEntry_);

@@ -22,6 +22,7 @@ class MaskEdit : public QLineEdit {
   void refused(MaskEdit* box);
 
  protected:
+  bool event(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

@@ -185,9 +185,10 @@ void RateConstantPanel::ShowDeviationLabels(const DeviationLabelTexts& labels) {
   }
 }
 
+// The window's focus widget, which stays while a menu is open.
 std::optional<int> RateConstantPanel::FocusedRow() const {
-  const int row = RowOf(focusWidget());
-  if (row == 0 || !focusWidget()->hasFocus()) return std::nullopt;
+  const int row = RowOf(window()->focusWidget());
+  if (row == 0) return std::nullopt;
   return row;
 }
 

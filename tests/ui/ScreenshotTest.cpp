@@ -10,7 +10,12 @@
 #include "app/ZamoMain.h"
 #include "optimize/LinOpt.h"
 #include "tests/ui/FakePlatform.h"
+#include "document/Edit.h"
+#include "document/NewFile.h"
+#include "ui/AdrAbout.h"
 #include "ui/FullOutPut.h"
+#include "ui/HelpWindow.h"
+#include "ui/ViewKineticSystem.h"
 
 namespace zamo::testing {
 
@@ -73,6 +78,34 @@ class ScreenshotTest : public QObject {
     QImage graph(folder + QStringLiteral("/graph-left.bmp"));
     QCOMPARE(graph.size(), QSize(800, 600));
     QVERIFY(graph.save(folder + QStringLiteral("/graph-left.png")));
+    QVERIFY(platform.Messages.empty());
+  }
+
+  void SavesTheSmallerWindows() {
+    const QString folder = QStringLiteral(ZAMO_SCREENSHOT_DIR);
+    FakePlatform platform;
+    TFZamo window(platform);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto save = [&](QWidget* shown, const char* name) {
+      QVERIFY(shown != nullptr);
+      QVERIFY(QTest::qWaitForWindowExposed(shown));
+      QVERIFY(shown->grab().save(folder + QLatin1Char('/') + QLatin1String(name)));
+      shown->close();
+    };
+    window.ZamoData1Click();
+    save(window.findChild<TEditForm*>(), "edit.png");
+    window.Import1Click();
+    auto* import = window.findChild<TNewFileForm*>();
+    platform.FileAnswers.push_back(QStringLiteral(ZAMO_TEST_DATA_DIR "/left-tmcp-210.dat"));
+    import->BitBtn3Click();
+    save(import, "import.png");
+    window.About1Click();
+    save(window.findChild<TAboutBox*>(), "about.png");
+    window.KineticSystem1Click();
+    save(window.findChild<TShowKinSysForm*>(), "kinetic-system.png");
+    window.Help1Click();
+    save(window.findChild<HelpWindow*>(), "help.png");
     QVERIFY(platform.Messages.empty());
   }
 };
