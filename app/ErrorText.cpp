@@ -11,7 +11,8 @@ QString WithFullStop(const QString& message) {
 }
 
 QString ErrorBoxText(const std::exception& error) {
-  if (const auto* zamoError = dynamic_cast<const ZamoError*>(&error)) return WithFullStop(FromBytes(zamoError->Describe()));
+  if (const auto* zamoError = dynamic_cast<const ZamoError*>(&error))
+    return WithFullStop(FromBytes(zamoError->Describe()));
   return WithFullStop(FromBytes(error.what()));
 }
 

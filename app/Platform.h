@@ -15,10 +15,10 @@ struct SystemInfo {
   std::uint64_t AvailableMemory = 0;  // bytes of physical memory available
   int ProcessorType = 0;              // 386, 486, 586 or 686 by the processor family; 0 unknown
   int ProcessorCount = 1;
-  std::uint64_t ProcessorMask = 1;    // the processors this process may run on, one bit each
+  std::uint64_t ProcessorMask = 1;  // the processors this process may run on, one bit each
   int ProcessorRevision = 0;
-  std::string ProcessorModel;         // the model name the system reports
-  std::string SystemName;             // the running system's name and release
+  std::string ProcessorModel;  // the model name the system reports
+  std::string SystemName;      // the running system's name and release
   int ScreenWidth = 0;
   int ScreenHeight = 0;
 };

@@ -110,6 +110,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   // "Bestätigung": the save prompt of Open and closing.
   PromptAnswer SavePrompt();
   void ReadProjectText(const TextLines& lines, const std::string& chosenFileName);
+  void OpenProjectFile(const std::string& file);
 
   // RatePanelHost
   void RefuseInput() override;

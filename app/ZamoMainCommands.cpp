@@ -3,21 +3,21 @@
 #include <QScrollBar>
 
 #include "app/ZamoMain.h"
+#include "document/DataFileImport.h"
 #include "document/Edit.h"
 #include "document/NewFile.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
+#include "model/EvaluateDeviation.h"
 #include "model/RateConstantStep.h"
+#include "model/RecalcCurves.h"
+#include "optimize/LinOpt.h"
 #include "ui/AdrAbout.h"
+#include "ui/FullOutPut.h"
+#include "ui/GraphExport.h"
 #include "ui/HelpWindow.h"
 #include "ui/MaskEdit.h"
 #include "ui/ViewKineticSystem.h"
-#include "document/DataFileImport.h"
-#include "model/EvaluateDeviation.h"
-#include "model/RecalcCurves.h"
-#include "optimize/LinOpt.h"
-#include "ui/FullOutPut.h"
-#include "ui/GraphExport.h"
 
 namespace zamo {
 

@@ -54,8 +54,15 @@ void TFZamo::Open1Click() {
     DrawPlots();
     return;
   }
-  const std::string file = path->toStdString();
-  // Reading happens in full before anything of the open project changes.
+  OpenProjectFile(path->toStdString());
+}
+
+void TFZamo::OpenAtStart(const QString& path) {
+  RunGuarded([&] { OpenProjectFile(path.toStdString()); });
+}
+
+// Reads the whole file before anything of the open project changes; errors name the file.
+void TFZamo::OpenProjectFile(const std::string& file) {
   const TextLines lines = ReadTextFile(file);
   try {
     ReadProjectText(lines, file);
@@ -63,19 +70,6 @@ void TFZamo::Open1Click() {
     error.SetFile(file);
     throw;
   }
-}
-
-void TFZamo::OpenAtStart(const QString& path) {
-  RunGuarded([&] {
-    const std::string file = path.toStdString();
-    const TextLines lines = ReadTextFile(file);
-    try {
-      ReadProjectText(lines, file);
-    } catch (ZamoError& error) {
-      error.SetFile(file);
-      throw;
-    }
-  });
 }
 
 // Writes the project to a file the user chooses. Unlike a bare write, nothing of the

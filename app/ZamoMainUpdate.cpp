@@ -57,8 +57,10 @@ int TFZamo::ZoomPosition() const { return zoomBar_->value(); }
 
 void TFZamo::SetExperimentMenuItems() {
   const bool left = project_.ShowLeft;
-  for (const char* name : {"LeftReactions1", "PopupLeftReactions"}) Action(QString::fromLatin1(name))->setEnabled(!left);
-  for (const char* name : {"RightReactions1", "PopupRightReactions"}) Action(QString::fromLatin1(name))->setEnabled(left);
+  for (const char* name : {"LeftReactions1", "PopupLeftReactions"})
+    Action(QString::fromLatin1(name))->setEnabled(!left);
+  for (const char* name : {"RightReactions1", "PopupRightReactions"})
+    Action(QString::fromLatin1(name))->setEnabled(left);
 }
 
 // A position set by the program: the bar clamps it to 1..325; nothing is redrawn and the

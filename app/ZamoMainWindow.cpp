@@ -181,8 +181,8 @@ void TFZamo::BuildMenus() {
             QKeySequence(QStringLiteral("F8")), &TFZamo::OptimizeRateConstants1Click);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-  AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"), QKeySequence(QStringLiteral("F1")),
-            &TFZamo::KineticSystem1Click);
+  AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"),
+            QKeySequence(QStringLiteral("F1")), &TFZamo::KineticSystem1Click);
   AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), QKeySequence(QStringLiteral("F4")),
             &TFZamo::FullOutput1Click);
 
@@ -258,9 +258,7 @@ void TFZamo::closeEvent(QCloseEvent* event) {
   }
 }
 
-int TFZamo::PlotIntervals() const {
-  return std::max(0, width() - RateConstantPanel::kWidth - (kZoomBarWidth + 2));
-}
+int TFZamo::PlotIntervals() const { return std::max(0, width() - RateConstantPanel::kWidth - (kZoomBarWidth + 2)); }
 
 void TFZamo::PaintUpper(QPainter& painter) {
   lowerPlotOnly_ = false;

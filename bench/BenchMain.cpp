@@ -68,8 +68,7 @@ void PrintRatios(const RecordingReporter& reporter) {
       continue;
     }
     const double ratio = *numerator / *denominator;
-    std::printf("  %s: %.2f (%s%s)\n", target.Label, ratio, target.TargetText,
-                target.Met(ratio) ? "" : ", NOT MET");
+    std::printf("  %s: %.2f (%s%s)\n", target.Label, ratio, target.TargetText, target.Met(ratio) ? "" : ", NOT MET");
   }
 }
 
@@ -81,8 +80,8 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   // Counters (the integrator's step count and its difference from the closed form) inline,
   // so that one table holds every benchmark.
-  const auto options = isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
-                                             : benchmark::ConsoleReporter::OO_None;
+  const auto options =
+      isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color : benchmark::ConsoleReporter::OO_None;
   zamo::bench::RecordingReporter reporter(options);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

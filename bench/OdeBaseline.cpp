@@ -72,10 +72,11 @@ std::size_t IntegrateAtTimes(const RateMatrix& m, Side side, std::span<const Rea
 
   State c{};
   c[side == Side::Left ? kA : kB] = 1;
-  auto stepper = odeint::make_controlled(kTolerance, kTolerance, odeint::runge_kutta_dopri5<State, Real, State, Real>());
+  auto stepper =
+      odeint::make_controlled(kTolerance, kTolerance, odeint::runge_kutta_dopri5<State, Real, State, Real>());
   const Real firstStep = grid[1] / 100;
-  return odeint::integrate_times(stepper, LinearSystem{&m}, c, grid.begin(), grid.begin() + static_cast<std::ptrdiff_t>(count),
-                                 firstStep, Recorder{out});
+  return odeint::integrate_times(stepper, LinearSystem{&m}, c, grid.begin(),
+                                 grid.begin() + static_cast<std::ptrdiff_t>(count), firstStep, Recorder{out});
 }
 
 }  // namespace zamo::bench

@@ -26,8 +26,7 @@ void BM_ObjectiveLeft(benchmark::State& state) {
   CoefficientSet scratch;
   for (auto _ : state) {
     benchmark::DoNotOptimize(k);
-    benchmark::DoNotOptimize(
-        ExperimentObjective(k, project.Left, Side::Left, priority, settings.AllSpecies, scratch));
+    benchmark::DoNotOptimize(ExperimentObjective(k, project.Left, Side::Left, priority, settings.AllSpecies, scratch));
   }
   state.counters["all_species"] = settings.AllSpecies ? 1 : 0;
 }

@@ -73,6 +73,21 @@ bool LooksLikeOption(const std::string& arg) {
   return arg.size() >= 2 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.';
 }
 
+// An option that must be a whole number within [lowest, highest], when given.
+void CheckWholeNumber(const CommandLine& line, const std::string& name, int lowest, int highest) {
+  const std::optional<std::string> text = line.Value(name);
+  if (!text) return;
+  const std::string problem =
+      name + " takes a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest);
+  std::int32_t value = 0;
+  try {
+    value = StrToInt(*text);
+  } catch (const std::exception&) {
+    throw UsageError(problem);
+  }
+  if (value < lowest || value > highest) throw UsageError(problem);
+}
+
 }  // namespace
 
 std::optional<std::string> CommandLine::Value(const std::string& name) const {
@@ -171,28 +186,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Options[name] = value;
   }
 
-  if (const auto experiment = line.Value("--experiment"); experiment && *experiment != "left" && *experiment != "right") {
+  if (const auto experiment = line.Value("--experiment");
+      experiment && *experiment != "left" && *experiment != "right") {
     throw UsageError("--experiment takes left or right");
   }
-  if (const auto position = line.Value("--zoom-position")) {
-    std::int32_t p = 0;
-    try {
-      p = StrToInt(*position);
-    } catch (const std::exception&) {
-      throw UsageError("--zoom-position takes a whole number from 1 to 325");
-    }
-    if (p < 1 || p > 325) throw UsageError("--zoom-position takes a whole number from 1 to 325");
-  }
+  CheckWholeNumber(line, "--zoom-position", 1, 325);
+  CheckWholeNumber(line, "--steps", 1, 40);
   if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
-  if (const auto steps = line.Value("--steps")) {
-    std::int32_t n = 0;
-    try {
-      n = StrToInt(*steps);
-    } catch (const std::exception&) {
-      throw UsageError("--steps takes a whole number from 1 to 40");
-    }
-    if (n < 1 || n > 40) throw UsageError("--steps takes a whole number from 1 to 40");
-  }
 
   // calc: the first positional is the project unless it reads as a number (a time).
   std::size_t next = 0;

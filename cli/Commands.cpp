@@ -80,8 +80,8 @@ void DrawProgressBar(std::ostream& err, int position, Real relative) {
   constexpr int kWidth = 40;
   const int filled = position * kWidth / 1000;
   err << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-      << std::string(static_cast<std::size_t>(kWidth - filled), '-') << "] " << position / 10 << "."
-      << position % 10 << " %  relative optimization " << RelativeOptimizationText(relative) << " %" << std::flush;
+      << std::string(static_cast<std::size_t>(kWidth - filled), '-') << "] " << position / 10 << "." << position % 10
+      << " %  relative optimization " << RelativeOptimizationText(relative) << " %" << std::flush;
 }
 
 }  // namespace
@@ -187,7 +187,8 @@ void RunImport(const CommandLine& line, KineticProject& project, std::ostream& o
       request.TemperatureText = (*choice)->Lines.empty() ? "" : (*choice)->Lines.front();
     }
   }
-  if (!request.Left && !request.Right) throw UsageError("import needs --left or --right (You have to Load a Zamo-Data-File)");
+  if (!request.Left && !request.Right)
+    throw UsageError("import needs --left or --right (You have to Load a Zamo-Data-File)");
   const std::vector<std::string> problems = CheckImportRequest(request);
   if (!problems.empty()) throw FormatError(problems.front());
 

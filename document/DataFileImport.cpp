@@ -19,22 +19,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-template <typename Step>
-auto AtLine(int line, Step&& step) {
-  try {
-    return step();
-  } catch (ZamoError& error) {
-    error.SetLine(line);
-    throw;
-  }
-}
-
-[[noreturn]] void Fail(int line, const std::string& text) {
-  FormatError error(text);
-  error.SetLine(line);
-  throw error;
-}
-
 int RateConstantsPerReaction(const std::string& countText) {
   const std::int32_t count = StrToInt(Trim(countText));
   const int perReaction = count / 2 - 1;
@@ -67,7 +51,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     const std::string& text = cursor.ReadNextLine(what);
     const NumberLine pair = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(text); });
     if (pair.Count() < 2) {
-      Fail(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
+      FailAtLine(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
     }
     data.K[i] = pair.Values[0];
     data.K[i + r] = pair.Values[1];
@@ -87,8 +71,8 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   const int countLine = cursor.LineNumber();
   const std::int32_t rows = AtLine(countLine, [&] { return StrToInt(Trim(countText)); });
   if (rows < 1 || rows > kMaxDataRows) {
-    Fail(countLine, "expected the number of rows (1 to " + std::to_string(kMaxDataRows) + ", the start row included), found " +
-                        std::to_string(rows));
+    FailAtLine(countLine, "expected the number of rows (1 to " + std::to_string(kMaxDataRows) +
+                              ", the start row included), found " + std::to_string(rows));
   }
 
   Experiment& experiment = data.ExperimentOf(side);
@@ -97,10 +81,10 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     const std::string& text = cursor.ReadNextLine(what);
     const int line = cursor.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
-    if (numbers.Count() < 1) Fail(line, "expected a reaction time and concentrations for " + what);
+    if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
     const auto row = static_cast<std::size_t>(j);
     if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[row])) {
-      Fail(line, "the reaction time of " + what + " is out of range");
+      FailAtLine(line, "the reaction time of " + what + " is out of range");
     }
     // The given concentrations up to G; the species after the last one given is the rest.
     const int given = std::min(numbers.LastIndex, 7);

@@ -15,8 +15,8 @@ TEditForm::TEditForm(TFZamo& main, QWidget* parent)
       main_(main),
       memo_(new QPlainTextEdit(this)),
       ok_(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this)),
-      cancel_(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"),
-                              this)) {
+      cancel_(
+          new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this)) {
   setObjectName(QStringLiteral("EditForm"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);

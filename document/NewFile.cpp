@@ -57,8 +57,7 @@ TNewFileForm::TNewFileForm(TFZamo& main, QWidget* parent)
 
   const KineticProject& project = main_.Project();
   title_ = Field(this, QStringLiteral("Titel"), project.Title);
-  author_ = Field(this, QStringLiteral("Author"),
-                  project.Author.empty() ? std::string("Zamo users") : project.Author);
+  author_ = Field(this, QStringLiteral("Author"), project.Author.empty() ? std::string("Zamo users") : project.Author);
   leftName_ = Field(this, QStringLiteral("LeftName"), project.LeftReactantName);
   rightName_ = Field(this, QStringLiteral("RightName"), project.RightReactantName);
   leftFile_ = FilePanel(this, QStringLiteral("LeftFileName"));

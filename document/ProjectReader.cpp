@@ -23,23 +23,6 @@ namespace {
 
 const std::string kNoLine;
 
-// Runs a step that belongs to one line, so that any error it raises names that line.
-template <typename Step>
-auto AtLine(int lineNumber, Step&& step) {
-  try {
-    return step();
-  } catch (ZamoError& error) {
-    error.SetLine(lineNumber);
-    throw;
-  }
-}
-
-[[noreturn]] void Fail(int lineNumber, const std::string& text) {
-  FormatError error(text);
-  error.SetLine(lineNumber);
-  throw error;
-}
-
 class Reader {
  public:
   Reader(ProjectData& data, const TextLines& lines) : data_(data), lines_(lines), cursor_(lines, kBodyStart) {}
@@ -96,8 +79,8 @@ class Reader {
 
   const std::string& RequiredHeader(int index, const std::string& expected) const {
     if (index >= static_cast<int>(lines_.size())) {
-      Fail(static_cast<int>(lines_.size()), "the text ends before " + expected + " (line " +
-                                                std::to_string(index + 1) + ")");
+      FailAtLine(static_cast<int>(lines_.size()),
+                 "the text ends before " + expected + " (line " + std::to_string(index + 1) + ")");
     }
     return Header(index);
   }
@@ -108,8 +91,8 @@ class Reader {
       return StrToInt(RequiredHeader(kDeclaredCountLine, "the number of rate constants per reaction"));
     });
     if (count < 1 || count > kMaxRateConstantsPerReaction) {
-      Fail(line, "expected the number of rate constants per reaction (1 to " +
-                     std::to_string(kMaxRateConstantsPerReaction) + "), found " + std::to_string(count));
+      FailAtLine(line, "expected the number of rate constants per reaction (1 to " +
+                           std::to_string(kMaxRateConstantsPerReaction) + "), found " + std::to_string(count));
     }
     data_.DeclaredRateConstantsPerReaction = count;
   }
@@ -117,9 +100,9 @@ class Reader {
   void ReadZoom() {
     const int line = kZoomLine + 1;
     const NumberLine zoom = AtLine(line, [&] { return ParseNumberLine(RequiredHeader(kZoomLine, "the zoom values")); });
-    if (zoom.Count() < 2) Fail(line, "expected two zoom values, found " + std::to_string(zoom.Count()));
+    if (zoom.Count() < 2) FailAtLine(line, "expected two zoom values, found " + std::to_string(zoom.Count()));
     if (!TruncToInt32(zoom.Values[0], data_.ZoomLeft) || !TruncToInt32(zoom.Values[1], data_.ZoomRight)) {
-      Fail(line, "the zoom values are out of range");
+      FailAtLine(line, "the zoom values are out of range");
     }
   }
 
@@ -129,7 +112,7 @@ class Reader {
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 2) {
-      Fail(line, "expected two numbers for " + what + ", found " + std::to_string(numbers.Count()));
+      FailAtLine(line, "expected two numbers for " + what + ", found " + std::to_string(numbers.Count()));
     }
     return {numbers.Values[0], numbers.Values[1]};
   }
@@ -152,7 +135,8 @@ class Reader {
     const int countLine = cursor_.LineNumber();
     const std::int32_t lastRow = AtLine(countLine, [&] { return StrToInt(countText); });
     if (lastRow < 0 || lastRow > kMaxRow) {
-      Fail(countLine, "expected " + what + " (0 to " + std::to_string(kMaxRow) + "), found " + std::to_string(lastRow));
+      FailAtLine(countLine,
+                 "expected " + what + " (0 to " + std::to_string(kMaxRow) + "), found " + std::to_string(lastRow));
     }
     experiment.LastRow = lastRow;
     cursor_.StepOver();  // "Reactiontime and Concentration of the Reactant:"
@@ -164,10 +148,10 @@ class Reader {
     const std::string& text = cursor_.ReadNextLine(what);
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
-    if (numbers.Count() < 1) Fail(line, "expected a reaction time and concentrations for " + what);
+    if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
     // Minutes to whole seconds, truncated toward zero.
     if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[static_cast<std::size_t>(r)])) {
-      Fail(line, "the reaction time of " + what + " is out of range");
+      FailAtLine(line, "the reaction time of " + what + " is out of range");
     }
     SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(r)];
     const int n = std::min(numbers.LastIndex, kSpeciesCount);

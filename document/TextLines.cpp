@@ -6,6 +6,12 @@
 
 namespace zamo {
 
+void FailAtLine(int lineNumber, const std::string& text) {
+  FormatError error(text);
+  error.SetLine(lineNumber);
+  throw error;
+}
+
 TextLines SplitLines(std::string_view bytes) {
   TextLines lines;
   std::string current;

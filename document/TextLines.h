@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Real.h"
+#include "model/ZamoError.h"
 
 namespace zamo {
 
@@ -45,6 +46,20 @@ class LineCursor {
   const TextLines& lines_;
   int index_;
 };
+
+// Runs a step that belongs to one line, so that any error it raises names that line.
+template <typename Step>
+auto AtLine(int lineNumber, Step&& step) {
+  try {
+    return step();
+  } catch (ZamoError& error) {
+    error.SetLine(lineNumber);
+    throw;
+  }
+}
+
+// A FormatError that names its line.
+[[noreturn]] void FailAtLine(int lineNumber, const std::string& text);
 
 // The numbers of a number line, in slots 0..40.
 struct NumberLine {

@@ -21,9 +21,9 @@ std::optional<Side> EvaluateDeviation(KineticProject& project);
 
 // The seventeen texts of the "Quality of Calculation" box.
 struct DeviationLabelTexts {
-  std::string Total;                   // Label16
-  OneBased<std::string, 8> Signed;     // Label18..Label25, "Dev."
-  OneBased<std::string, 8> Absolute;   // Label26..Label33, "abs(Dev.)"
+  std::string Total;                  // Label16
+  OneBased<std::string, 8> Signed;    // Label18..Label25, "Dev."
+  OneBased<std::string, 8> Absolute;  // Label26..Label33, "abs(Dev.)"
 };
 
 DeviationLabelTexts DeviationLabels(const DeviationSummary& summary);

@@ -93,9 +93,7 @@ struct KineticProject : ProjectData {
   Side CurrentSide() const { return ShowLeft ? Side::Left : Side::Right; }
 
   DeviationSummary& DeviationOf(Side side) { return side == Side::Left ? LeftDeviation : RightDeviation; }
-  const DeviationSummary& DeviationOf(Side side) const {
-    return side == Side::Left ? LeftDeviation : RightDeviation;
-  }
+  const DeviationSummary& DeviationOf(Side side) const { return side == Side::Left ? LeftDeviation : RightDeviation; }
 };
 
 // The reset before a read: every rate constant, time and observed value becomes 0.

@@ -2,13 +2,9 @@
 
 namespace zamo::texts {
 
-std::string NotAFloat(std::string_view text) {
-  return "'" + std::string(text) + "' ist kein gültiger Gleitkommawert";
-}
+std::string NotAFloat(std::string_view text) { return "'" + std::string(text) + "' ist kein gültiger Gleitkommawert"; }
 
-std::string NotAnInteger(std::string_view text) {
-  return "'" + std::string(text) + "' ist kein gültiger Integerwert";
-}
+std::string NotAnInteger(std::string_view text) { return "'" + std::string(text) + "' ist kein gültiger Integerwert"; }
 
 std::string NotADateTime(std::string_view text) {
   return "'" + std::string(text) + "' ist keine gültige Datums- und Uhrzeitangabe";

@@ -169,8 +169,8 @@ bool Included(int species, const RateConstants& k, Side side) {
 
 }  // namespace
 
-Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side,
-                         const SpeciesFlags& priority, bool allSpecies, CoefficientSet& scratch) {
+Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side, const SpeciesFlags& priority,
+                         bool allSpecies, CoefficientSet& scratch) {
   constexpr Real kFailed = std::numeric_limits<Real>::infinity();
   if (!TryPrepareCoefficients(k, scratch)) return kFailed;
   SpeciesValues sums{};

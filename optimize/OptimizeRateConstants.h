@@ -9,11 +9,11 @@ namespace zamo {
 
 // Settings of one run, fixed while it lasts.
 struct OptimizationSettings {
-  int Steps = 15;                   // 1..40; the run makes 2 x Steps passes
-  bool VaryK15K16 = false;          // search k15 and k16 in every pass as well
-  bool Withoutk6k7k13k14 = false;   // k6, k7, k13, k14 become 0 and are not searched
-  bool HighPr_k1k8 = true;          // weight B (left passes) or A (right passes) ten times
-  bool AllSpecies = false;          // judge every species, not only those formed directly
+  int Steps = 15;                  // 1..40; the run makes 2 x Steps passes
+  bool VaryK15K16 = false;         // search k15 and k16 in every pass as well
+  bool Withoutk6k7k13k14 = false;  // k6, k7, k13, k14 become 0 and are not searched
+  bool HighPr_k1k8 = true;         // weight B (left passes) or A (right passes) ten times
+  bool AllSpecies = false;         // judge every species, not only those formed directly
 };
 
 // The project data a run works on, copied when it starts.
@@ -45,8 +45,8 @@ using SpeciesFlags = OneBased<bool, kSpeciesCount>;
 // left, A through k8 on the right, C..H through k2..k7 or k9..k14). A rate set the closed
 // form cannot evaluate has the objective +infinity. `scratch` receives the coefficients, so
 // that an evaluation allocates nothing.
-Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side,
-                         const SpeciesFlags& priority, bool allSpecies, CoefficientSet& scratch);
+Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side, const SpeciesFlags& priority,
+                         bool allSpecies, CoefficientSet& scratch);
 
 // The default settings of a run for a project: 15 steps, k15 and k16 kept, G and H
 // included, high priority for A and B, and every species judged when the total deviation of

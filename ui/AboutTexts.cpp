@@ -8,8 +8,8 @@ AboutTexts MakeAboutTexts(const SystemInfo& info) {
   if (info.ProcessorCount > 1) texts.Processor = std::to_string(info.ProcessorCount) + " ";
   texts.Processor += info.ProcessorModel + ", Mask: " + std::to_string(info.ProcessorMask) +
                      ", Rev.: " + std::to_string(info.ProcessorRevision);
-  texts.Memory = std::to_string(info.AvailableMemory / 1024) + " KB of " + std::to_string(info.TotalMemory / 1024) +
-                 " KB";
+  texts.Memory =
+      std::to_string(info.AvailableMemory / 1024) + " KB of " + std::to_string(info.TotalMemory / 1024) + " KB";
   return texts;
 }
 

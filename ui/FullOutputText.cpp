@@ -18,10 +18,12 @@ constexpr const char* kFieldPattern = "#0.00";
 constexpr int kFieldWidth = 6;
 constexpr const char* kFieldGap = "     ";
 
-const OneBased<const char*, 8> kSpeciesLabels = {{"A (TMCP)  ", "B (ICP)   ", "C (k2,k9) ", "D (k3,k10)",
-                                                  "E (k4,k11)", "F (k5,k12)", "G (k6,...)", "H (k7,...)"}};
+const OneBased<const char*, 8> kSpeciesLabels = {
+    {"A (TMCP)  ", "B (ICP)   ", "C (k2,k9) ", "D (k3,k10)", "E (k4,k11)", "F (k5,k12)", "G (k6,...)", "H (k7,...)"}};
 
-std::string RateText(int index, Real value) { return "k" + std::to_string(index) + " = " + FormatFloat(kRatePattern, value); }
+std::string RateText(int index, Real value) {
+  return "k" + std::to_string(index) + " = " + FormatFloat(kRatePattern, value);
+}
 
 // A share of everything but the start species; empty where the start species is all there is.
 std::optional<Real> Share(Real value, Real startSpecies) {

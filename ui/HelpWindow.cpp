@@ -8,8 +8,7 @@
 
 namespace zamo {
 
-HelpWindow::HelpWindow(QWidget* parent)
-    : QDialog(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window), browser_(new QTextBrowser(this)) {
   InitResources();
   setObjectName(QStringLiteral("HelpWindow"));
   setAttribute(Qt::WA_DeleteOnClose);

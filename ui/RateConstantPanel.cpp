@@ -132,10 +132,10 @@ void RateConstantPanel::BuildErrorBox() {
   for (int s = 1; s <= kSpeciesCount; ++s) {
     const int y = 64 + 16 * (s - 1);
     const auto index = static_cast<std::size_t>(s - 1);
-    signed_[index] = MakeRightLabel(errorBox_, QStringLiteral("Label%1").arg(17 + s), QStringLiteral("0.000"), 54, y,
-                                    perSpecies);
-    absolute_[index] = MakeRightLabel(errorBox_, QStringLiteral("Label%1").arg(25 + s), QStringLiteral("0.000"), 118,
-                                      y, perSpecies);
+    signed_[index] =
+        MakeRightLabel(errorBox_, QStringLiteral("Label%1").arg(17 + s), QStringLiteral("0.000"), 54, y, perSpecies);
+    absolute_[index] =
+        MakeRightLabel(errorBox_, QStringLiteral("Label%1").arg(25 + s), QStringLiteral("0.000"), 118, y, perSpecies);
     for (QLabel* label : {signed_[index], absolute_[index]}) {
       QPalette palette = label->palette();
       palette.setColor(QPalette::WindowText, SpeciesColor(s));
@@ -144,7 +144,9 @@ void RateConstantPanel::BuildErrorBox() {
   }
 }
 
-void RateConstantPanel::resizeEvent(QResizeEvent*) { quit_->move(width() - quit_->width() - 8, height() - quit_->height() - 8); }
+void RateConstantPanel::resizeEvent(QResizeEvent*) {
+  quit_->move(width() - quit_->width() - 8, height() - quit_->height() - 8);
+}
 
 UpDown* RateConstantPanel::Stepper(int row, int number) const {
   return steppers_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(number - 1)];

@@ -38,7 +38,8 @@ QImage MakeMarker(int species) {
   const QRgb color = FiveBitColor(kColors[static_cast<std::size_t>(species - 1)]);
   const Pattern& pattern = *kPatterns[static_cast<std::size_t>(species - 1)];
   for (int y = 0; y < 5; ++y) {
-    for (int x = 0; x < 5; ++x) image.setPixel(x, y, pattern[static_cast<std::size_t>(y)][x] == 'X' ? color : qRgb(255, 255, 255));
+    for (int x = 0; x < 5; ++x)
+      image.setPixel(x, y, pattern[static_cast<std::size_t>(y)][x] == 'X' ? color : qRgb(255, 255, 255));
   }
   return image;
 }
