@@ -1,41 +1,36 @@
 // The default optimization of the example (15 steps) through the optimization dialog, with
 // its worker thread, the 240 progress reports shown and the completion's refresh of the main
 // window, beside the same run in the core alone. Target: the dialog adds at most 20 %.
+//
+// This machine's speed drifts from one second to the next by more than the difference
+// measured, so the two runs alternate within one benchmark and each is judged by its
+// fastest time.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <limits>
 
 #include "app/ZamoMain.h"
 #include "bench/UiBenchPlatform.h"
-#include "document/ExampleProject.h"
-#include "document/ProjectReader.h"
-#include "model/RecalcCurves.h"
 #include "optimize/LinOpt.h"
 #include "optimize/OptimizeRateConstants.h"
 
 namespace zamo::bench {
 namespace {
 
-void BM_CoreOptimization(benchmark::State& state) {
-  KineticProject project;
-  ReadProjectText(project, ExampleProjectText(), "");
-  project.DataValid = true;
-  RecalcCurves(project, 565);
-  const OptimizationSettings settings = DefaultOptimizationSettings(project);
-  const OptimizationRunData data{project.K, project.Left, project.Right};
-  const std::atomic<bool> stop{false};
-  for (auto _ : state) {
-    StartObjectives starts;
-    benchmark::DoNotOptimize(OptimizeRateConstants(settings, data, starts, {}, stop));
-  }
-}
-BENCHMARK(BM_CoreOptimization)->Name(kCoreOptimization)->Unit(benchmark::kMillisecond)->UseRealTime();
+using Clock = std::chrono::steady_clock;
 
-void BM_DialogOptimization(benchmark::State& state) {
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void BM_DialogAndCore(benchmark::State& state) {
   FullHdPlatform platform;
   TFZamo window(platform);
   window.show();
@@ -43,21 +38,36 @@ void BM_DialogOptimization(benchmark::State& state) {
     state.SkipWithError("the window was not shown");
     return;
   }
-  const RateConstants example = window.Project().K;
+  const KineticProject start = window.Project();
+  const OptimizationSettings settings = DefaultOptimizationSettings(start);
+  const OptimizationRunData data{start.K, start.Left, start.Right};
+  const std::atomic<bool> never{false};
   TOptRate* dialog = TOptRate::Show(window);
   auto* calculate = dialog->findChild<QPushButton*>(QStringLiteral("CalcBitBtn"));
+
+  double fastestCore = std::numeric_limits<double>::max();
+  double fastestDialog = std::numeric_limits<double>::max();
   for (auto _ : state) {
-    state.PauseTiming();
-    window.Project().K = example;  // every run from the same constants, as in the core
-    state.ResumeTiming();
+    Clock::time_point begin = Clock::now();
+    StartObjectives starts;
+    benchmark::DoNotOptimize(OptimizeRateConstants(settings, data, starts, {}, never));
+    fastestCore = std::min(fastestCore, MillisecondsSince(begin));
+
+    window.Project().K = start.K;  // every run from the same constants, as in the core
+    begin = Clock::now();
     calculate->click();
     while (dialog->Running() || !calculate->isEnabled()) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    fastestDialog = std::min(fastestDialog, MillisecondsSince(begin));
   }
   dialog->AbortBitBtnClick();
+  state.counters["core_ms"] = fastestCore;
+  state.counters["dialog_ms"] = fastestDialog;
+  RecordMilliseconds(kCoreOptimization, fastestCore);
+  RecordMilliseconds(kDialogOptimization, fastestDialog);
 }
-BENCHMARK(BM_DialogOptimization)->Name(kDialogOptimization)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DialogAndCore)->Name("DefaultOptimization/DialogAndCore")->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace
 }  // namespace zamo::bench

@@ -15,8 +15,10 @@ class FullHdPlatform : public QtPlatform {
   }
 };
 
-// Real time per iteration of every finished benchmark of this run, by name.
+// Real time per iteration of the finished benchmarks of this run (their fastest
+// repetition), and figures a benchmark measured itself, by name.
 double MillisecondsOf(const char* name);
+void RecordMilliseconds(const char* name, double milliseconds);
 
 inline constexpr const char* kStepperRelease = "StepperRelease/1920x1080";
 inline constexpr const char* kCoreOptimization = "DefaultOptimization/Core";

@@ -145,7 +145,7 @@ void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream&
   settings.HighPr_k1k8 = !line.Has("--no-high-priority");
 
   const bool printProgress = line.Has("--progress");
-  const ProgressSink sink = [&](int position, Real relative) {
+  const ProgressSink sink = [&](int position, Real relative, const RateConstants&) {
     if (printProgress) out << position << ' ' << RelativeOptimizationText(relative) << std::endl;
     if (env.ProgressBar) DrawProgressBar(err, position, relative);
   };

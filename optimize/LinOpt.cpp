@@ -139,6 +139,9 @@ void TOptRate::BuildControls() {
   calculate_->setAutoDefault(false);
   connect(calculate_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { CalcBitBtnClick(); }); });
 
+  // Looked up once: the style finds them in the icon theme's files.
+  okIcon_ = style()->standardIcon(QStyle::SP_DialogOkButton);
+  stopIcon_ = style()->standardIcon(QStyle::SP_DialogNoButton);
   ok_ = new QPushButton(this);
   ok_->setObjectName(QStringLiteral("OKBitBtn"));
   ok_->setGeometry(64, 192, 137, 25);
@@ -175,7 +178,7 @@ void TOptRate::SetRunningLook(bool running) {
   flags_->setEnabled(!running);
   trackBar_->setEnabled(!running);
   ok_->setText(running ? QStringLiteral("Stop") : QStringLiteral("OK"));
-  ok_->setIcon(style()->standardIcon(running ? QStyle::SP_DialogNoButton : QStyle::SP_DialogOkButton));
+  ok_->setIcon(running ? stopIcon_ : okIcon_);
   ok_->setDefault(true);
   if (running) {
     setCursor(Qt::BusyCursor);

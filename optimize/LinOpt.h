@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 
@@ -73,6 +74,8 @@ class TOptRate : public QDialog {
   QPushButton* calculate_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* abort_ = nullptr;
+  QIcon okIcon_;
+  QIcon stopIcon_;
 };
 
 }  // namespace zamo

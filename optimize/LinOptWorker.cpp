@@ -30,35 +30,59 @@ TThLinOpt::~TThLinOpt() { LiveWorkers().erase(this); }
 
 void TThLinOpt::run() {
   result_ = OptimizeRateConstants(
-      settings_, data_, starts_, [this](int position, Real improvement) { Report(position, improvement); }, stop_);
+      settings_, data_, starts_,
+      [this](int position, Real improvement, const RateConstants& reached) { Report(position, improvement, reached); },
+      optimizerStop_);
+  // The completion follows the last report; a stop noticed with it changes nothing, the
+  // run ended there anyway.
+  if (pending_) AwaitShown();
+  if (endedAtShownReport_) {
+    result_ = reportedK_;
+    starts_ = reportedStarts_;
+  }
 }
 
-// Runs on the worker thread: the user-interface thread shows the values, and the worker
-// goes on only when that has happened (or the program no longer waits for it).
-void TThLinOpt::Report(int position, Real improvement) {
+// Runs on the worker thread after every cycle.
+void TThLinOpt::Report(int position, Real improvement, const RateConstants& reached) {
+  if (pending_ && AwaitShown()) {
+    // Stop was asked for when the previous report was shown: the run ends with its
+    // constants, and this cycle, computed meanwhile, is dropped unreported.
+    endedAtShownReport_ = true;
+    optimizerStop_.store(true);
+    return;
+  }
+  reportedK_ = reached;
+  reportedStarts_ = starts_;
   {
     const std::lock_guard lock(mutex_);
     Improvement = improvement;
     ProgressPosition = position;
     shown_ = false;
+    stopSeen_ = false;
   }
+  handedOver_.store(false, std::memory_order_relaxed);
+  pending_ = true;
   QMetaObject::invokeMethod(
       this,
       [this] {
         if (dialog_) dialog_->ShowProgress(ProgressPosition, Improvement);
         const std::lock_guard lock(mutex_);
+        stopSeen_ = stopRequested_.load();
         shown_ = true;
         handedOver_.store(true, std::memory_order_release);
         shownOrAbandoned_.notify_all();
       },
       Qt::QueuedConnection);
-  // The user-interface thread usually shows a report within microseconds; a short spin
-  // before sleeping saves the worker a wake-up per cycle.
+}
+
+bool TThLinOpt::AwaitShown() {
+  // Usually the report has long been shown; a short spin saves a sleep when it is close.
   for (int spin = 0; spin < 200000 && !handedOver_.load(std::memory_order_acquire); ++spin) {
   }
   std::unique_lock lock(mutex_);
   shownOrAbandoned_.wait(lock, [this] { return shown_ || abandoned_; });
-  handedOver_.store(false, std::memory_order_relaxed);
+  pending_ = false;
+  return abandoned_ || stopSeen_;
 }
 
 // Runs on the user-interface thread after the run has returned.
@@ -72,6 +96,7 @@ void TThLinOpt::Complete() {
 void TThLinOpt::StopAllAndWait() {
   for (TThLinOpt* worker : LiveWorkers()) {
     worker->Abort();
+    worker->optimizerStop_.store(true);
     {
       const std::lock_guard lock(worker->mutex_);
       worker->abandoned_ = true;

@@ -14,10 +14,17 @@ class TFZamo;
 class TOptRate;
 
 // The worker thread of one optimization run (TThLinOpt). It runs the optimizer on the
-// copies it was given, hands every progress report to the user-interface thread and waits
-// until it has been shown, and when it ends the completion step runs on the user-interface
-// thread: it applies the result unless the run was aborted, returns the dialog (if it still
-// exists) to idle and refreshes the main window. The worker deletes itself afterwards.
+// copies it was given and hands every progress report to the user-interface thread; when
+// it ends, the completion step runs on the user-interface thread: it applies the result
+// unless the run was aborted, returns the dialog (if it still exists) to idle and refreshes
+// the main window. The worker deletes itself afterwards.
+//
+// A report is shown, and the stop request read, as if the run waited for each report
+// before its next cycle: the user-interface thread notes with every report it shows
+// whether Stop had been asked for, and a run told so ends with the constants of that
+// report. The worker does not idle meanwhile, though: it computes the next cycle while the
+// report is shown (and drops it when the run ends there), because waking the other thread
+// costs about as much as a fraction of a cycle.
 class TThLinOpt : public QThread {
   Q_OBJECT
 
@@ -26,8 +33,8 @@ class TThLinOpt : public QThread {
             const StartObjectives& starts);
   ~TThLinOpt() override;
 
-  // Asks the run to end at its next check (the dialog's Stop).
-  void RequestStop() { stop_.store(true); }
+  // Asks the run to end at the next report shown (the dialog's Stop).
+  void RequestStop() { stopRequested_.store(true); }
   // The dialog was closed while the run was going: its result is discarded.
   void Abort() {
     aborted_ = true;
@@ -47,7 +54,10 @@ class TThLinOpt : public QThread {
   void run() override;
 
  private:
-  void Report(int position, Real improvement);
+  void Report(int position, Real improvement, const RateConstants& reached);
+  // Waits until the report handed over last has been shown; true when Stop had been asked
+  // for by then (or the program is ending).
+  bool AwaitShown();
   void Complete();
 
   TFZamo& main_;
@@ -56,13 +66,24 @@ class TThLinOpt : public QThread {
   const OptimizationRunData data_;
   StartObjectives starts_;
   RateConstants result_{};
-  std::atomic<bool> stop_{false};
   bool aborted_ = false;
 
-  // The synchronous hand-over of a progress report.
+  // Set by the user-interface thread; read by it when it shows a report.
+  std::atomic<bool> stopRequested_{false};
+  // The stop flag the optimizer reads; the worker sets it when a shown report says stop.
+  std::atomic<bool> optimizerStop_{false};
+
+  // The report in flight and the state of the run when it was made. Worker thread only.
+  bool pending_ = false;
+  bool endedAtShownReport_ = false;
+  RateConstants reportedK_{};
+  StartObjectives reportedStarts_;
+
+  // The hand-over of a report to the user-interface thread.
   std::mutex mutex_;
   std::condition_variable shownOrAbandoned_;
   bool shown_ = false;
+  bool stopSeen_ = false;
   bool abandoned_ = false;
   std::atomic<bool> handedOver_{false};
 };

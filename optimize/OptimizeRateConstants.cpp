@@ -64,7 +64,7 @@ class Optimizer {
       ++cyclesDone_;
       if (progress_) {
         // The exact ratio, so that a position of x.5 is a true half (rounded to even).
-        progress_(nearest(static_cast<Real>(cyclesDone_) * 1000 / cyclesTotal_), RelativeOptimization());
+        progress_(nearest(static_cast<Real>(cyclesDone_) * 1000 / cyclesTotal_), RelativeOptimization(), work_);
       }
       if (Stopped()) break;
     }

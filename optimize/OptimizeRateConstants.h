@@ -30,9 +30,11 @@ struct StartObjectives {
   Real Right = 0;
 };
 
-// Called once per finished cycle with the position 0..1000 and the relative optimization
-// in percent. It returns only when the caller has shown the values.
-using ProgressSink = std::function<void(int position, Real relativeOptimization)>;
+// Called once per finished cycle with the position 0..1000, the relative optimization in
+// percent and the constants reached at the end of the cycle. The run reads its stop flag
+// when the call returns, so a caller that shows the values returns only when they are
+// shown (or keeps the reached constants, to end the run there itself; see TThLinOpt).
+using ProgressSink = std::function<void(int position, Real relativeOptimization, const RateConstants& reached)>;
 
 // The species weighted ten times in an objective.
 using SpeciesFlags = OneBased<bool, kSpeciesCount>;

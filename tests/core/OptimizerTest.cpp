@@ -60,7 +60,7 @@ RunLog Optimize(const OptimizationSettings& settings, const OptimizationRunData&
   RunLog run;
   run.Starts = starts;
   std::atomic<bool> stop{false};
-  const ProgressSink sink = [&](int position, Real relative) {
+  const ProgressSink sink = [&](int position, Real relative, const RateConstants&) {
     run.Reports.push_back({position, relative});
     if (static_cast<int>(run.Reports.size()) == stopAfter) stop = true;
   };
@@ -212,7 +212,7 @@ TEST(OptimizerStop, AStopBeforeTheRunReturnsTheStartConstants) {
   std::atomic<bool> stop{true};
   int reports = 0;
   const RateConstants result =
-      OptimizeRateConstants(OptimizationSettings{}, data, starts, [&](int, Real) { ++reports; }, stop);
+      OptimizeRateConstants(OptimizationSettings{}, data, starts, [&](int, Real, const RateConstants&) { ++reports; }, stop);
   EXPECT_EQ(reports, 0);
   EXPECT_TRUE(result == data.K);
 }

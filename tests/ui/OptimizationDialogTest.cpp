@@ -141,7 +141,7 @@ Outcome RunAlone(const OptimizationSettings& settings, const KineticProject& at,
   int reports = 0;
   outcome.K = OptimizeRateConstants(
       settings, {at.K, at.Left, at.Right}, starts,
-      [&](int position, Real improvement) {
+      [&](int position, Real improvement, const RateConstants&) {
         outcome.LastPosition = position;
         outcome.Figure = QString::fromStdString(RelativeOptimizationText(improvement));
         if (++reports == stopAfterReports) stop.store(true);
