@@ -245,7 +245,7 @@ void TOptRate::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-// The worker waits for this, so it only puts the values into the controls; their painting
+// Runs for every report, so it only puts the values into the controls; their painting
 // follows at display rate (a run reports every fraction of a millisecond, and a repaint
 // per report would cost more than the cycle it reports).
 void TOptRate::ShowProgress(int position, Real improvement) {
