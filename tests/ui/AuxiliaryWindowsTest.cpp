@@ -48,26 +48,12 @@ int PixelsNear(const QImage& image, const QRect& area, QColor colour) {
   return count;
 }
 
-// The user turns back to the main window, whose keys then reach its menus again.
-bool BackToMainWindow(MainWindowFixture& f) {
-  f.Window.activateWindow();
-  return QTest::qWaitFor([&f] { return QApplication::activeWindow() == &f.Window; });
-}
-
 }  // namespace
 
-class AuxiliaryWindowsTest : public QObject {
+class AuxiliaryWindowsTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void AboutTexts_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("model");
@@ -250,9 +236,6 @@ class AuxiliaryWindowsTest : public QObject {
       QVERIFY2(headings.contains(QString::fromLatin1(heading)), heading);
     }
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

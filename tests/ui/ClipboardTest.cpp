@@ -52,18 +52,10 @@ QStringList BoxTexts(const MainWindowFixture& f) {
 
 }  // namespace
 
-class ClipboardTest : public QObject {
+class ClipboardTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void CopyTakesTheFocusedRowAsShown_data() {
     QTest::addColumn<bool>("right");
     QTest::addColumn<QString>("control");
@@ -239,9 +231,6 @@ class ClipboardTest : public QObject {
     QCOMPARE(f.DeviationTexts(), deviations);
     QCOMPARE(f.Window.Project().Modified, stepFirst);
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

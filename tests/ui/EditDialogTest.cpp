@@ -61,26 +61,12 @@ void RetypeLine(const TEditForm* dialog, int index, const QString& text) {
 // One step up of k1 in the panel, an unsaved change (1.2600E-06 becomes 1.2700E-06).
 void StepK1(MainWindowFixture& f) { f.ClickArrow(f.Stepper(1, 1), true); }
 
-// The user turns back to the main window, whose keys then reach its menus again.
-bool BackToMainWindow(MainWindowFixture& f) {
-  f.Window.activateWindow();
-  return QTest::qWaitFor([&f] { return QApplication::activeWindow() == &f.Window; });
-}
-
 }  // namespace
 
-class EditDialogTest : public QObject {
+class EditDialogTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   // The text is the one last read, so a change made in the panel since is not in it.
   void ShowsTheTextAsLastRead() {
     MainWindowFixture f;
@@ -247,9 +233,6 @@ class EditDialogTest : public QObject {
     QCOMPARE(f.Window.Project().K[1], 1.26e-6L);
     QCOMPARE(f.Window.ProjectText(), ExampleTextWith({{kTitleLine, "Broken System"}, {kTemperatureLine, "205.5"}}));
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

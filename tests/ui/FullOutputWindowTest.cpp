@@ -39,19 +39,10 @@ QString Field(const QString& line, int number) { return line.mid(10 + 11 * (numb
 
 }  // namespace
 
-class FullOutputWindowTest : public QObject {
+class FullOutputWindowTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    warnings.removeIf([](const QString& w) { return w.contains(QLatin1String("propagateSizeHints")); });
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   // Times in seconds, minutes and hours ("#0.0"); the product shares are taken relative to
   // everything but the start species: A on the left, B on the right.
   void ReportOfTheShownExperiment_data() {
@@ -190,9 +181,6 @@ class FullOutputWindowTest : public QObject {
     QTest::keyClick(text, Qt::Key(key));
     QCOMPARE(f.Platform.Clipboard, clipboard);
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

@@ -89,19 +89,10 @@ QByteArray Bytes(const QString& path) {
 #define EXPECT_PIXEL(image, x, y, color) \
   QVERIFY2((image).pixel((x), (y)) == (color), qPrintable(Describe((image), (x), (y), (color))))
 
-class GraphExportTest : public QObject {
+class GraphExportTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    warnings.removeIf([](const QString& w) { return w.contains(QLatin1String("propagateSizeHints")); });
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void EmptyPictureWhileNoProjectIsValid() {
     KineticProject p = Example(true);
     p.DataValid = false;
@@ -344,9 +335,6 @@ class GraphExportTest : public QObject {
     QVERIFY(window.startsWith("BM"));
     QVERIFY(Bytes(fromCli) == window);
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

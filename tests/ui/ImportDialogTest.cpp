@@ -108,18 +108,10 @@ struct Snapshot {
 
 }  // namespace
 
-class ImportDialogTest : public QObject {
+class ImportDialogTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void OpensWithTheProjectsNames() {
     MainWindowFixture f;
     QVERIFY(f.Show());
@@ -394,9 +386,6 @@ class ImportDialogTest : public QObject {
     QCOMPARE(f.Platform.FileDialogs.size(), 2u);
     QVERIFY(f.Platform.Messages.empty());
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

@@ -1,6 +1,7 @@
 #include "tests/ui/MainWindowFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -18,10 +19,11 @@ bool recording = false;
 QStringList recorded;
 QtMessageHandler previousHandler = nullptr;
 
-// What the offscreen platform cannot do (raise a popup, grab the keyboard for it) is said
-// by the platform, not by this program.
+// What the offscreen platform cannot do (raise a popup, grab the keyboard for it, pass on
+// size hints) is said by the platform, not by this program.
 bool IsPlatformLimit(const QString& message) {
-  return message.startsWith(QLatin1String("This plugin does not support"));
+  return message.startsWith(QLatin1String("This plugin does not support")) ||
+         message.contains(QLatin1String("propagateSizeHints"));
 }
 
 void RecordWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -110,6 +112,21 @@ TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replac
   TextLines lines = ExampleProjectText();
   for (const auto& [index, line] : replacements) lines.at(static_cast<std::size_t>(index)) = line;
   return lines;
+}
+
+void WindowTestCase::initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+void WindowTestCase::init() { warnings_.emplace(); }
+
+void WindowTestCase::cleanup() {
+  const QStringList warnings = warnings_->Take();
+  warnings_.reset();
+  QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+}
+
+bool BackToMainWindow(MainWindowFixture& f) {
+  f.Window.activateWindow();
+  return QTest::qWaitFor([&f] { return QApplication::activeWindow() == &f.Window; });
 }
 
 }  // namespace zamo::testing

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QKeyCombination>
+#include <QObject>
 #include <QStringList>
+#include <optional>
 
 #include "app/ZamoMain.h"
 #include "tests/ui/FakePlatform.h"
@@ -63,6 +65,24 @@ class MainWindowFixture {
   FakePlatform Platform;
   TFZamo Window{Platform};
 };
+
+// The base of the window test suites: every test runs with a WarningRecorder and fails on
+// a Qt warning it did not expect, and closing the last window does not end the program.
+// The test library calls these slots of the base class as its own.
+class WindowTestCase : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+ private:
+  std::optional<WarningRecorder> warnings_;
+};
+
+// The user turns back to the main window, whose keys then reach its menus again.
+[[nodiscard]] bool BackToMainWindow(MainWindowFixture& f);
 
 // The built-in example with some lines replaced (index from 0), as a project text to write.
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);

@@ -72,19 +72,10 @@ bool ChooseFromContextMenu(MainWindowFixture& f, const QString& item) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  // Installed per test, after the test library has installed its own handler.
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void StartsWithTheExample() {
     MainWindowFixture f;
     QVERIFY(f.Platform.Clipboard.isEmpty());
@@ -98,8 +89,9 @@ class MainWindowTest : public QObject {
     QVERIFY(!f.Window.Project().Modified);
     QCOMPARE(f.Window.ProjectText(), ExampleProjectText());
     // Every command works, the import included.
-    for (const char* name : {"Open1", "Save1", "SaveAs1", "SaveGraph1", "Import1", "Exit1", "Copy1", "Paste2",
-                             "ZamoData1", "OptimizeRateConstants1", "KineticSystem1", "FullOutput1", "Help1", "About1"}) {
+    for (const char* name :
+         {"Open1", "Save1", "SaveAs1", "SaveGraph1", "Import1", "Exit1", "Copy1", "Paste2", "ZamoData1",
+          "OptimizeRateConstants1", "KineticSystem1", "FullOutput1", "Help1", "About1"}) {
       QVERIFY2(f.Item(QString::fromLatin1(name))->isEnabled(), name);
     }
     QVERIFY(f.Platform.Messages.empty());
@@ -538,9 +530,6 @@ class MainWindowTest : public QObject {
       QCOMPARE(f.Window.ProjectText(), ExampleProjectText());
     }
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

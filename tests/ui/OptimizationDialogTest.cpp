@@ -177,20 +177,10 @@ QStringList LeftBoxTextsOf(const RateConstants& k) {
 
 }  // namespace
 
-class OptimizationDialogTest : public QObject {
+class OptimizationDialogTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    // The offscreen platform's note about window size hints is not this program's.
-    warnings.removeIf([](const QString& w) { return w.contains(QLatin1String("propagateSizeHints")); });
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   // Idle, Escape does nothing; F8 again brings the same dialog to the front.
   void F8OpensOneDialogAndBringsItBack() {
     Session s;
@@ -462,9 +452,6 @@ class OptimizationDialogTest : public QObject {
     QVERIFY(s.F.Window.Project().K == s.Start.K);
     QVERIFY(s.F.Platform.Messages.empty());
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

@@ -51,18 +51,10 @@ MaskEdit* CursorOnSignPlace(MainWindowFixture& f, int row) {
 
 }  // namespace
 
-class RatePanelTest : public QObject {
+class RatePanelTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  // Installed per test, after the test library has installed its own handler.
-  void init() { warnings_.emplace(); }
-  void cleanup() {
-    const QStringList warnings = warnings_->Take();
-    warnings_.reset();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-  }
-
   void RowsFollowTheShownExperiment_data() {
     QTest::addColumn<bool>("left");
     QTest::addColumn<QStringList>("captions");
@@ -273,9 +265,6 @@ class RatePanelTest : public QObject {
     QVERIFY(CloseTo(f.Window.Project().K[1], 1.26e-6L));
     QCOMPARE(f.DeviationTexts(), kLeftDeviations);
   }
-
- private:
-  std::optional<WarningRecorder> warnings_;
 };
 
 }  // namespace zamo::testing

@@ -8,10 +8,10 @@
 #include <QTest>
 
 #include "app/ZamoMain.h"
-#include "optimize/LinOpt.h"
-#include "tests/ui/FakePlatform.h"
 #include "document/Edit.h"
 #include "document/NewFile.h"
+#include "optimize/LinOpt.h"
+#include "tests/ui/FakePlatform.h"
 #include "ui/AdrAbout.h"
 #include "ui/FullOutPut.h"
 #include "ui/HelpWindow.h"
