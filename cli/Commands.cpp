@@ -18,13 +18,11 @@
 #include "optimize/OptimizeRateConstants.h"
 #include "optimize/RelativeOptimizationText.h"
 #include "ui/FullOutputText.h"
+#include "ui/GraphSize.h"
 
 namespace zamo::cli {
 
 namespace {
-
-// The exported picture's width minus 2.
-constexpr int kGraphIntervals = 798;
 
 // Plot width of the main window at its smallest size; curves are not printed, but the
 // recalculation samples them as the window does.

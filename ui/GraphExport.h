@@ -3,14 +3,9 @@
 #include <QImage>
 
 #include "model/KineticProject.h"
+#include "ui/GraphSize.h"
 
 namespace zamo {
-
-// The picture size of "Save Graph".
-inline constexpr int kGraphWidth = 800;
-inline constexpr int kGraphHeight = 600;
-// Sample intervals the picture's curves are computed with: its width minus 2.
-inline constexpr int kGraphIntervals = kGraphWidth - 2;
 
 // The enlarged plot of the current experiment as an 800 x 600 picture at the zoom factor of
 // the given zoom bar position: one time scale of 798 pixels for curves and markers, curve
