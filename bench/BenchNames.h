@@ -6,6 +6,7 @@ namespace zamo::bench {
 
 inline constexpr const char* kThreeExpl = "ThreeExpl";
 inline constexpr const char* kCalcConcLeft = "CalcConcLeft";
+inline constexpr const char* kCalcConcLeftDivided = "CalcConcLeft/DividedDifferences";
 inline constexpr const char* kPrepareCoefficients = "PrepareCoefficients";
 inline constexpr const char* kRecalcCurves1030 = "RecalcCurves/1030";
 inline constexpr const char* kObjectiveLeft = "ExperimentObjective/Left";

@@ -9,10 +9,9 @@ namespace zamo {
 using Concentrations = SpeciesValues;
 
 // The exact solution of the network's first-order rate equations for the sixteen rate
-// constants. Throws FloatError: "Ungültige Gleitkommaoperation" when (ka - kb)^2 + 4 k1 k8 is
-// negative (only negative constants do that), "Gleitkommadivision durch Null" when
-// P = ka kb - k1 k8 is 0 (A or B never reacts, or neither reaches C..H), and
-// "Gleitkommaüberlauf" when a coefficient leaves the extended range.
+// constants, for every non-negative rate set (see ClosedForm.h). Throws FloatError:
+// "Ungültige Gleitkommaoperation" when (ka - kb)^2 + 4 k1 k8 is negative (only negative
+// constants do that) and "Gleitkommaüberlauf" when a coefficient leaves the extended range.
 CoefficientSet PrepareCoefficients(const RateConstants& k);
 
 // Fractions at time t (seconds) starting from pure A (left) or pure B (right). C is the
@@ -25,6 +24,8 @@ Concentrations CalcConc(const CoefficientSet& set, Side side, Real t);
 // The same without exceptions, for the optimizer's many trials: false where the throwing
 // form would raise (the set or the fractions are then unusable).
 bool TryPrepareCoefficients(const RateConstants& k, CoefficientSet& set);
+// For one experiment only: the set then evaluates that side alone.
+bool TryPrepareCoefficients(const RateConstants& k, Side side, CoefficientSet& set);
 bool TryCalcConc(const CoefficientSet& set, Side side, Real t, Concentrations& c);
 
 }  // namespace zamo

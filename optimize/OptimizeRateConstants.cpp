@@ -172,7 +172,7 @@ bool Included(int species, const RateConstants& k, Side side) {
 Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side, const SpeciesFlags& priority,
                          bool allSpecies, CoefficientSet& scratch) {
   constexpr Real kFailed = std::numeric_limits<Real>::infinity();
-  if (!TryPrepareCoefficients(k, scratch)) return kFailed;
+  if (!TryPrepareCoefficients(k, side, scratch)) return kFailed;
   SpeciesValues sums{};
   Concentrations calc;
   const int lastRow = std::min(experiment.LastRow, kMaxRow);

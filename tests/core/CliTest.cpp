@@ -50,8 +50,8 @@ class CliFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / ("zamo-cli-test-" + std::string(info->name()) + "-" +
-                                           std::to_string(::getpid()));
+    folder_ =
+        fs::temp_directory_path() / ("zamo-cli-test-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
     fs::create_directories(folder_);
   }
   void TearDown() override { fs::remove_all(folder_); }
@@ -208,13 +208,26 @@ TEST_F(CliFiles, ErrorsNameTheFileAndLineAndExitWithOne) {
   EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden\n");
 }
 
+// A project in which A never reacts is a legitimate network: A stays at 100 %.
+TEST_F(CliFiles, AnInertStartSpeciesStaysPut) {
+  TextLines lines = ExampleProjectText();
+  for (int i = 22; i <= 28; ++i) lines[static_cast<std::size_t>(i)] = "0.0  3.623E-05";
+  const std::string path = Write("inert-a.zam", lines);
+  const Result r = RunCli({"calc", path, "--experiment", "left", "1e9"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out.substr(0, r.Out.find(' ', r.Out.find(' ') + 1)),
+            "1.00000000000000000000e+09 1.00000000000000000000e+00");
+}
+
 TEST_F(CliFiles, ARateSetThatCannotBeSolvedIsAnErrorNotAResult) {
   TextLines lines = ExampleProjectText();
-  for (int i = 22; i <= 28; ++i) lines[static_cast<std::size_t>(i)] = "0.0  3.623E-05";  // A never reacts
-  const std::string path = Write("inert-a.zam", lines);
+  for (int i = 22; i <= 28; ++i) lines[static_cast<std::size_t>(i)] = "0.0  0.0";
+  lines[22] = "1.0E-04  -1.0E-04";  // k1 k8 < 0 with ka = kb: no real decay constants
+  lines[23] = "1.0E-04  3.0E-04";
+  const std::string path = Write("negative.zam", lines);
   const Result r = RunCli({"calc", path, "60"});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "zamo-cli: " + path + ": Gleitkommadivision durch Null\n");
+  EXPECT_EQ(r.Err, "zamo-cli: " + path + ": Ungültige Gleitkommaoperation\n");
 }
 
 TEST_F(CliFiles, SaveIntoAMissingFolderFailsAndWritesNothing) {
@@ -321,7 +334,8 @@ TEST_F(CliFiles, OptimizedProjectIsWrittenWithTheNewConstants) {
   settings.Steps = 2;
   const RateConstants fitted = OptimizeInProcess(ExampleProjectText(), settings);
   for (int i = 1; i <= kRateConstantCount; ++i) {
-    EXPECT_NEAR(static_cast<double>(written.K[i]), static_cast<double>(fitted[i]), 5e-6 * static_cast<double>(fitted[i]))
+    EXPECT_NEAR(static_cast<double>(written.K[i]), static_cast<double>(fitted[i]),
+                5e-6 * static_cast<double>(fitted[i]))
         << "k" << i;
   }
 }

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <cmath>
+
+#include "model/Real.h"
+
+namespace zamo {
+
+// A forward-mode dual number: a value and its derivatives with respect to N parameters.
+// The closed form is written once over its number type; evaluated with Dual it gives the
+// exact derivatives of the same arithmetic, so value and Jacobian cannot drift apart.
+// There are no comparison operators: a branch decides on ValueOf(x) explicitly.
+template <int N>
+struct Dual {
+  Real Value = 0;
+  std::array<Real, N> Slope{};
+
+  Dual() = default;
+  Dual(Real value) : Value(value) {}  // NOLINT(google-explicit-constructor): constants mix in freely
+
+  // The parameter with the given index (0..N-1) at the given value.
+  static Dual Parameter(Real value, int index) {
+    Dual d(value);
+    d.Slope[static_cast<std::size_t>(index)] = 1;
+    return d;
+  }
+
+  Dual& operator+=(const Dual& b) {
+    Value += b.Value;
+    for (int i = 0; i < N; ++i) Slope[i] += b.Slope[i];
+    return *this;
+  }
+  Dual& operator-=(const Dual& b) {
+    Value -= b.Value;
+    for (int i = 0; i < N; ++i) Slope[i] -= b.Slope[i];
+    return *this;
+  }
+  Dual& operator*=(const Dual& b) { return *this = *this * b; }
+
+  friend Dual operator-(const Dual& a) {
+    Dual d;
+    d.Value = -a.Value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = -a.Slope[i];
+    return d;
+  }
+  friend Dual operator+(Dual a, const Dual& b) { return a += b; }
+  friend Dual operator-(Dual a, const Dual& b) { return a -= b; }
+  friend Dual operator*(const Dual& a, const Dual& b) {
+    Dual d;
+    d.Value = a.Value * b.Value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] * b.Value + a.Value * b.Slope[i];
+    return d;
+  }
+  friend Dual operator/(const Dual& a, const Dual& b) {
+    Dual d;
+    const Real inverse = 1 / b.Value;
+    d.Value = a.Value / b.Value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = (a.Slope[i] - d.Value * b.Slope[i]) * inverse;
+    return d;
+  }
+  friend Dual operator+(const Dual& a, Real b) {
+    Dual d = a;
+    d.Value += b;
+    return d;
+  }
+  friend Dual operator+(Real a, const Dual& b) { return b + a; }
+  friend Dual operator-(const Dual& a, Real b) { return a + -b; }
+  friend Dual operator-(Real a, const Dual& b) { return -b + a; }
+  friend Dual operator*(const Dual& a, Real b) { return Chain(a, a.Value * b, b); }
+  friend Dual operator*(Real a, const Dual& b) { return Chain(b, a * b.Value, a); }
+  friend Dual operator/(const Dual& a, Real b) { return Chain(a, a.Value / b, 1 / b); }
+  friend Dual exp(const Dual& a) { return Chain(a, std::exp(a.Value), std::exp(a.Value)); }
+  friend Dual expm1(const Dual& a) { return Chain(a, std::expm1(a.Value), std::exp(a.Value)); }
+  // sqrt(0) has no derivative; callers take the root only of a positive value.
+  friend Dual sqrt(const Dual& a) {
+    const Real root = std::sqrt(a.Value);
+    return Chain(a, root, 1 / (2 * root));
+  }
+
+ private:
+  // f(a) from f(a.Value) and f'(a.Value).
+  static Dual Chain(const Dual& a, Real value, Real derivative) {
+    Dual d;
+    d.Value = value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = derivative * a.Slope[i];
+    return d;
+  }
+};
+
+inline Real ValueOf(Real x) { return x; }
+template <int N>
+Real ValueOf(const Dual<N>& x) {
+  return x.Value;
+}
+
+}  // namespace zamo
