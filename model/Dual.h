@@ -9,12 +9,15 @@ namespace zamo {
 
 // A forward-mode dual number: a value and its derivatives with respect to N parameters.
 // The closed form is written once over its number type; evaluated with Dual it gives the
-// exact derivatives of the same arithmetic, so value and Jacobian cannot drift apart.
-// There are no comparison operators: a branch decides on ValueOf(x) explicitly.
-template <int N>
+// exact derivatives of the same arithmetic, so value and Jacobian cannot drift apart. The
+// value is always extended; the derivatives are of type S: extended for tests that check
+// them to the last place, double for a solver that works in double anyway (and then in
+// vector registers, several times faster). There are no comparison operators: a branch
+// decides on ValueOf(x) explicitly.
+template <int N, typename S = Real>
 struct Dual {
   Real Value = 0;
-  std::array<Real, N> Slope{};
+  std::array<S, N> Slope{};
 
   Dual() = default;
   Dual(Real value) : Value(value) {}  // NOLINT(google-explicit-constructor): constants mix in freely
@@ -26,37 +29,38 @@ struct Dual {
     return d;
   }
 
-  Dual& operator+=(const Dual& b) {
-    Value += b.Value;
-    for (int i = 0; i < N; ++i) Slope[i] += b.Slope[i];
-    return *this;
-  }
-  Dual& operator-=(const Dual& b) {
-    Value -= b.Value;
-    for (int i = 0; i < N; ++i) Slope[i] -= b.Slope[i];
-    return *this;
-  }
-  Dual& operator*=(const Dual& b) { return *this = *this * b; }
-
   friend Dual operator-(const Dual& a) {
     Dual d;
     d.Value = -a.Value;
     for (int i = 0; i < N; ++i) d.Slope[i] = -a.Slope[i];
     return d;
   }
-  friend Dual operator+(Dual a, const Dual& b) { return a += b; }
-  friend Dual operator-(Dual a, const Dual& b) { return a -= b; }
+  friend Dual operator+(const Dual& a, const Dual& b) {
+    Dual d;
+    d.Value = a.Value + b.Value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] + b.Slope[i];
+    return d;
+  }
+  friend Dual operator-(const Dual& a, const Dual& b) {
+    Dual d;
+    d.Value = a.Value - b.Value;
+    for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] - b.Slope[i];
+    return d;
+  }
   friend Dual operator*(const Dual& a, const Dual& b) {
     Dual d;
     d.Value = a.Value * b.Value;
-    for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] * b.Value + a.Value * b.Slope[i];
+    const S av = static_cast<S>(a.Value);
+    const S bv = static_cast<S>(b.Value);
+    for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] * bv + av * b.Slope[i];
     return d;
   }
   friend Dual operator/(const Dual& a, const Dual& b) {
     Dual d;
-    const Real inverse = 1 / b.Value;
     d.Value = a.Value / b.Value;
-    for (int i = 0; i < N; ++i) d.Slope[i] = (a.Slope[i] - d.Value * b.Slope[i]) * inverse;
+    const S inverse = static_cast<S>(1 / b.Value);
+    const S quotient = static_cast<S>(d.Value);
+    for (int i = 0; i < N; ++i) d.Slope[i] = (a.Slope[i] - quotient * b.Slope[i]) * inverse;
     return d;
   }
   friend Dual operator+(const Dual& a, Real b) {
@@ -83,14 +87,15 @@ struct Dual {
   static Dual Chain(const Dual& a, Real value, Real derivative) {
     Dual d;
     d.Value = value;
-    for (int i = 0; i < N; ++i) d.Slope[i] = derivative * a.Slope[i];
+    const S factor = static_cast<S>(derivative);
+    for (int i = 0; i < N; ++i) d.Slope[i] = factor * a.Slope[i];
     return d;
   }
 };
 
 inline Real ValueOf(Real x) { return x; }
-template <int N>
-Real ValueOf(const Dual<N>& x) {
+template <int N, typename S>
+Real ValueOf(const Dual<N, S>& x) {
   return x.Value;
 }
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "model/Dual.h"
+#include "model/KineticProject.h"
+#include "model/ZamoError.h"
+
+namespace zamo {
+
+// Which experiments a least-squares fit compares with.
+enum class FitExperiments { Both, Left, Right };
+
+// The residuals of the least-squares fit: r = 100 (observed - calculated), in percentage
+// points, of A..H at rows 1..LastRow of every included experiment, each times the weight of
+// its species; C and H from the mass balances as everywhere. Ordered by experiment (left
+// first), row and species.
+struct FitProblem {
+  RateConstants Constants{};  // the fixed constants; the free ones are given per evaluation
+  std::vector<int> Free;      // indexes 1..16 of the free constants
+  Experiment Left;
+  Experiment Right;
+  FitExperiments Experiments = FitExperiments::Both;
+  SpeciesValues Weight = [] {
+    SpeciesValues w;
+    w.Fill(1);
+    return w;
+  }();
+
+  bool Includes(Side side) const {
+    return Experiments == FitExperiments::Both || (Experiments == FitExperiments::Left) == (side == Side::Left);
+  }
+  // Rows 1..LastRow of the included experiments.
+  int RowCount() const;
+  int ResidualCount() const { return kSpeciesCount * RowCount(); }
+};
+
+// The derivatives carry one slope per free constant, at most sixteen, in double: they go to
+// the solver, which works in double.
+using FitJet = Dual<kRateConstantCount, double>;
+
+// Evaluates the residuals of one problem again and again, reusing its coefficient sets.
+class FitEvaluator {
+ public:
+  explicit FitEvaluator(const FitProblem& problem);
+  ~FitEvaluator();
+  FitEvaluator(const FitEvaluator&) = delete;
+  FitEvaluator& operator=(const FitEvaluator&) = delete;
+
+  // Residuals for the free constants `free` (in the order of problem.Free) into `out`,
+  // which holds ResidualCount() values. Answers the kind of error where the closed form
+  // cannot be evaluated for these constants.
+  std::optional<FloatError::Kind> Residuals(const std::vector<Real>& free, Real* out);
+  // The same with the derivatives of every residual with respect to each free constant.
+  std::optional<FloatError::Kind> Residuals(const std::vector<Real>& free, FitJet* out);
+
+ private:
+  struct Scratch;
+  const FitProblem& problem_;
+  std::unique_ptr<Scratch> scratch_;
+};
+
+// One evaluation, for callers that need only a few.
+std::optional<FloatError::Kind> FitResiduals(const FitProblem& problem, const std::vector<Real>& free, Real* out);
+std::optional<FloatError::Kind> FitResiduals(const FitProblem& problem, const std::vector<Real>& free, FitJet* out);
+
+}  // namespace zamo
