@@ -42,6 +42,7 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
   result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
   result.StandardError.assign(p, nan);
   result.Interval95.assign(p, {nan, nan});
+  result.Covariance.assign(p, std::vector<Real>(p, nan));
   result.Correlation.assign(p, std::vector<Real>(p, nan));
   if (result.Dof <= 0 || active.empty()) return;
 
@@ -71,6 +72,7 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
     result.Interval95[n] = {free[n] - t * se, free[n] + t * se};
     for (std::size_t b = 0; b < active.size(); ++b) {
       const auto ib = static_cast<Eigen::Index>(b);
+      result.Covariance[n][active[b]] = sigma2 * inverse(ia, ib) * scale[n] * scale[active[b]];
       result.Correlation[n][active[b]] = inverse(ia, ib) / std::sqrt(inverse(ia, ia) * inverse(ib, ib));
     }
   }

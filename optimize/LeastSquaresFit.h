@@ -50,6 +50,7 @@ struct FitResult {
   // bound or the data do not determine it, its entries are NaN.
   std::vector<Real> StandardError;
   std::vector<std::array<Real, 2>> Interval95;  // k +- t(0.975, dof) SE
+  std::vector<std::vector<Real>> Covariance;
   std::vector<std::vector<Real>> Correlation;
   // With FitSettings::Profile: the profile-likelihood interval, a side open (none) where it
   // does not close before 0 or 100 times the constant.

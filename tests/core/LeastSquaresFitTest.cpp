@@ -7,6 +7,7 @@
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
+#include "optimize/FitBand.h"
 #include "optimize/FitStatistics.h"
 #include "optimize/LeastSquaresFit.h"
 #include "optimize/TrustRegion.h"
@@ -274,6 +275,49 @@ TEST(LeastSquaresFitProfile, EndsLieWhereTheRefittedSumCrossesTheThreshold) {
       int evaluations = 0;
       const Minimum m = Minimize(problem, start, scale, nullptr, evaluations);
       EXPECT_NEAR((m.WeightedSsr - r.WeightedSsr) / (r.Sigma * r.Sigma), t * t, 1e-4L) << "k" << index;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zamo
+
+namespace zamo {
+namespace {
+
+// The curves' 95 % band: zero at the start, where the composition is known, and elsewhere
+// the delta method with derivatives taken by central differences of the plain closed form.
+TEST(LeastSquaresFitBand, IsTheDeltaMethodOfTheCovariance) {
+  const OptimizationRunData data = Example();
+  const FitResult r = Fit(Default(data, true), data);
+  const std::vector<Real> times = {0, 1800, 36000};
+  for (const Side side : {Side::Left, Side::Right}) {
+    const std::vector<SpeciesValues> band = ConfidenceBand(r, side, times);
+    ASSERT_EQ(band.size(), times.size());
+    for (int s = 1; s <= 8; ++s) EXPECT_EQ(band[0][s], 0) << "species " << s;
+    const Real t = StudentQuantile(0.975L, r.Dof);
+    for (std::size_t n = 1; n < times.size(); ++n) {
+      std::vector<SpeciesValues> slope;
+      for (std::size_t p = 0; p < r.Free.size(); ++p) {
+        const Real h = r.K[r.Free[p]] * 1e-6L;
+        RateConstants up = r.K;
+        RateConstants down = r.K;
+        up[r.Free[p]] += h;
+        down[r.Free[p]] -= h;
+        const Concentrations a = CalcConc(PrepareCoefficients(up), side, times[n]);
+        const Concentrations b = CalcConc(PrepareCoefficients(down), side, times[n]);
+        SpeciesValues d;
+        for (int s = 1; s <= 8; ++s) d[s] = (a[s] - b[s]) / (2 * h);
+        slope.push_back(d);
+      }
+      for (int s = 1; s <= 8; ++s) {
+        Real variance = 0;
+        for (std::size_t a = 0; a < slope.size(); ++a) {
+          for (std::size_t b = 0; b < slope.size(); ++b) variance += slope[a][s] * r.Covariance[a][b] * slope[b][s];
+        }
+        EXPECT_NEAR(band[n][s], t * std::sqrt(variance), 1e-6L * band[n][s] + 1e-15L) << "species " << s;
+        EXPECT_GT(band[n][s], 0) << "species " << s;
+      }
     }
   }
 }
