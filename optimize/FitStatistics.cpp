@@ -60,7 +60,7 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
   const auto& singular = svd.singularValues();
   if (singular.size() == 0 || singular(singular.size() - 1) <= kRankTolerance * singular(0)) return;
   // (J^T J)^-1 = V S^-2 V^T, in units of the scales.
-  const Matrix v = svd.matrixV();
+  const Matrix& v = svd.matrixV();
   const Matrix inverse = v * singular.array().square().inverse().matrix().asDiagonal() * v.transpose();
   const Real sigma2 = result.Sigma * result.Sigma;
   const Real t = StudentQuantile(0.975L, result.Dof);

@@ -31,6 +31,7 @@ std::vector<Real> Scales(const std::vector<int>& free, const RateConstants& k) {
   }
   const Real typical = count > 0 ? std::exp(logSum / count) : 1e-5L;
   std::vector<Real> scale;
+  scale.reserve(free.size());
   for (const int i : free) scale.push_back(k[i] > 0 ? k[i] : typical);
   return scale;
 }

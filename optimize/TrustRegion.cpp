@@ -99,6 +99,7 @@ Minimum SolveBounded(const FitProblem& problem, const std::vector<Real>& start, 
 
   ceres::Problem solverProblem;
   std::vector<double*> blocks;
+  blocks.reserve(p);
   for (double& value : x) blocks.push_back(&value);
   // The problem takes the cost function over.
   solverProblem.AddResidualBlock(std::make_unique<FitCost>(problem, scale, evaluations).release(), nullptr, blocks);
