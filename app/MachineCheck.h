@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Platform.h"
+#include "ui/Platform.h"
 
 namespace zamo {
 

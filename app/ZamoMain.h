@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <optional>
 
-#include "app/Platform.h"
-#include "document/TextLines.h"
-#include "model/KineticProject.h"
+#include "document/ProjectSession.h"
+#include "optimize/LinOpt.h"
+#include "optimize/LinOptWorker.h"
+#include "ui/Platform.h"
 #include "ui/RateConstantPanel.h"
 
 class QAction;
@@ -19,7 +21,8 @@ namespace zamo {
 class PaintBox;
 
 // The main window: the plots of the current experiment on the left, the rate-constant
-// panel on the right, the menus, and the document lifecycle of the one open project.
+// panel on the right, the menus, and the document lifecycle of the one open project. It
+// owns the project's session and shows whatever the session says has changed.
 class TFZamo : public QMainWindow, private RatePanelHost {
   Q_OBJECT
 
@@ -35,36 +38,30 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   // cannot be read shows the error and leaves the example open.
   void OpenAtStart(const QString& path);
 
-  KineticProject& Project() override { return project_; }
-  const TextLines& ProjectText() const { return projectText_; }
+  ProjectSession& Session() { return session_; }
+  const KineticProject& Project() const { return session_.Project(); }
+  const TextLines& ProjectText() const { return session_.ProjectText(); }
   Platform& GetPlatform() { return platform_; }
   RateConstantPanel& Panel() { return *panel_; }
+  // The open optimization dialog, if any.
+  TOptRate* OptimizationDialog() const { return optimization_; }
 
-  // The update steps after a change of the project.
-  void ShowTheProject();
-  void Refresh();
-  void Recalculate() override;
-  // Recalculate with another number of curve intervals (the exported picture's).
-  void Recalculate(int intervals);
-  void DrawPlots() override;
+  // Repaint: schedules both plots to be drawn from the model.
+  void DrawPlots();
 
-  // Reads lines as the open project and, when the read succeeds, keeps them as
-  // ProjectText; FileName becomes the name last chosen in the open dialog. A read that
-  // fails changes nothing and raises its error.
-  void ReadProjectText(const TextLines& lines);
   // The save command; false when nothing was written (cancelled or failed).
   bool SaveProject(bool saveAs);
   // Runs a command; an error it raises is shown in the general error box and the program
   // goes on.
   void RunGuarded(const std::function<void()>& command) override;
-  // The general error box.
-  void ShowError(const std::exception& error);
 
   // Commands of the menus.
   void Open1Click();
   void Save1Click();
   void SaveAs1Click();
   void Exit1Click();
+  void Undo1Click();
+  void Redo1Click();
   void LeftReactions1Click();
   void RightReactions1Click();
   void SaveGraph1Click();
@@ -77,9 +74,6 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void FullOutput1Click();
   void Help1Click();
   void About1Click();
-
-  // Shows a project the import dialog has just built.
-  void ShowImportedProject(const QString& caption);
 
   QAction* Action(const QString& name) const;
   QMenu* ContextMenu() const { return contextMenu_; }
@@ -96,31 +90,33 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void BuildPlots();
   void BuildMenus();
   void BuildContextMenu();
-  QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& key,
+  QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QList<QKeySequence>& keys,
                      void (TFZamo::*handler)());
+  // Runs a menu command: the text typed into a rate box and not yet left counts first.
+  void RunCommand(void (TFZamo::*handler)());
 
-  // Update-step pieces.
+  // Model -> window: what the session says has changed.
+  void SessionChanged(const SessionEvent& event);
+  void ShowProject();
+  void ShowStatus();
   void SetExperimentMenuItems();
   void SetZoomBar(int position);
-  void SwitchExperiment(bool left);
   void ZoomBarScroll(int position);
   void PaintUpper(QPainter& painter);
   void PaintLower(QPainter& painter);
 
   // "Bestätigung": the save prompt of Open and closing.
   PromptAnswer SavePrompt();
-  void ReadProjectText(const TextLines& lines, const std::string& chosenFileName);
-  void OpenProjectFile(const std::string& file);
 
   // RatePanelHost
   void RefuseInput() override;
   void QuitRequested() override;
 
   Platform& platform_;
-  KineticProject project_;
-  TextLines projectText_;
-  // The name last chosen in the open dialog; every read of ProjectText takes it as FileName.
-  std::string openedFileName_;
+  ProjectSession session_;
+  // Declared after the session: runs still going end before it does.
+  OptimizationWorkers workers_;
+  QPointer<TOptRate> optimization_;
 
   RateConstantPanel* panel_ = nullptr;
   QSplitter* splitter_ = nullptr;

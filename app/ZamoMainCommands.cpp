@@ -3,29 +3,33 @@
 #include <QScrollBar>
 
 #include "app/ZamoMain.h"
-#include "document/DataFileImport.h"
 #include "document/Edit.h"
 #include "document/NewFile.h"
 #include "document/TextFile.h"
-#include "model/Conversions.h"
-#include "model/EvaluateDeviation.h"
-#include "model/RateConstantStep.h"
-#include "model/RecalcCurves.h"
 #include "optimize/LinOpt.h"
 #include "ui/AdrAbout.h"
 #include "ui/FullOutPut.h"
 #include "ui/GraphExport.h"
 #include "ui/HelpWindow.h"
 #include "ui/MaskEdit.h"
+#include "ui/TextBytes.h"
 #include "ui/ViewKineticSystem.h"
 
 namespace zamo {
 
-void TFZamo::OptimizeRateConstants1Click() { TOptRate::Show(*this); }
+// At most one optimization dialog: the command brings an open one to the front.
+void TFZamo::OptimizeRateConstants1Click() {
+  if (optimization_ == nullptr) optimization_ = new TOptRate(session_, platform_, workers_, this);
+  optimization_->show();
+  optimization_->raise();
+  optimization_->activateWindow();
+}
 
-void TFZamo::Import1Click() { (new TNewFileForm(*this, this))->show(); }
+void TFZamo::Import1Click() {
+  (new TNewFileForm(session_, platform_, [this] { SaveProject(true); }, this))->show();
+}
 
-void TFZamo::ZamoData1Click() { (new TEditForm(*this, this))->show(); }
+void TFZamo::ZamoData1Click() { (new TEditForm(session_, platform_, this))->show(); }
 
 void TFZamo::KineticSystem1Click() { (new TShowKinSysForm(this))->show(); }
 
@@ -46,26 +50,11 @@ void TFZamo::Copy1Click() {
 void TFZamo::Paste2Click() {
   const std::optional<int> row = panel_->FocusedRow();
   if (!row) return;
-  const Real value = StrToFloat(platform_.ClipboardText().trimmed().toStdString());
-  project_.K[RateIndexOfBox(*row, project_.ShowLeft)] = ClampRate(value);
-  project_.Modified = true;
-  Refresh();
-}
-
-// What follows a completed import: the new project shown in the window, both zooms at 315.
-void TFZamo::ShowImportedProject(const QString& caption) {
-  setWindowTitle(caption);
-  panel_->ShowRateCaptions();
-  SetExperimentMenuItems();
-  project_.DataValid = true;
-  Recalculate();
-  project_.ZoomLeft = kImportZoom;
-  project_.ZoomRight = kImportZoom;
-  SetZoomBar(kImportZoom);
+  session_.PasteRate(RateIndexOfBox(*row, session_.Project().ShowLeft), ToBytes(platform_.ClipboardText()));
 }
 
 void TFZamo::FullOutput1Click() {
-  auto* report = new TOutPutForm(project_, platform_, this);
+  auto* report = new TOutPutForm(session_.Project(), platform_, this);
   report->show();
 }
 
@@ -78,20 +67,19 @@ void TFZamo::SaveGraph1Click() {
   options.ConfirmOverwrite = true;
   const std::optional<QString> path = platform_.ChooseSaveFile(this, options);
   if (!path) {
-    Refresh();
+    session_.Refresh();
     return;
   }
-  Recalculate(kGraphIntervals);
-  const QImage picture = RenderGraph(project_, zoomBar_->value());
+  session_.Recalculate(kGraphIntervals);
+  const QImage picture = RenderGraph(session_.Project(), zoomBar_->value());
   try {
     WriteFileAtomically(path->toStdString(), GraphBmpBytes(picture));
   } catch (...) {
     // The curves go back to the screen's width before the error is shown.
-    Recalculate();
-    DrawPlots();
+    session_.Recalculate(PlotIntervals());
     throw;
   }
-  Refresh();
+  session_.Refresh();
 }
 
 }  // namespace zamo

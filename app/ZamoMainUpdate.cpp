@@ -1,46 +1,60 @@
-// The update steps that bring the display up to date after a change of the project, the
-// zoom bar, and the general error guard.
+// The window's side of the update steps: what the session says has changed is shown; the
+// zoom bar; the general error guard.
 
 #include <QAction>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-#include "app/ErrorText.h"
 #include "app/ZamoMain.h"
-#include "model/EvaluateDeviation.h"
-#include "model/RecalcCurves.h"
+#include "ui/ErrorText.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"
+#include "ui/TextBytes.h"
 
 namespace zamo {
 
-void TFZamo::ShowTheProject() {
-  for (int row = 1; row <= RateConstantPanel::kRows; ++row) panel_->ShowRateConstant(row);
-  SetExperimentMenuItems();
-  project_.DataValid = true;
-  SetZoomBar(project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight);
-  panel_->ShowRateCaptions();
-  Recalculate();
-  DrawPlots();
-}
-
-void TFZamo::Refresh() {
-  for (int row = 1; row <= RateConstantPanel::kRows; ++row) panel_->ShowRateConstant(row);
-  SetExperimentMenuItems();
-  project_.DataValid = true;
-  SetZoomBar(project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight);
-  project_.Modified = true;
-  panel_->ShowRateCaptions();
-  Recalculate();
-  DrawPlots();
-}
-
-void TFZamo::Recalculate() { Recalculate(PlotIntervals()); }
-
-void TFZamo::Recalculate(int intervals) {
-  if (const std::optional<Side> evaluated = RecalcCurves(project_, intervals)) {
-    panel_->ShowDeviationLabels(DeviationLabels(project_.DeviationOf(*evaluated)));
+void TFZamo::SessionChanged(const SessionEvent& event) {
+  switch (event.Change) {
+    case SessionChange::Shown:
+      ShowProject();
+      break;
+    case SessionChange::RateStepped:
+      panel_->ShowRateConstantOf(event.RateIndex);
+      break;
+    case SessionChange::Computed:
+      panel_->ShowDeviationLabels();
+      DrawPlots();
+      break;
+    case SessionChange::Status:
+      ShowStatus();
+      break;
   }
+}
+
+// Show the project, Refresh and switching the experiment look alike on the screen: the
+// boxes and captions of the current experiment, its menu items and zoom, the deviations
+// and the plots.
+void TFZamo::ShowProject() {
+  const KineticProject& project = session_.Project();
+  SetExperimentMenuItems();
+  SetZoomBar(project.ShowLeft ? project.ZoomLeft : project.ZoomRight);
+  panel_->ShowRateCaptions();
+  panel_->ShowDeviationLabels();
+  DrawPlots();
+}
+
+// The caption with the desktop's modified marker, and the history's menu items.
+void TFZamo::ShowStatus() {
+  setWindowTitle(FromBytes(session_.Caption()) + QStringLiteral("[*]"));
+  setWindowModified(session_.Project().Modified);
+  QAction* undo = Action(QStringLiteral("Undo1"));
+  undo->setEnabled(session_.CanUndo());
+  undo->setText(session_.CanUndo() ? QStringLiteral("&Undo ") + FromBytes(session_.UndoName())
+                                   : QStringLiteral("&Undo"));
+  QAction* redo = Action(QStringLiteral("Redo1"));
+  redo->setEnabled(session_.CanRedo());
+  redo->setText(session_.CanRedo() ? QStringLiteral("&Redo ") + FromBytes(session_.RedoName())
+                                   : QStringLiteral("&Redo"));
 }
 
 // Schedules both plots (or the lower one alone while the zoom bar moves) to be drawn from
@@ -56,7 +70,7 @@ void TFZamo::DrawPlots() {
 int TFZamo::ZoomPosition() const { return zoomBar_->value(); }
 
 void TFZamo::SetExperimentMenuItems() {
-  const bool left = project_.ShowLeft;
+  const bool left = session_.Project().ShowLeft;
   for (const char* name : {"LeftReactions1", "PopupLeftReactions"})
     Action(QString::fromLatin1(name))->setEnabled(!left);
   for (const char* name : {"RightReactions1", "PopupRightReactions"})
@@ -74,21 +88,11 @@ void TFZamo::ZoomBarScroll(int position) {
   lowerPlotOnly_ = true;
   zoomBar_->setToolTip(QStringLiteral("Zoom: %1").arg(ZoomFactor(position)));
   DrawPlots();
-  (project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight) = position;
+  session_.RememberZoom(position);
   lowerPlotOnly_ = false;
 }
 
-void TFZamo::RunGuarded(const std::function<void()>& command) {
-  try {
-    command();
-  } catch (const std::exception& error) {
-    ShowError(error);
-  }
-}
-
-void TFZamo::ShowError(const std::exception& error) {
-  platform_.ShowMessage(this, ErrorBoxText(error), QString::fromLatin1(kApplicationTitle), MessageIcon::Error);
-}
+void TFZamo::RunGuarded(const std::function<void()>& command) { zamo::RunGuarded(platform_, this, command); }
 
 void TFZamo::RefuseInput() {
   platform_.Beep();

@@ -8,12 +8,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <clocale>
 
-#include "app/ErrorText.h"
+#include "ui/ErrorText.h"
 #include "app/MachineCheck.h"
 #include "app/ZamoMain.h"
 #include "document/ExampleProject.h"
@@ -26,12 +27,11 @@ namespace zamo {
 
 namespace {
 
-constexpr int kClientWidth = 772;
+constexpr int kClientWidth = kMainWindowMinimumWidth;
 constexpr int kClientHeight = 533;
 constexpr int kLowerPanelHeight = 221;
 constexpr int kSplitterHandle = 3;
 constexpr int kMinimumPlotHeight = 100;
-constexpr int kZoomBarWidth = 13;
 constexpr int kStartZoomPosition = 315;
 
 }  // namespace
@@ -43,7 +43,8 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
 
-  panel_ = new RateConstantPanel(*this);
+  panel_ = new RateConstantPanel(session_, *this);
+  session_.AddListener([this](const SessionEvent& event) { SessionChanged(event); });
   BuildPlots();
   BuildMenus();
   BuildContextMenu();
@@ -70,14 +71,16 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     return;
   }
 
-  RunGuarded([&] { ReadProjectText(ExampleProjectText(), ""); });
-  project_.FileName = kExampleFileName;
-  setMaximumSize(std::max(system.ScreenWidth, minimumWidth()), std::max(system.ScreenHeight, minimumHeight()));
+  session_.SetPlotIntervals(PlotIntervals());
+  RunGuarded([&] { session_.OpenExample(); });
+  // The machine check counts device pixels; the window's limits are in the toolkit's.
+  const QSize screenSize = screen() != nullptr ? screen()->size() : QSize(system.ScreenWidth, system.ScreenHeight);
+  setMaximumSize(std::max(screenSize.width(), minimumWidth()), std::max(screenSize.height(), minimumHeight()));
   paintBusy_ = false;
 }
 
 // A run still going ends with the window: stopped, waited for, its result discarded.
-TFZamo::~TFZamo() { TThLinOpt::StopAllAndWait(); }
+TFZamo::~TFZamo() { workers_.StopAllAndWait(); }
 
 void TFZamo::BuildPlots() {
   auto* drawPanel = new QWidget;
@@ -110,7 +113,7 @@ void TFZamo::BuildPlots() {
   zoomBar_->setObjectName(QStringLiteral("ZoomBar"));
   zoomBar_->setFixedWidth(kZoomBarWidth);
   zoomBar_->setMinimumHeight(kMinimumPlotHeight);
-  zoomBar_->setRange(1, 325);
+  zoomBar_->setRange(kZoomPositionMin, kZoomPositionMax);
   zoomBar_->setPageStep(20);
   zoomBar_->setSingleStep(1);
   zoomBar_->setValue(kStartZoomPosition);
@@ -131,13 +134,13 @@ void TFZamo::BuildPlots() {
   column->addWidget(splitter_);
 }
 
-QAction* TFZamo::AddAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& key,
+QAction* TFZamo::AddAction(QMenu* menu, const QString& name, const QString& text, const QList<QKeySequence>& keys,
                            void (TFZamo::*handler)()) {
   auto* action = new QAction(text, this);
   action->setObjectName(name);
-  if (!key.isEmpty()) action->setShortcut(key);
+  action->setShortcuts(keys);
   if (handler != nullptr) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
   } else {
     action->setEnabled(false);
   }
@@ -145,49 +148,63 @@ QAction* TFZamo::AddAction(QMenu* menu, const QString& name, const QString& text
   return action;
 }
 
+// A value typed into a rate box counts before any command, as if the box had been left: Save
+// writes it and Exit asks about it. A box that refuses its text stops the command.
+// Copying changes nothing, so it copies the box as it stands, blank places and all.
+void TFZamo::RunCommand(void (TFZamo::*handler)()) {
+  if (handler != &TFZamo::Copy1Click && !panel_->CommitPendingText()) return;
+  RunGuarded([&] { (this->*handler)(); });
+}
+
 void TFZamo::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  AddAction(file, QStringLiteral("Open1"), QStringLiteral("&Open"), QKeySequence(QStringLiteral("Ctrl+O")),
+  AddAction(file, QStringLiteral("Open1"), QStringLiteral("&Open"), {QKeySequence(QStringLiteral("Ctrl+O"))},
             &TFZamo::Open1Click);
   file->addSeparator();
-  AddAction(file, QStringLiteral("Save1"), QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")),
+  AddAction(file, QStringLiteral("Save1"), QStringLiteral("&Save"), {QKeySequence(QStringLiteral("Ctrl+S"))},
             &TFZamo::Save1Click);
-  AddAction(file, QStringLiteral("SaveAs1"), QStringLiteral("Save &As"), QKeySequence(QStringLiteral("Ctrl+A")),
+  AddAction(file, QStringLiteral("SaveAs1"), QStringLiteral("Save &As"), {QKeySequence(QStringLiteral("Ctrl+A"))},
             &TFZamo::SaveAs1Click);
-  AddAction(file, QStringLiteral("SaveGraph1"), QStringLiteral("Save Graph"), QKeySequence(QStringLiteral("Ctrl+G")),
+  AddAction(file, QStringLiteral("SaveGraph1"), QStringLiteral("Save Graph"), {QKeySequence(QStringLiteral("Ctrl+G"))},
             &TFZamo::SaveGraph1Click);
   file->addSeparator();
-  AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), QKeySequence(QStringLiteral("Ctrl+I")),
+  AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), {QKeySequence(QStringLiteral("Ctrl+I"))},
             &TFZamo::Import1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-  AddAction(edit, QStringLiteral("LeftReactions1"), QStringLiteral("&Left Reactions"),
-            QKeySequence(QStringLiteral("Ctrl+L")), &TFZamo::LeftReactions1Click);
-  AddAction(edit, QStringLiteral("RightReactions1"), QStringLiteral("&Right Reactions"),
-            QKeySequence(QStringLiteral("Ctrl+R")), &TFZamo::RightReactions1Click);
+  AddAction(edit, QStringLiteral("Undo1"), QStringLiteral("&Undo"), {QKeySequence(QStringLiteral("Ctrl+Z"))},
+            &TFZamo::Undo1Click);
+  AddAction(edit, QStringLiteral("Redo1"), QStringLiteral("&Redo"),
+            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))},
+            &TFZamo::Redo1Click);
   edit->addSeparator();
-  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")),
+  AddAction(edit, QStringLiteral("LeftReactions1"), QStringLiteral("&Left Reactions"),
+            {QKeySequence(QStringLiteral("Ctrl+L"))}, &TFZamo::LeftReactions1Click);
+  AddAction(edit, QStringLiteral("RightReactions1"), QStringLiteral("&Right Reactions"),
+            {QKeySequence(QStringLiteral("Ctrl+R"))}, &TFZamo::RightReactions1Click);
+  edit->addSeparator();
+  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), {QKeySequence(QStringLiteral("Ctrl+C"))},
             &TFZamo::Copy1Click);
-  AddAction(edit, QStringLiteral("Paste2"), QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")),
+  AddAction(edit, QStringLiteral("Paste2"), QStringLiteral("&Paste"), {QKeySequence(QStringLiteral("Ctrl+V"))},
             &TFZamo::Paste2Click);
   edit->addSeparator();
-  AddAction(edit, QStringLiteral("ZamoData1"), QStringLiteral("&Zamo-Data"), QKeySequence(QStringLiteral("Ctrl+K")),
+  AddAction(edit, QStringLiteral("ZamoData1"), QStringLiteral("&Zamo-Data"), {QKeySequence(QStringLiteral("Ctrl+K"))},
             &TFZamo::ZamoData1Click);
 
   QMenu* calculate = menuBar()->addMenu(QStringLiteral("&Calculate"));
   AddAction(calculate, QStringLiteral("OptimizeRateConstants1"), QStringLiteral("&Optimize Rate Constants"),
-            QKeySequence(QStringLiteral("F8")), &TFZamo::OptimizeRateConstants1Click);
+            {QKeySequence(QStringLiteral("F8"))}, &TFZamo::OptimizeRateConstants1Click);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"),
-            QKeySequence(QStringLiteral("F1")), &TFZamo::KineticSystem1Click);
-  AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), QKeySequence(QStringLiteral("F4")),
+            {QKeySequence(QStringLiteral("F1"))}, &TFZamo::KineticSystem1Click);
+  AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), {QKeySequence(QStringLiteral("F4"))},
             &TFZamo::FullOutput1Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
-  AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), QKeySequence(QStringLiteral("Ctrl+H")),
+  AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), {QKeySequence(QStringLiteral("Ctrl+H"))},
             &TFZamo::Help1Click);
   help->addSeparator();
   // Ctrl+A belongs to "Save &As"; the about item shows the key but does not take it, since
@@ -234,8 +251,9 @@ void TFZamo::resizeEvent(QResizeEvent* event) {
   if (aborted_) return;
   // The first notification after creation only counts; every later one recomputes the
   // curves for the new width.
+  session_.SetPlotIntervals(PlotIntervals());
   if (resizeCount_++ == 0) return;
-  RunGuarded([this] { Refresh(); });
+  RunGuarded([this] { session_.Refresh(); });
 }
 
 void TFZamo::closeEvent(QCloseEvent* event) {
@@ -243,30 +261,34 @@ void TFZamo::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  if (!panel_->CommitPendingText()) {
+    event->ignore();
+    return;
+  }
   bool close = true;
   RunGuarded([&] {
     if (SavePrompt() == PromptAnswer::Cancel) {
-      project_.Modified = true;
+      session_.KeepModified();
       close = false;
     }
   });
   if (close) {
-    TThLinOpt::StopAllAndWait();
+    workers_.StopAllAndWait();
     event->accept();
   } else {
     event->ignore();
   }
 }
 
-int TFZamo::PlotIntervals() const { return std::max(0, width() - RateConstantPanel::kWidth - (kZoomBarWidth + 2)); }
+int TFZamo::PlotIntervals() const { return PlotIntervalsOfWindowWidth(width()); }
 
 void TFZamo::PaintUpper(QPainter& painter) {
   lowerPlotOnly_ = false;
-  DrawPlot(painter, project_, UpperPlotLayout(upper_->size(), kZoomBarWidth));
+  DrawPlot(painter, session_.Project(), UpperPlotLayout(upper_->size(), kZoomBarWidth));
 }
 
 void TFZamo::PaintLower(QPainter& painter) {
-  DrawPlot(painter, project_, LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
+  DrawPlot(painter, session_.Project(), LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
 }
 
 }  // namespace zamo

@@ -42,7 +42,8 @@ void BM_DialogAndCore(benchmark::State& state) {
   const OptimizationSettings settings = DefaultOptimizationSettings(start);
   const OptimizationRunData data{start.K, start.Left, start.Right};
   const std::atomic<bool> never{false};
-  TOptRate* dialog = TOptRate::Show(window);
+  window.OptimizeRateConstants1Click();
+  TOptRate* dialog = window.OptimizationDialog();
   auto* calculate = dialog->findChild<QPushButton*>(QStringLiteral("CalcBitBtn"));
 
   double fastestCore = std::numeric_limits<double>::max();
@@ -53,7 +54,7 @@ void BM_DialogAndCore(benchmark::State& state) {
     benchmark::DoNotOptimize(OptimizeRateConstants(settings, data, starts, {}, never));
     fastestCore = std::min(fastestCore, MillisecondsSince(begin));
 
-    window.Project().K = start.K;  // every run from the same constants, as in the core
+    window.Session().PutConstantsInPlace(start.K, "Bench");  // every run from the same constants
     begin = Clock::now();
     calculate->click();
     while (dialog->Running() || !calculate->isEnabled()) {

@@ -1,21 +1,15 @@
 #include "bench/ExampleFixture.h"
 
-#include "document/ExampleProject.h"
-#include "document/ProjectReader.h"
-#include "model/RecalcCurves.h"
+#include "document/ProjectSession.h"
+#include "model/Limits.h"
 
 namespace zamo::bench {
 
-namespace {
-constexpr int kNarrowestPlotIntervals = 565;
-}  // namespace
-
 KineticProject LoadExampleProject() {
-  KineticProject project;
-  ReadProjectText(project, ExampleProjectText(), "");
-  project.DataValid = true;
-  RecalcCurves(project, kNarrowestPlotIntervals);
-  return project;
+  ProjectSession session;
+  session.SetPlotIntervals(PlotIntervalsOfWindowWidth(kMainWindowMinimumWidth));
+  session.OpenExample();
+  return session.Project();
 }
 
 }  // namespace zamo::bench

@@ -16,22 +16,22 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       out << UsageText();
       return 0;
     }
-    KineticProject project;
-    LoadProject(line, project);
+    ProjectSession session;
+    LoadProject(line, session);
     if (line.Command == "calc") {
-      RunCalc(line, project, out);
+      RunCalc(line, session, out);
     } else if (line.Command == "deviation") {
-      RunDeviation(project, out);
+      RunDeviation(session, out);
     } else if (line.Command == "report") {
-      RunReport(project, out);
+      RunReport(session, out);
     } else if (line.Command == "save") {
-      RunSave(line, project, out);
+      RunSave(line, session, out);
     } else if (line.Command == "optimize") {
-      RunOptimize(line, project, out, err, env);
+      RunOptimize(line, session, out, err, env);
     } else if (line.Command == "import") {
-      RunImport(line, project, out, err);
+      RunImport(line, session, out, err);
     } else if (line.Command == "graph") {
-      RunGraph(line, project, env);
+      RunGraph(line, session, env);
     }
     out.flush();
     if (!out) {

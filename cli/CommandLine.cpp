@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "model/Limits.h"
+
 #include <algorithm>
 #include <array>
 
@@ -190,8 +192,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       experiment && *experiment != "left" && *experiment != "right") {
     throw UsageError("--experiment takes left or right");
   }
-  CheckWholeNumber(line, "--zoom-position", 1, 325);
-  CheckWholeNumber(line, "--steps", 1, 40);
+  CheckWholeNumber(line, "--zoom-position", kZoomPositionMin, kZoomPositionMax);
+  CheckWholeNumber(line, "--steps", kOptimizationStepsMin, kOptimizationStepsMax);
   if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
 
   // calc: the first positional is the project unless it reads as a number (a time).

@@ -7,13 +7,11 @@
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
-#include "document/ProjectReader.h"
-#include "document/ProjectWriter.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
-#include "model/RecalcCurves.h"
+#include "model/Limits.h"
 #include "model/ZamoError.h"
 #include "optimize/OptimizeRateConstants.h"
 #include "optimize/RelativeOptimizationText.h"
@@ -24,20 +22,14 @@ namespace zamo::cli {
 
 namespace {
 
-// Plot width of the main window at its smallest size; curves are not printed, but the
-// recalculation samples them as the window does.
-constexpr int kPlotIntervals = 565;
+// The curve intervals of the main window's plots at the window's smallest width; curves are
+// not printed, but the recalculation samples them as the window does.
+constexpr int kPlotIntervals = PlotIntervalsOfWindowWidth(kMainWindowMinimumWidth);
 
 std::string Scientific(Real value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.20Le", value);
   return buffer;
-}
-
-// What showing a project does to the model after a read: it is valid and recalculated.
-void ShowProject(KineticProject& project) {
-  project.DataValid = true;
-  RecalcCurves(project, kPlotIntervals);
 }
 
 void WithFile(const std::string& file, auto&& step) {
@@ -49,28 +41,17 @@ void WithFile(const std::string& file, auto&& step) {
   }
 }
 
-// Brings the deviation sums of every present experiment up to date, not only the shown
-// one's, so that both error sections of a written file are current.
-void EvaluatePresentExperiments(KineticProject& project) {
-  for (const Side side : {Side::Left, Side::Right}) {
-    if (project.ExperimentOf(side).Present) {
-      project.DeviationOf(side) = ComputeDeviation(project.ExperimentOf(side), side, project.Coefficients);
-    }
-  }
-}
-
 DateTime WrittenDateTime(const CommandLine& line) {
   const std::optional<std::string> text = line.Value("--date-time");
   return text ? StrToDateTime(*text) : CurrentDateTime();
 }
 
-// The project text to -o (atomically) or to out.
-void WriteProject(const CommandLine& line, const KineticProject& project, std::ostream& out) {
-  const TextLines text = BuildProjectText(project, WrittenDateTime(line));
+// The project as saved to -o (atomically) or as its text to out.
+void WriteProject(const CommandLine& line, ProjectSession& session, std::ostream& out) {
   if (const std::optional<std::string> path = line.Value("-o")) {
-    WriteTextFileAtomically(*path, text);
+    session.Save(*path, WrittenDateTime(line));
   } else {
-    out << JoinLinesCrLf(text);
+    out << JoinLinesCrLf(session.SavedText(WrittenDateTime(line)));
   }
 }
 
@@ -84,24 +65,17 @@ void DrawProgressBar(std::ostream& err, int position, Real relative) {
 
 }  // namespace
 
-void LoadProject(const CommandLine& line, KineticProject& project) {
-  ReadProjectText(project, ExampleProjectText(), "");
-  project.FileName = kExampleFileName;
-  ShowProject(project);
-  if (line.Project) {
-    const TextLines lines = ReadTextFile(*line.Project);
-    WithFile(*line.Project, [&] {
-      ReadProjectText(project, lines, *line.Project);
-      ShowProject(project);
-    });
-  }
+void LoadProject(const CommandLine& line, ProjectSession& session) {
+  session.SetPlotIntervals(kPlotIntervals);
+  session.OpenExample();
+  if (line.Project) session.OpenFile(*line.Project);
   if (const std::optional<Side> side = line.Experiment()) {
-    project.ShowLeft = *side == Side::Left;
-    WithFile(line.Project.value_or(kExampleFileName), [&] { RecalcCurves(project, kPlotIntervals); });
+    WithFile(line.Project.value_or(kExampleFileName), [&] { session.ShowExperiment(*side); });
   }
 }
 
-void RunCalc(const CommandLine& line, KineticProject& project, std::ostream& out) {
+void RunCalc(const CommandLine& line, const ProjectSession& session, std::ostream& out) {
+  const KineticProject& project = session.Project();
   for (const std::string& text : line.Times) {
     Real t = 0;
     if (!TryStrToFloat(text, t) || t < 0) throw UsageError("'" + text + "' is not a time in seconds");
@@ -115,27 +89,27 @@ void RunCalc(const CommandLine& line, KineticProject& project, std::ostream& out
   }
 }
 
-void RunDeviation(KineticProject& project, std::ostream& out) {
-  const std::optional<Side> side = DeviationExperiment(project);
-  const DeviationLabelTexts labels = side ? DeviationLabels(project.DeviationOf(*side)) : InitialDeviationLabels();
+void RunDeviation(const ProjectSession& session, std::ostream& out) {
+  const std::optional<Side> side = session.ShownDeviation();
+  const DeviationLabelTexts labels =
+      side ? DeviationLabels(session.Project().DeviationOf(*side)) : InitialDeviationLabels();
   out << labels.Total << '\n';
   for (int s = 1; s <= kSpeciesCount; ++s) {
     out << static_cast<char>('A' + s - 1) << '\t' << labels.Signed[s] << '\t' << labels.Absolute[s] << '\n';
   }
 }
 
-void RunReport(const KineticProject& project, std::ostream& out) {
-  for (const std::string& text : FullOutputText(project)) out << text << '\n';
+void RunReport(const ProjectSession& session, std::ostream& out) {
+  for (const std::string& text : FullOutputText(session.Project())) out << text << '\n';
 }
 
-void RunSave(const CommandLine& line, KineticProject& project, std::ostream& out) {
-  EvaluatePresentExperiments(project);
-  WriteProject(line, project, out);
-}
+void RunSave(const CommandLine& line, ProjectSession& session, std::ostream& out) { WriteProject(line, session, out); }
 
-void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err,
+void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err,
                  const Environment& env) {
-  EvaluatePresentExperiments(project);
+  // Both experiments' deviations, as a save writes them, decide whether every species counts.
+  session.ComputeEveryDeviation();
+  const KineticProject& project = session.Project();
   OptimizationSettings settings = DefaultOptimizationSettings(project);
   if (const auto steps = line.Value("--steps")) settings.Steps = StrToInt(*steps);
   settings.VaryK15K16 = line.Has("--vary-k15-k16");
@@ -155,23 +129,24 @@ void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream&
 
   for (int i = 1; i <= kRateConstantCount; ++i) out << 'k' << i << ' ' << Scientific(result[i]) << '\n';
   if (line.Has("-o")) {
-    project.K = result;
-    RecalcCurves(project, kPlotIntervals);
-    RunSave(line, project, out);
+    session.PutConstantsInPlace(result, "Optimization");
+    RunSave(line, session, out);
   }
 }
 
-void RunGraph(const CommandLine& line, KineticProject& project, const Environment& env) {
+void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env) {
   if (!env.RenderGraph) throw ZamoError("this zamo-cli was built without the windows library and draws no pictures");
+  const KineticProject& project = session.Project();
   int position = project.ShowLeft ? project.ZoomLeft : project.ZoomRight;
   if (const std::optional<std::string> given = line.Value("--zoom-position")) position = StrToInt(*given);
   // As the window's zoom bar would hold it.
-  position = std::clamp(position, 1, 325);
-  RecalcCurves(project, kGraphIntervals);
+  position = std::clamp(position, kZoomPositionMin, kZoomPositionMax);
+  session.Recalculate(kGraphIntervals);
   WriteFileAtomically(*line.Value("-o"), env.RenderGraph(project, position));
 }
 
-void RunImport(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err) {
+void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err) {
+  const KineticProject& project = session.Project();
   ImportRequest request;
   // Like the dialog, the fields start from the open project where it has them.
   request.Title = line.Value("--title").value_or(project.Title);
@@ -190,12 +165,11 @@ void RunImport(const CommandLine& line, KineticProject& project, std::ostream& o
   const std::vector<std::string> problems = CheckImportRequest(request);
   if (!problems.empty()) throw FormatError(problems.front());
 
-  const ImportResult result = ImportDataFiles(project, request, WrittenDateTime(line));
+  const ImportResult result = session.Import(request, WrittenDateTime(line));
   for (const ImportWarning& warning : result.Warnings) {
     err << "zamo-cli: warning: " << warning.File << ": " << warning.Text << " (" << warning.Detail << ")\n";
   }
-  RecalcCurves(project, kPlotIntervals);
-  RunSave(line, project, out);
+  RunSave(line, session, out);
 }
 
 }  // namespace zamo::cli

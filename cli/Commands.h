@@ -4,22 +4,23 @@
 
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
-#include "model/KineticProject.h"
+#include "document/ProjectSession.h"
 
 namespace zamo::cli {
 
 // The project the command works on, in the state the main window would show it: the
 // built-in example as at start-up, then the named project opened over it, then the
-// requested experiment shown. Throws ZamoError naming the file and line.
-void LoadProject(const CommandLine& line, KineticProject& project);
+// requested experiment shown, computed for the plots of a window of the smallest width.
+// Throws ZamoError naming the file and line.
+void LoadProject(const CommandLine& line, ProjectSession& session);
 
-void RunCalc(const CommandLine& line, KineticProject& project, std::ostream& out);
-void RunDeviation(KineticProject& project, std::ostream& out);
-void RunReport(const KineticProject& project, std::ostream& out);
-void RunSave(const CommandLine& line, KineticProject& project, std::ostream& out);
-void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err,
+void RunCalc(const CommandLine& line, const ProjectSession& session, std::ostream& out);
+void RunDeviation(const ProjectSession& session, std::ostream& out);
+void RunReport(const ProjectSession& session, std::ostream& out);
+void RunSave(const CommandLine& line, ProjectSession& session, std::ostream& out);
+void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err,
                  const Environment& env);
-void RunGraph(const CommandLine& line, KineticProject& project, const Environment& env);
-void RunImport(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err);
+void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env);
+void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err);
 
 }  // namespace zamo::cli

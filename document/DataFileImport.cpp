@@ -108,18 +108,19 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   }
 }
 
-ImportResult ImportDataFiles(KineticProject& project, const ImportRequest& request, DateTime now) {
+ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& request, DateTime now) {
   const std::vector<std::string> problems = CheckImportRequest(request);
   if (!problems.empty()) throw FormatError(problems.front());
 
-  ProjectData data = static_cast<const ProjectData&>(project);
+  ImportResult result;
+  ProjectData& data = result.Data;
+  data = base;
   data.AbsoluteTemperature = StrToFloat(request.TemperatureText);
   data.RateConstantsPerReaction = RateConstantsPerReaction(request.RateConstantCountText);
   ResetForReading(data);
   data.Left.Present = request.Left.has_value();
   data.Right.Present = request.Right.has_value();
 
-  ImportResult result;
   for (const auto& [side, choice] : {std::pair{Side::Left, &request.Left}, std::pair{Side::Right, &request.Right}}) {
     if (!*choice) continue;
     try {
@@ -147,12 +148,8 @@ ImportResult ImportDataFiles(KineticProject& project, const ImportRequest& reque
   data.ZoomRight = kImportZoom;
   FillMissingExperiment(data);
 
-  const bool showLeft = data.Left.Present;
-  result.Caption = ExperimentCaption("Zamo", showLeft, data);
-  static_cast<ProjectData&>(project) = std::move(data);
-  project.ShowLeft = showLeft;
-  project.DataValid = true;
-  project.Modified = true;
+  result.ShowLeft = data.Left.Present;
+  result.Caption = ExperimentCaption("Zamo", result.ShowLeft, data);
   return result;
 }
 

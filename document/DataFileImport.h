@@ -38,7 +38,9 @@ struct ImportWarning {
 };
 
 struct ImportResult {
-  std::string Caption;  // "Zamo - Left Reactions: ..." or "Zamo - Right Reactions: ..."
+  ProjectData Data;
+  bool ShowLeft = true;  // the left experiment is shown when there is one
+  std::string Caption;   // "Zamo - Left Reactions: ..." or "Zamo - Right Reactions: ..."
   std::vector<ImportWarning> Warnings;
 };
 
@@ -55,12 +57,11 @@ std::vector<std::string> CheckImportRequest(const ImportRequest& request);
 void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::vector<ImportWarning>& warnings,
                      const std::string& file);
 
-// Builds a new project from the request: checks, analyses the chosen files (the right one
-// last, so its temperature counts), fills the descriptive fields, shows the left
-// experiment when there is one, lends a single experiment's times to the missing one and
-// marks the project valid and modified with both zooms at 315. The project is changed only
-// when everything succeeded; errors name the file and line. The caller recalculates.
-ImportResult ImportDataFiles(KineticProject& project, const ImportRequest& request, DateTime now);
+// Builds a new project from the request, starting from `base` (the open project): checks,
+// analyses the chosen files (the right one last, so its temperature counts), fills the
+// descriptive fields, lends a single experiment's times to the missing one and sets both
+// zooms to 315. Errors name the file and line; nothing outside the result is touched.
+[[nodiscard]] ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& request, DateTime now);
 
 // The zoom position every imported project starts with.
 inline constexpr int kImportZoom = 315;

@@ -5,14 +5,16 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/ZamoMain.h"
+#include "document/ProjectSession.h"
+#include "ui/ErrorText.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
 
-TEditForm::TEditForm(TFZamo& main, QWidget* parent)
+TEditForm::TEditForm(ProjectSession& session, Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      main_(main),
+      session_(session),
+      platform_(platform),
       memo_(new QPlainTextEdit(this)),
       ok_(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this)),
       cancel_(
@@ -29,7 +31,7 @@ TEditForm::TEditForm(TFZamo& main, QWidget* parent)
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   QStringList lines;
-  for (const std::string& line : main_.ProjectText()) lines.append(FromBytes(line));
+  for (const std::string& line : session_.ProjectText()) lines.append(FromBytes(line));
   memo_->setPlainText(lines.join(QLatin1Char('\n')));
   memo_->document()->setModified(false);
 
@@ -44,13 +46,10 @@ TEditForm::TEditForm(TFZamo& main, QWidget* parent)
 
 void TEditForm::BitBtn1OKClick() {
   if (memo_->document()->isModified()) {
-    bool read = false;
-    main_.RunGuarded([this, &read] {
+    const bool read = RunGuarded(platform_, parentWidget(), [this] {
       TextLines lines;
       for (const QString& line : memo_->toPlainText().split(QLatin1Char('\n'))) lines.push_back(ToBytes(line));
-      main_.ReadProjectText(lines);
-      main_.Project().Modified = true;
-      read = true;
+      session_.ReadEditedText(lines);
     });
     // A text the reader refused stays in the box for the user to mend.
     if (!read) return;

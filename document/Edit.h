@@ -7,24 +7,26 @@ class QPushButton;
 
 namespace zamo {
 
-class TFZamo;
+class Platform;
+class ProjectSession;
 
 // "Edit Zamo-Data" (TEditForm): the project text in an editable box. OK reads the text again
-// as the open project, but only when it was edited, and then marks the project modified; a
+// as the open project, but only when it was edited, as one step of the history; a
 // text the reader refuses shows its error and the open project stays as it was. Cancel
 // changes nothing.
 class TEditForm : public QDialog {
   Q_OBJECT
 
  public:
-  TEditForm(TFZamo& main, QWidget* parent);
+  TEditForm(ProjectSession& session, Platform& platform, QWidget* parent);
 
   QPlainTextEdit* EMemo() const { return memo_; }
   void BitBtn1OKClick();
   void BitBtnCancel2Click();
 
  private:
-  TFZamo& main_;
+  ProjectSession& session_;
+  Platform& platform_;
   QPlainTextEdit* memo_;
   QPushButton* ok_;
   QPushButton* cancel_;

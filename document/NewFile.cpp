@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/ZamoMain.h"
+#include "document/ProjectSession.h"
 #include "document/TextFile.h"
 #include "model/DateTime.h"
+#include "ui/ErrorText.h"
 #include "ui/MaskEdit.h"
+#include "ui/Platform.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -46,16 +48,19 @@ QString Typed(const MaskEdit* field) {
 
 }  // namespace
 
-TNewFileForm::TNewFileForm(TFZamo& main, QWidget* parent)
+TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs,
+                           QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      main_(main) {
+      session_(session),
+      platform_(platform),
+      saveAs_(std::move(saveAs)) {
   setObjectName(QStringLiteral("NewFileForm"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
   setWindowTitle(QStringLiteral("Import Zamo-Data-File"));
   setFixedSize(668, 284);
 
-  const KineticProject& project = main_.Project();
+  const KineticProject& project = session_.Project();
   title_ = Field(this, QStringLiteral("Titel"), project.Title);
   author_ = Field(this, QStringLiteral("Author"), project.Author.empty() ? std::string("Zamo users") : project.Author);
   leftName_ = Field(this, QStringLiteral("LeftName"), project.LeftReactantName);
@@ -79,9 +84,9 @@ TNewFileForm::TNewFileForm(TFZamo& main, QWidget* parent)
   auto* cancel =
       new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
   cancel->setObjectName(QStringLiteral("BitBtn2"));
-  connect(loadLeft, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { BitBtn3Click(); }); });
-  connect(loadRight, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { BitBtn4Click(); }); });
-  connect(ok, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { BitBtn1OKClick(); }); });
+  connect(loadLeft, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn3Click(); }); });
+  connect(loadRight, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn4Click(); }); });
+  connect(ok, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1OKClick(); }); });
   connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
 
   auto* grid = new QGridLayout(this);
@@ -129,7 +134,7 @@ void TNewFileForm::LoadFile(bool left) {
                        : QStringLiteral("Load the second Zamo-Data-File for the Right Reactions");
   options.Filter = kDataFilter;
   options.DefaultSuffix = QStringLiteral("dat");
-  const std::optional<QString> path = main_.GetPlatform().ChooseOpenFile(this, options);
+  const std::optional<QString> path = platform_.ChooseOpenFile(this, options);
   if (!path) return;
   DataFileChoice choice{path->toStdString(), ReadTextFile(path->toStdString())};
   (left ? leftFile_ : rightFile_)->setText(*path);
@@ -137,6 +142,9 @@ void TNewFileForm::LoadFile(bool left) {
   temperature_->setText(choice.Lines.empty() ? QString() : FromBytes(choice.Lines.front()));
   (left ? left_ : right_) = std::move(choice);
 }
+
+// Errors are shown over the main window, as every command's are.
+void TNewFileForm::Guarded(const std::function<void()>& handler) { RunGuarded(platform_, parentWidget(), handler); }
 
 void TNewFileForm::BitBtn3Click() { LoadFile(true); }
 
@@ -156,22 +164,19 @@ ImportRequest TNewFileForm::Request() const {
 }
 
 void TNewFileForm::BitBtn1OKClick() {
-  Platform& platform = main_.GetPlatform();
   const ImportRequest request = Request();
   const std::vector<std::string> problems = CheckImportRequest(request);
   for (const std::string& problem : problems) {
-    platform.ShowMessage(this, QString::fromStdString(problem), QStringLiteral("Try Again"), MessageIcon::None);
+    platform_.ShowMessage(this, QString::fromStdString(problem), QStringLiteral("Try Again"), MessageIcon::None);
   }
   if (!problems.empty()) return;
 
-  const ImportResult result = ImportDataFiles(main_.Project(), request, CurrentDateTime());
+  const ImportResult result = session_.Import(request, CurrentDateTime());
   for (const ImportWarning& warning : result.Warnings) {
-    platform.ShowMessage(this, QString::fromStdString(warning.Text), QStringLiteral("Error"), MessageIcon::None);
+    platform_.ShowMessage(this, QString::fromStdString(warning.Text), QStringLiteral("Error"), MessageIcon::None);
   }
   imported_ = true;
-  main_.ShowImportedProject(FromBytes(result.Caption));
-  main_.SaveProject(true);
-  main_.DrawPlots();
+  if (saveAs_) saveAs_();
   close();
 }
 

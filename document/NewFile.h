@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 
 #include "document/DataFileImport.h"
@@ -12,7 +13,8 @@ class QPushButton;
 namespace zamo {
 
 class MaskEdit;
-class TFZamo;
+class Platform;
+class ProjectSession;
 
 // "Import Zamo-Data-File" (TNewFileForm): builds a new project from one or two experimental
 // data files. It collects the title, author, names and files, checks them, lets the core
@@ -25,7 +27,8 @@ class TNewFileForm : public QDialog {
   Q_OBJECT
 
  public:
-  TNewFileForm(TFZamo& main, QWidget* parent);
+  // saveAs runs the main window's "Save &As" for the imported project.
+  TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs, QWidget* parent);
 
   void BitBtn3Click();  // load the left file
   void BitBtn4Click();  // load the right file
@@ -38,7 +41,11 @@ class TNewFileForm : public QDialog {
   void LoadFile(bool left);
   ImportRequest Request() const;
 
-  TFZamo& main_;
+  void Guarded(const std::function<void()>& handler);
+
+  ProjectSession& session_;
+  Platform& platform_;
+  std::function<void()> saveAs_;
   std::optional<DataFileChoice> left_;
   std::optional<DataFileChoice> right_;
   bool imported_ = false;

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <utility>
 
+#include "document/TextFile.h"
 #include "model/Conversions.h"
 #include "model/ZamoError.h"
 
@@ -27,7 +28,7 @@ class Reader {
  public:
   Reader(ProjectData& data, const TextLines& lines) : data_(data), lines_(lines), cursor_(lines, kBodyStart) {}
 
-  ReadOutcome Read(const std::string& chosenFileName, std::optional<bool>& showLeft) {
+  void Read(const std::string& chosenFileName, ProjectRead& outcome) {
     ResetForReading(data_);
     data_.Title = Header(1);
     data_.Author = Header(2);
@@ -45,12 +46,11 @@ class Reader {
     ReadRateConstants();
     data_.AbsoluteTemperature = ToAbsoluteTemperature(data_.Temperature);
 
-    ReadOutcome outcome;
     const std::string* header = nullptr;
     const bool hasHeader = cursor_.TryReadNextLine(header);
     data_.Left.Present = hasHeader && *header == "Left Reaction:";
     if (data_.Left.Present) {
-      showLeft = true;
+      outcome.ShowLeft = true;
       outcome.Caption = ExperimentCaption("Mavrin", true, data_);
       ReadBlock(data_.Left, "left");
       cursor_.StepOver();
@@ -58,14 +58,13 @@ class Reader {
     } else {
       data_.Right.Present = hasHeader && *header == "Right Reaction:";
       if (data_.Right.Present) {
-        showLeft = false;
+        outcome.ShowLeft = false;
         outcome.Caption = ExperimentCaption("Mavrin", false, data_);
       }
     }
     if (data_.Right.Present) ReadBlock(data_.Right, "right");
 
     FillMissingExperiment(data_);
-    return outcome;
   }
 
  private:
@@ -169,15 +168,20 @@ class Reader {
 
 }  // namespace
 
-ReadOutcome ReadProjectText(KineticProject& project, const TextLines& lines, const std::string& chosenFileName) {
-  ProjectData data = static_cast<const ProjectData&>(project);
-  std::optional<bool> showLeft;
-  ReadOutcome outcome = Reader(data, lines).Read(chosenFileName, showLeft);
-
-  static_cast<ProjectData&>(project) = std::move(data);
-  project.Modified = false;
-  if (showLeft) project.ShowLeft = *showLeft;
+ProjectRead ReadProjectText(const ProjectData& base, const TextLines& lines, const std::string& chosenFileName) {
+  ProjectRead outcome{base, std::nullopt, std::nullopt};
+  Reader(outcome.Data, lines).Read(chosenFileName, outcome);
   return outcome;
+}
+
+ProjectRead ReadProjectFile(const std::string& path) {
+  const TextLines lines = ReadTextFile(path);
+  try {
+    return ReadProjectText(ProjectData{}, lines, path);
+  } catch (ZamoError& error) {
+    error.SetFile(path);
+    throw;
+  }
 }
 
 }  // namespace zamo

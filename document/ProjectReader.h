@@ -8,20 +8,26 @@
 
 namespace zamo {
 
-// What a read decided beyond the project's fields.
-struct ReadOutcome {
+// What a read of a project text gives.
+struct ProjectRead {
+  ProjectData Data;
+  // Whether the left experiment is to be shown, when the text holds an experiment.
+  std::optional<bool> ShowLeft;
   // The new window caption ("Mavrin - Left Reactions: ..."), when an experiment was found.
   std::optional<std::string> Caption;
 };
 
-// Reads a project text into the project: header by absolute line, body from line 22 with
-// a line cursor (see ProjectReader.cpp for the grammar). FileName becomes chosenFileName,
-// Modified false, ShowLeft follows the experiments found, and a single present experiment
-// lends its times to the missing one.
-//
-// All or nothing: the text is read into a copy and taken over only when the whole read
-// succeeds. On failure the project is exactly as it was, and the error (ConversionError or
-// FormatError) carries the 1-based line it was found in.
-ReadOutcome ReadProjectText(KineticProject& project, const TextLines& lines, const std::string& chosenFileName);
+// Reads a project text: header by absolute line, body from line 22 with a line cursor (see
+// ProjectReader.cpp for the grammar). The data start from `base`, whose fields the text does
+// not hold stay (a missing experiment's LastRow, RateConstantsPerReaction); FileName becomes
+// chosenFileName, and a single present experiment lends its times to the missing one.
+// Throws ConversionError or FormatError carrying the 1-based line it was found in; nothing
+// outside the returned value is touched, so a caller takes the read over only when it
+// succeeded.
+[[nodiscard]] ProjectRead ReadProjectText(const ProjectData& base, const TextLines& lines, const std::string& chosenFileName);
+
+// A project file read whole as the open project would take it, without a window: the
+// example's defaults as the base, the file's name as FileName. Errors name the file.
+[[nodiscard]] ProjectRead ReadProjectFile(const std::string& path);
 
 }  // namespace zamo

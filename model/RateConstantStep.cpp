@@ -3,12 +3,21 @@
 #include <cassert>
 #include <cmath>
 
+#include "model/Conversions.h"
+
 namespace zamo {
 
 Real ClampRate(Real value) {
   if (value > 1) return 1;
   if (value < 0) return 0;
   return value;
+}
+
+Real RateFromText(std::string_view text) {
+  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return ClampRate(StrToFloat(text));
 }
 
 Real RateStepUnit(Real k) {

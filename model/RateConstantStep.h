@@ -1,11 +1,18 @@
 #pragma once
 
+#include <string_view>
+
 #include "model/Real.h"
 
 namespace zamo {
 
 // A rate constant as the panel stores it: values above 1 become 1, below 0 become 0.
 Real ClampRate(Real value);
+
+// A typed or pasted text as the constant it stores: blanks and line ends around it are
+// dropped, the rest takes the float conversion (ConversionError when it is no number), and
+// the value is clamped to 0..1.
+Real RateFromText(std::string_view text);
 
 // The place value the three steppers work in: 10 raised to the integer part, truncated
 // toward zero, of log10(k) - 1, computed as exp(trunc(ln(k) / ln(10) - 1) * ln(10)). For the

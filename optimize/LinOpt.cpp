@@ -11,19 +11,16 @@
 #include <QStyle>
 #include <QToolTip>
 
-#include "app/ZamoMain.h"
+#include "document/ProjectSession.h"
+#include "model/Limits.h"
 #include "optimize/LinOptWorker.h"
 #include "optimize/RelativeOptimizationText.h"
+#include "ui/ErrorText.h"
 #include "ui/SpeciesColors.h"
 
 namespace zamo {
 
 namespace {
-
-QPointer<TOptRate>& OpenDialog() {
-  static QPointer<TOptRate> dialog;
-  return dialog;
-}
 
 QLabel* ColouredLetter(QWidget* parent, const QString& name, const QString& text, int species, int x, int y) {
   auto* label = new QLabel(text, parent);
@@ -44,23 +41,11 @@ QLabel* PlainLabel(QWidget* parent, const QString& name, const QString& text, in
 
 }  // namespace
 
-TOptRate* TOptRate::Current() { return OpenDialog(); }
-
-TOptRate* TOptRate::Show(TFZamo& main) {
-  TOptRate* dialog = OpenDialog();
-  if (dialog == nullptr) {
-    dialog = new TOptRate(main);
-    OpenDialog() = dialog;
-  }
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
-  return dialog;
-}
-
-TOptRate::TOptRate(TFZamo& main)
-    : QDialog(&main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      main_(main) {
+TOptRate::TOptRate(ProjectSession& session, Platform& platform, OptimizationWorkers& workers, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      session_(session),
+      platform_(platform),
+      workers_(workers) {
   setObjectName(QStringLiteral("OptRate"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
@@ -77,8 +62,11 @@ TOptRate::TOptRate(TFZamo& main)
   connect(&repaintTimer_, &QTimer::timeout, this, [this] { RepaintProgress(); });
   running_ = false;
   starts_ = {};
-  savedK_ = main_.Project().K;
+  savedK_ = session_.Project().K;
 }
+
+// Errors are shown over the main window, as every command's are.
+void TOptRate::Guarded(const std::function<void()>& handler) { RunGuarded(platform_, parentWidget(), handler); }
 
 void TOptRate::BuildControls() {
   flags_ = new QGroupBox(QStringLiteral("Flags"), this);
@@ -106,13 +94,13 @@ void TOptRate::BuildControls() {
   trackBar_ = new QSlider(Qt::Horizontal, flags_);
   trackBar_->setObjectName(QStringLiteral("OptTrackBar"));
   trackBar_->setGeometry(8, 128, 193, 30);
-  trackBar_->setRange(1, 40);
+  trackBar_->setRange(kOptimizationStepsMin, kOptimizationStepsMax);
   trackBar_->setPageStep(10);
   trackBar_->setSingleStep(1);
   trackBar_->setTickPosition(QSlider::TicksBelow);
   trackBar_->setTickInterval(1);
-  trackBar_->setValue(15);
-  trackBar_->setToolTip(QStringLiteral("15"));
+  trackBar_->setValue(kOptimizationStepsDefault);
+  trackBar_->setToolTip(QString::number(kOptimizationStepsDefault));
   connect(trackBar_, &QSlider::valueChanged, this, [this](int position) { OptTrackBarChange(position); });
 
   output_ = new QGroupBox(QStringLiteral("Output"), this);
@@ -137,7 +125,7 @@ void TOptRate::BuildControls() {
   calculate_->setObjectName(QStringLiteral("CalcBitBtn"));
   calculate_->setGeometry(240, 120, 201, 33);
   calculate_->setAutoDefault(false);
-  connect(calculate_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { CalcBitBtnClick(); }); });
+  connect(calculate_, &QPushButton::clicked, this, [this] { Guarded([this] { CalcBitBtnClick(); }); });
 
   // Looked up once: the style finds them in the icon theme's files.
   okIcon_ = style()->standardIcon(QStyle::SP_DialogOkButton);
@@ -146,13 +134,13 @@ void TOptRate::BuildControls() {
   ok_->setObjectName(QStringLiteral("OKBitBtn"));
   ok_->setGeometry(64, 192, 137, 25);
   ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { OKBitBtnClick(); }); });
+  connect(ok_, &QPushButton::clicked, this, [this] { Guarded([this] { OKBitBtnClick(); }); });
 
   abort_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbruch"), this);
   abort_->setObjectName(QStringLiteral("AbortBitBtn"));
   abort_->setGeometry(248, 192, 137, 25);
   abort_->setAutoDefault(false);
-  connect(abort_, &QPushButton::clicked, this, [this] { main_.RunGuarded([this] { AbortBitBtnClick(); }); });
+  connect(abort_, &QPushButton::clicked, this, [this] { Guarded([this] { AbortBitBtnClick(); }); });
 
   SetRunningLook(false);
   setTabOrder(calculate_, progress_);
@@ -199,14 +187,19 @@ void TOptRate::SetRunningLook(bool running) {
 void TOptRate::CalcBitBtnClick() {
   SetRunningLook(true);
   running_ = true;
-  const KineticProject& project = main_.Project();
-  OptimizationSettings settings;
+  const KineticProject& project = session_.Project();
+  OptimizationSettings settings = DefaultOptimizationSettings(project);
   settings.Steps = trackBar_->value();
   settings.VaryK15K16 = !keepK15K16_->isChecked();
   settings.Withoutk6k7k13k14 = withoutGH_->isChecked();
   settings.HighPr_k1k8 = highPriority_->isChecked();
-  settings.AllSpecies = project.LeftDeviation.TotalSquares > 100 || project.RightDeviation.TotalSquares > 100;
-  auto* worker = new TThLinOpt(main_, this, settings, {project.K, project.Left, project.Right}, starts_);
+  // The result outlives the dialog: it goes to the session, whatever project is open then.
+  OptimizationResult onResult = [&session = session_, &platform = platform_,
+                                 window = QPointer<QWidget>(parentWidget())](const RateConstants& k) {
+    RunGuarded(platform, window, [&] { session.PutConstantsInPlace(k, "Optimization"); });
+  };
+  auto* worker = new TThLinOpt(workers_, this, settings, {project.K, project.Left, project.Right}, starts_,
+                               std::move(onResult));
   worker_ = worker;
   worker->start(QThread::NormalPriority);
 }
@@ -217,22 +210,29 @@ void TOptRate::OKBitBtnClick() {
     running_ = false;
     return;
   }
-  main_.Refresh();
   close();
 }
 
 void TOptRate::AbortBitBtnClick() {
-  main_.Project().K = savedK_;
+  aborting_ = true;
   close();
 }
 
+// Every close refreshes the main window. "Abbruch", and any close during a run, puts back
+// the constants of the dialog's creation first; the run's result is then discarded.
 void TOptRate::closeEvent(QCloseEvent* event) {
+  const bool putBack = aborting_ || running_;
   if (running_) {
     if (worker_) worker_->Abort();
     running_ = false;
-    main_.Project().K = savedK_;
   }
-  main_.RunGuarded([this] { main_.Refresh(); });
+  Guarded([&] {
+    if (putBack) {
+      session_.PutConstantsInPlace(savedK_, "Abort Optimization");
+    } else {
+      session_.Refresh();
+    }
+  });
   event->accept();
 }
 

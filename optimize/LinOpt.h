@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 #include "model/KineticProject.h"
 #include "optimize/OptimizeRateConstants.h"
@@ -17,20 +18,21 @@ class QSlider;
 
 namespace zamo {
 
-class TFZamo;
+class OptimizationWorkers;
+class Platform;
+class ProjectSession;
 class TThLinOpt;
 
 // The optimization dialog (TOptRate): settings, "Calculate" with progress and the relative
 // optimization figure, "Stop", "OK" to keep the constants and "Abbruch" to put back those
-// of the dialog's creation. Modeless and on top; it deletes itself when closed. At most one
-// exists: Show() brings an open one to the front.
+// of the dialog's creation. Modeless and on top; it deletes itself when closed. Its owner
+// (the main window) keeps at most one open. A run's result and an abort reach the project
+// as one step of its history each, "Optimization" and "Abort Optimization".
 class TOptRate : public QDialog {
   Q_OBJECT
 
  public:
-  static TOptRate* Show(TFZamo& main);
-  // The open dialog, if any.
-  static TOptRate* Current();
+  TOptRate(ProjectSession& session, Platform& platform, OptimizationWorkers& workers, QWidget* parent);
 
   bool Running() const { return running_; }
   const StartObjectives& Starts() const { return starts_; }
@@ -49,14 +51,17 @@ class TOptRate : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  explicit TOptRate(TFZamo& main);
   void BuildControls();
+  void Guarded(const std::function<void()>& handler);
   void SetRunningLook(bool running);
   void OptTrackBarChange(int position);
   void RepaintProgress();
 
-  TFZamo& main_;
+  ProjectSession& session_;
+  Platform& platform_;
+  OptimizationWorkers& workers_;
   bool running_ = false;
+  bool aborting_ = false;
   RateConstants savedK_{};
   StartObjectives starts_;
   QPointer<TThLinOpt> worker_;

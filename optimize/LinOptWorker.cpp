@@ -1,32 +1,24 @@
 #include "optimize/LinOptWorker.h"
 
-#include <set>
-
-#include "app/ZamoMain.h"
 #include "optimize/LinOpt.h"
 
 namespace zamo {
 
-namespace {
-
-// The workers whose thread has not ended yet; touched on the user-interface thread only.
-std::set<TThLinOpt*>& LiveWorkers() {
-  static std::set<TThLinOpt*> workers;
-  return workers;
-}
-
-}  // namespace
-
-TThLinOpt::TThLinOpt(TFZamo& main, TOptRate* dialog, const OptimizationSettings& settings,
-                     const OptimizationRunData& data, const StartObjectives& starts)
-    : main_(main), dialog_(dialog), settings_(settings), data_(data), starts_(starts) {
-  LiveWorkers().insert(this);
+TThLinOpt::TThLinOpt(OptimizationWorkers& owner, TOptRate* dialog, const OptimizationSettings& settings,
+                     const OptimizationRunData& data, const StartObjectives& starts, OptimizationResult onResult)
+    : owner_(owner),
+      dialog_(dialog),
+      onResult_(std::move(onResult)),
+      settings_(settings),
+      data_(data),
+      starts_(starts) {
+  owner_.live_.insert(this);
   // The worker object lives on the user-interface thread, so the completion runs there; a
   // worker deleted before it (the program ending) drops it.
   connect(this, &QThread::finished, this, [this] { Complete(); });
 }
 
-TThLinOpt::~TThLinOpt() { LiveWorkers().erase(this); }
+TThLinOpt::~TThLinOpt() { owner_.live_.erase(this); }
 
 void TThLinOpt::run() {
   result_ = OptimizeRateConstants(
@@ -87,24 +79,25 @@ bool TThLinOpt::AwaitShown() {
 
 // Runs on the user-interface thread after the run has returned.
 void TThLinOpt::Complete() {
-  if (!aborted_) main_.Project().K = result_;
+  if (!aborted_ && onResult_) onResult_(result_);
   if (dialog_) dialog_->RunEnded(this, starts_);
-  if (!aborted_) main_.RunGuarded([this] { main_.Refresh(); });
   deleteLater();
 }
 
-void TThLinOpt::StopAllAndWait() {
-  for (TThLinOpt* worker : LiveWorkers()) {
-    worker->Abort();
-    worker->optimizerStop_.store(true);
-    {
-      const std::lock_guard lock(worker->mutex_);
-      worker->abandoned_ = true;
-      worker->handedOver_.store(true, std::memory_order_release);
-    }
-    worker->shownOrAbandoned_.notify_all();
+void TThLinOpt::Abandon() {
+  Abort();
+  optimizerStop_.store(true);
+  {
+    const std::lock_guard lock(mutex_);
+    abandoned_ = true;
+    handedOver_.store(true, std::memory_order_release);
   }
-  const std::set<TThLinOpt*> workers = LiveWorkers();
+  shownOrAbandoned_.notify_all();
+}
+
+void OptimizationWorkers::StopAllAndWait() {
+  for (TThLinOpt* worker : live_) worker->Abandon();
+  const std::set<TThLinOpt*> workers = live_;
   for (TThLinOpt* worker : workers) {
     worker->wait();
     delete worker;

@@ -4,14 +4,39 @@
 #include <QThread>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <set>
 
 #include "optimize/OptimizeRateConstants.h"
 
 namespace zamo {
 
-class TFZamo;
 class TOptRate;
+class TThLinOpt;
+
+// The owner of the running workers (the main window holds one): it ends them with the
+// program.
+class OptimizationWorkers {
+ public:
+  OptimizationWorkers() = default;
+  OptimizationWorkers(const OptimizationWorkers&) = delete;
+  OptimizationWorkers& operator=(const OptimizationWorkers&) = delete;
+  ~OptimizationWorkers() { StopAllAndWait(); }
+
+  // Stops every worker, discards its result, waits until its thread has ended and deletes
+  // it, without waiting for pending progress reports to be shown (the program is ending).
+  void StopAllAndWait();
+  bool Empty() const { return live_.empty(); }
+
+ private:
+  friend class TThLinOpt;
+  // The workers whose thread has not ended yet; touched on the user-interface thread only.
+  std::set<TThLinOpt*> live_;
+};
+
+// What a run that was not aborted hands over when it ends: the constants reached.
+using OptimizationResult = std::function<void(const RateConstants& k)>;
 
 // The worker thread of one optimization run (TThLinOpt). It runs the optimizer on the
 // copies it was given and hands every progress report to the user-interface thread; when
@@ -29,8 +54,8 @@ class TThLinOpt : public QThread {
   Q_OBJECT
 
  public:
-  TThLinOpt(TFZamo& main, TOptRate* dialog, const OptimizationSettings& settings, const OptimizationRunData& data,
-            const StartObjectives& starts);
+  TThLinOpt(OptimizationWorkers& owner, TOptRate* dialog, const OptimizationSettings& settings,
+            const OptimizationRunData& data, const StartObjectives& starts, OptimizationResult onResult);
   ~TThLinOpt() override;
 
   // Asks the run to end at the next report shown (the dialog's Stop).
@@ -41,10 +66,6 @@ class TThLinOpt : public QThread {
     RequestStop();
   }
   bool Aborted() const { return aborted_; }
-
-  // Stops every worker, discards its result, waits until its thread has ended and deletes
-  // it, without waiting for pending progress reports to be shown (the program is ending).
-  static void StopAllAndWait();
 
   // The values of the latest report while the user-interface thread shows them.
   Real Improvement = 0;
@@ -60,8 +81,13 @@ class TThLinOpt : public QThread {
   bool AwaitShown();
   void Complete();
 
-  TFZamo& main_;
+  friend class OptimizationWorkers;
+  // The end of the program: discard the result and release a report in flight.
+  void Abandon();
+
+  OptimizationWorkers& owner_;
   QPointer<TOptRate> dialog_;
+  OptimizationResult onResult_;
   const OptimizationSettings settings_;
   const OptimizationRunData data_;
   StartObjectives starts_;

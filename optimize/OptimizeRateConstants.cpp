@@ -6,12 +6,13 @@
 
 #include "model/Conversions.h"
 #include "model/IsoprCalcConc.h"
+#include "model/Limits.h"
+#include "optimize/ConstantSearch.h"
 
 namespace zamo {
 
 namespace {
 
-constexpr int kEvaluationLimit = 30;
 constexpr int kA = 1, kB = 2;
 
 class Optimizer {
@@ -84,58 +85,22 @@ class Optimizer {
     return 100 * (1 - (current_ + other) / startSum);
   }
 
-  // Runs the objective with the current constants; counts the evaluation.
-  Real Evaluate() {
-    ++evaluations_;
-    return ExperimentObjective();
-  }
-
-  // One-dimensional step search of constant i. A result counts as worse only when it is
-  // strictly greater than the one it is compared with. After an overshoot the search moves
-  // half a step back, not to the best point seen.
-  void SearchConstant(int i) {
-    if (work_[i] == 0) return;
-    Real& step = stepSize_[i];
-    evaluations_ = 0;
-    do {
-      work_[i] += step;
-      previous_ = current_;
-      current_ = Evaluate();
-      if (!(current_ > previous_)) {
-        Climb(i, +1);
-      } else {
-        work_[i] = (work_[i] - step) - step;
-        current_ = Evaluate();  // previous_ keeps the objective from before the forward trial
-        if (current_ > previous_) {
-          step /= 2.5L;
-        } else {
-          Climb(i, -1);
-        }
-      }
-    } while (evaluations_ < kEvaluationLimit);
-    step *= 10000;
-    if (step > work_[i] / 1000) step = work_[i] / 1000;
-  }
-
-  // Keeps stepping in one direction until the limit or a worse result, then half a step back.
-  void Climb(int i, int direction) {
-    Real& step = stepSize_[i];
-    do {
-      work_[i] += direction * step;
-      previous_ = current_;
-      current_ = Evaluate();
-    } while (!(evaluations_ >= kEvaluationLimit || current_ > previous_));
-    if (current_ > previous_) {
-      work_[i] -= direction * 0.5L * step;
-      current_ = Evaluate();
-      step /= 2.5L;
+  // The objective of the running pass's experiment, as the search sees it.
+  class PassObjective : public SearchObjective {
+   public:
+    explicit PassObjective(Optimizer& run) : run_(run) {}
+    Real Evaluate(const RateConstants& k) override {
+      const Experiment& e = run_.side_ == Side::Left ? run_.data_.Left : run_.data_.Right;
+      return zamo::ExperimentObjective(k, e, run_.side_, run_.priority_, run_.settings_.AllSpecies, run_.set_);
     }
-  }
 
-  Real ExperimentObjective() {
-    const Experiment& e = side_ == Side::Left ? data_.Left : data_.Right;
-    return zamo::ExperimentObjective(work_, e, side_, priority_, settings_.AllSpecies, set_);
-  }
+   private:
+    Optimizer& run_;
+  };
+
+  Real ExperimentObjective() { return objective_.Evaluate(work_); }
+
+  void SearchConstant(int i) { zamo::SearchConstant(i, work_, stepSize_[i], current_, objective_); }
 
   const OptimizationSettings& settings_;
   const OptimizationRunData& data_;
@@ -151,8 +116,7 @@ class Optimizer {
   int rightLast_ = 14;
   Side side_ = Side::Left;
   Real current_ = 0;
-  Real previous_ = 0;
-  int evaluations_ = 0;
+  PassObjective objective_{*this};
   int cyclesDone_ = 0;
   int cyclesTotal_ = 0;
   std::optional<Real> latestLeft_;
@@ -191,9 +155,13 @@ Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, S
   return objective;
 }
 
+bool JudgeEverySpecies(const KineticProject& project) {
+  return project.LeftDeviation.TotalSquares > 100 || project.RightDeviation.TotalSquares > 100;
+}
+
 OptimizationSettings DefaultOptimizationSettings(const KineticProject& project) {
   OptimizationSettings settings;
-  settings.AllSpecies = project.LeftDeviation.TotalSquares > 100 || project.RightDeviation.TotalSquares > 100;
+  settings.AllSpecies = JudgeEverySpecies(project);
   return settings;
 }
 
@@ -201,7 +169,7 @@ RateConstants OptimizeRateConstants(const OptimizationSettings& settings, const 
                                     StartObjectives& starts, const ProgressSink& progress,
                                     const std::atomic<bool>& stop) {
   OptimizationSettings checked = settings;
-  checked.Steps = std::clamp(settings.Steps, 1, 40);
+  checked.Steps = std::clamp(settings.Steps, kOptimizationStepsMin, kOptimizationStepsMax);
   return Optimizer(checked, data, starts, progress, stop).Run();
 }
 

@@ -50,6 +50,10 @@ using SpeciesFlags = OneBased<bool, kSpeciesCount>;
 Real ExperimentObjective(const RateConstants& k, const Experiment& experiment, Side side, const SpeciesFlags& priority,
                          bool allSpecies, CoefficientSet& scratch);
 
+// Whether a run judges every species: when the total deviation of either experiment, as it
+// stands, exceeds 100.
+bool JudgeEverySpecies(const KineticProject& project);
+
 // The default settings of a run for a project: 15 steps, k15 and k16 kept, G and H
 // included, high priority for A and B, and every species judged when the total deviation of
 // either experiment exceeds 100.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Platform.h"
+#include "ui/Platform.h"
 
 namespace zamo {
 

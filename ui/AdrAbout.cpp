@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/ErrorText.h"
-#include "app/Platform.h"
+#include "ui/ErrorText.h"
+#include "ui/Platform.h"
 #include "ui/AboutTexts.h"
 #include "ui/TextBytes.h"
 

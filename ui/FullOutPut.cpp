@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "app/Platform.h"
+#include "ui/Platform.h"
 #include "ui/FullOutputText.h"
 #include "ui/TextBytes.h"
 

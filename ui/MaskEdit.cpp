@@ -28,9 +28,14 @@ QString MaskLiterals(const QString& mask) {
 
 }  // namespace
 
-MaskEdit::MaskEdit(const QString& name, const QString& mask, QWidget* parent)
-    : QLineEdit(parent), literals_(MaskLiterals(mask)) {
+MaskEdit::MaskEdit(const QString& name, const QString& mask, QWidget* parent) : QLineEdit(parent) {
   setObjectName(name);
+  SetMask(mask);
+}
+
+void MaskEdit::SetMask(const QString& mask) {
+  mask_ = mask;
+  literals_ = MaskLiterals(mask);
   setInputMask(mask);
 }
 
@@ -69,6 +74,14 @@ bool MaskEdit::event(QEvent* event) {
 }
 
 void MaskEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (hasAcceptableInput()) {
+      emit exited(this);
+    } else {
+      emit refused(this);
+    }
+    return;
+  }
   if (event->key() == Qt::Key_Escape && text() != textOnEntry_) {
     setText(textOnEntry_);
     return;

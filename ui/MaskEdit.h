@@ -6,8 +6,9 @@ namespace zamo {
 
 // An edit box with an input mask. Leaving it runs the owner's exit handler; leaving it
 // while the text does not fill the mask's required places is refused instead: the box
-// keeps the focus and the owner is told (it beeps and says so). Escape puts back the text
-// the box had when it got the focus.
+// keeps the focus and the owner is told (it beeps and says so). Enter commits the text as
+// leaving would, and keeps the focus. Escape puts back the text the box had when it got
+// the focus.
 class MaskEdit : public QLineEdit {
   Q_OBJECT
 
@@ -16,6 +17,9 @@ class MaskEdit : public QLineEdit {
 
   // The text as shown, mask literals included and blank places as the blank character.
   QString ShownText() const { return displayText(); }
+
+  const QString& Mask() const { return mask_; }
+  void SetMask(const QString& mask);
 
  signals:
   void exited(MaskEdit* box);
@@ -28,6 +32,7 @@ class MaskEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  QString mask_;
   QString literals_;
   QString textOnEntry_;
   bool refusing_ = false;

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "model/Conversions.h"
+#include "model/EvaluateDeviation.h"
 #include "model/NumberFormat.h"
-#include "model/RateConstantStep.h"
+#include "model/ZamoError.h"
 #include "ui/MaskEdit.h"
 #include "ui/SpeciesColors.h"
 #include "ui/UpDown.h"
@@ -19,6 +19,11 @@ namespace {
 // Digit, point, four digits, "E", the exponent's sign (required, any character), two digits;
 // the digit places may stay blank and show "_".
 constexpr const char* kRateMask = "0.0000EX00;_";
+// The same with a place for the sign in front, for a negative constant.
+constexpr const char* kSignedRateMask = "#0.0000EX00;_";
+constexpr int kBoxX = 44;
+constexpr int kBoxWidth = 65;
+constexpr int kSignWidth = 7;
 constexpr const char* kRatePattern = "0.0000E+00";
 constexpr std::array<int, RateConstantPanel::kRows> kRowTops = {0, 28, 56, 84, 112, 140, 168, 196, 232, 260};
 constexpr std::array<int, 3> kStepperX = {112, 128, 144};
@@ -26,21 +31,26 @@ constexpr std::array<int, 3> kStepperX = {112, 128, 144};
 struct RowCaption {
   const char* Left;
   const char* Right;
-  QRgb Color;
+  int Species;  // the species the constant produces; 0 for the G/H exchange
 };
 
 constexpr std::array<RowCaption, RateConstantPanel::kRows> kCaptions = {{
-    {"k1   = ", "k1   = ", qRgb(0, 0, 255)},
-    {"k2   =", "k9   =", qRgb(0, 128, 0)},
-    {"k3   =", "k10 =", qRgb(0, 128, 128)},
-    {"k4   =", "k11 =", qRgb(128, 0, 128)},
-    {"k5   =", "k12 =", qRgb(0, 255, 0)},
-    {"k6   =", "k13 =", qRgb(0, 255, 255)},
-    {"k7   =", "k14 =", qRgb(255, 0, 255)},
-    {"k8   = ", "k8   = ", qRgb(255, 0, 0)},
-    {"k15 = ", "k15 = ", qRgb(128, 0, 0)},
-    {"k16 = ", "k16 = ", qRgb(128, 0, 0)},
+    {"k1   = ", "k1   = ", 2},
+    {"k2   =", "k9   =", 3},
+    {"k3   =", "k10 =", 4},
+    {"k4   =", "k11 =", 5},
+    {"k5   =", "k12 =", 6},
+    {"k6   =", "k13 =", 7},
+    {"k7   =", "k14 =", 8},
+    {"k8   = ", "k8   = ", 1},
+    {"k15 = ", "k15 = ", 0},
+    {"k16 = ", "k16 = ", 0},
 }};
+
+// Rows 1 to 8 carry the colour of the species their constant produces; k15 and k16 maroon.
+QColor CaptionColor(const RowCaption& caption) {
+  return caption.Species > 0 ? SpeciesColor(caption.Species) : QColor(128, 0, 0);
+}
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QString& hint) {
   auto* label = new QLabel(text, parent);
@@ -60,7 +70,8 @@ QLabel* MakeRightLabel(QWidget* parent, const QString& name, const QString& text
 
 }  // namespace
 
-RateConstantPanel::RateConstantPanel(RatePanelHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+RateConstantPanel::RateConstantPanel(ProjectSession& session, RatePanelHost& host, QWidget* parent)
+    : QWidget(parent), session_(session), host_(host) {
   setObjectName(QStringLiteral("MessagePanelRight"));
   setFixedWidth(kWidth);
   for (int row = 1; row <= kRows; ++row) BuildRow(row, kRowTops[static_cast<std::size_t>(row - 1)]);
@@ -80,7 +91,7 @@ void RateConstantPanel::BuildRow(int row, int top) {
   caption->setFont(font);
   caption->setGeometry(6, top + 2, 38, 17);
   QPalette palette = caption->palette();
-  palette.setColor(QPalette::WindowText, QColor(kCaptions[index].Color));
+  palette.setColor(QPalette::WindowText, CaptionColor(kCaptions[index]));
   caption->setPalette(palette);
   captions_[index] = caption;
 
@@ -93,7 +104,7 @@ void RateConstantPanel::BuildRow(int row, int top) {
   box->setTextMargins(0, 0, 0, 0);
   box->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 1px; }"));
   box->setText(QStringLiteral("1.2345E-09"));
-  box->setGeometry(44, top, 65, 21);
+  box->setGeometry(kBoxX, top, kBoxWidth, 21);
   box->setToolTip(QStringLiteral("Modify Rate Constant"));
   connect(box, &MaskEdit::exited, this, [this](MaskEdit* b) { MaskEdit1Change(b); });
   connect(box, &MaskEdit::refused, this, [this] { host_.RefuseInput(); });
@@ -152,7 +163,7 @@ UpDown* RateConstantPanel::Stepper(int row, int number) const {
   return steppers_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(number - 1)];
 }
 
-int RateConstantPanel::IndexOf(int row) const { return RateIndexOfBox(row, host_.Project().ShowLeft); }
+int RateConstantPanel::IndexOf(int row) const { return RateIndexOfBox(row, session_.Project().ShowLeft); }
 
 int RateConstantPanel::RowOf(const QWidget* control) const {
   for (int row = 1; row <= kRows; ++row) {
@@ -166,12 +177,29 @@ int RateConstantPanel::RowOf(const QWidget* control) const {
 
 void RateConstantPanel::ShowRateConstant(int row) {
   filling_ = true;
-  Box(row)->setText(QString::fromStdString(FormatFloat(kRatePattern, host_.Project().K[IndexOf(row)])));
+  MaskEdit* box = Box(row);
+  const Real k = session_.Project().K[IndexOf(row)];
+  // The mask has no place for a sign; a negative constant gets one, and the box widens to
+  // the left by it.
+  const bool negative = k < 0;
+  const QString mask = QString::fromLatin1(negative ? kSignedRateMask : kRateMask);
+  if (box->Mask() != mask) {
+    box->SetMask(mask);
+    const int extra = negative ? kSignWidth : 0;
+    box->setGeometry(kBoxX - extra, box->y(), kBoxWidth + extra, box->height());
+  }
+  box->setText(QString::fromStdString(FormatFloat(kRatePattern, k)));
   filling_ = false;
 }
 
+void RateConstantPanel::ShowRateConstantOf(int index) {
+  for (int row = 1; row <= kRows; ++row) {
+    if (IndexOf(row) == index) ShowRateConstant(row);
+  }
+}
+
 void RateConstantPanel::ShowRateCaptions() {
-  const bool left = host_.Project().ShowLeft;
+  const bool left = session_.Project().ShowLeft;
   for (int row = 2; row <= 7; ++row) {
     const RowCaption& caption = kCaptions[static_cast<std::size_t>(row - 1)];
     Caption(row)->setText(QString::fromLatin1(left ? caption.Left : caption.Right));
@@ -179,7 +207,10 @@ void RateConstantPanel::ShowRateCaptions() {
   for (int row = 1; row <= kRows; ++row) ShowRateConstant(row);
 }
 
-void RateConstantPanel::ShowDeviationLabels(const DeviationLabelTexts& labels) {
+void RateConstantPanel::ShowDeviationLabels() {
+  const std::optional<Side> side = session_.ShownDeviation();
+  const DeviationLabelTexts labels =
+      side ? DeviationLabels(session_.Project().DeviationOf(*side)) : InitialDeviationLabels();
   total_->setText(QString::fromStdString(labels.Total));
   for (int s = 1; s <= kSpeciesCount; ++s) {
     signed_[static_cast<std::size_t>(s - 1)]->setText(QString::fromStdString(labels.Signed[s]));
@@ -194,43 +225,47 @@ std::optional<int> RateConstantPanel::FocusedRow() const {
   return row;
 }
 
-// Leaving a box: the typed constant, clamped to 0..1, goes into the model and is computed
-// at once. A box left unchanged stores nothing: its text is the model's value rounded to
-// five digits, and storing it would quietly change the constant.
+bool RateConstantPanel::CommitPendingText() {
+  auto* box = qobject_cast<MaskEdit*>(window()->focusWidget());
+  if (box == nullptr || RowOf(box) == 0 || !box->isModified()) return true;
+  if (!box->hasAcceptableInput()) {
+    host_.RefuseInput();
+    return false;
+  }
+  MaskEdit1Change(box);
+  return true;
+}
+
+// Leaving a box (or Enter, or a command while it holds typed text): the typed constant,
+// clamped to 0..1, goes into the model and is computed at once; the box keeps the text as
+// typed. A box left unchanged stores nothing: its text is the model's value rounded to five
+// digits, and storing it would quietly change the constant. A text that is no number shows
+// the conversion message, and the box shows the stored value again.
 void RateConstantPanel::MaskEdit1Change(MaskEdit* box) {
   if (filling_ || !box->isModified()) return;
   host_.RunGuarded([&] {
-    KineticProject& project = host_.Project();
-    if (!project.DataValid) return;
     box->setModified(false);
-    project.Modified = true;
-    const Real value = StrToFloat(box->ShownText().toStdString());
-    project.K[IndexOf(RowOf(box))] = ClampRate(value);
-    host_.Recalculate();
-    host_.DrawPlots();
+    const int row = RowOf(box);
+    try {
+      session_.SetRateFromText(IndexOf(row), box->ShownText().toStdString());
+    } catch (const ConversionError&) {
+      ShowRateConstant(row);
+      throw;
+    }
   });
 }
 
 void RateConstantPanel::UpDown11Click(UpDown* stepper, bool up) {
   host_.RunGuarded([&] {
-    KineticProject& project = host_.Project();
-    if (!project.DataValid) return;
     const int row = RowOf(stepper);
     int number = 1;
     while (Stepper(row, number) != stepper) ++number;
-    Real& k = project.K[IndexOf(row)];
-    k = SteppedRate(k, number, up);
-    ShowRateConstant(row);
+    session_.StepRate(IndexOf(row), number, up);
   });
 }
 
 void RateConstantPanel::UpDown11MouseUp(UpDown*) {
-  host_.RunGuarded([&] {
-    KineticProject& project = host_.Project();
-    project.Modified = true;
-    if (project.DataValid) host_.Recalculate();
-    host_.DrawPlots();
-  });
+  host_.RunGuarded([&] { session_.EndStepping(); });
 }
 
 }  // namespace zamo

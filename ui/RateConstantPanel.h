@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "model/EvaluateDeviation.h"
-#include "model/KineticProject.h"
+#include "document/ProjectSession.h"
+#include "model/Limits.h"
 
 class QGroupBox;
 class QLabel;
@@ -17,14 +17,10 @@ namespace zamo {
 class MaskEdit;
 class UpDown;
 
-// What the panel needs from the main window.
+// What the panel needs from the main window besides the session.
 class RatePanelHost {
  public:
   virtual ~RatePanelHost() = default;
-  virtual KineticProject& Project() = 0;
-  // The update steps Recalculate and Repaint.
-  virtual void Recalculate() = 0;
-  virtual void DrawPlots() = 0;
   // Runs a handler inside the general error guard.
   virtual void RunGuarded(const std::function<void()>& handler) = 0;
   // A box was left with text the mask refuses.
@@ -35,21 +31,31 @@ class RatePanelHost {
 
 // The right-hand panel (MessagePanelRight): ten rows of caption, masked box and three
 // steppers for the rate constants of the current experiment, the "Quality of Calculation"
-// box and "&Quit". Boxes show the model; every change goes straight into it.
+// box and "&Quit". Boxes show the model; every change goes to the session, the edit->model
+// handlers below, and the main window has the model->panel Show functions called when the
+// session says what changed.
 class RateConstantPanel : public QWidget {
   Q_OBJECT
 
  public:
   static constexpr int kRows = 10;
-  static constexpr int kWidth = 162;
+  static constexpr int kWidth = kRatePanelWidth;
 
-  RateConstantPanel(RatePanelHost& host, QWidget* parent = nullptr);
+  RateConstantPanel(ProjectSession& session, RatePanelHost& host, QWidget* parent = nullptr);
 
-  // Writes the constant of row 1..10 into its box ("0.0000E+00").
+  // Writes the constant of row 1..10 into its box ("0.0000E+00"; a negative constant, which
+  // only a hand-made text holds, with its sign in front).
   void ShowRateConstant(int row);
+  // The box of the row that shows K[index], if one does.
+  void ShowRateConstantOf(int index);
   // Captions of rows 2..7 for the current experiment, then every box.
   void ShowRateCaptions();
-  void ShowDeviationLabels(const DeviationLabelTexts& labels);
+  // The "Quality of Calculation" box for the experiment the session computed it for.
+  void ShowDeviationLabels();
+  // Commits the text typed into the focused box and not yet left, as leaving the box would.
+  // False when the box refuses its text (a required place of the mask is blank): the user
+  // has been told, and the command that asked should not run.
+  bool CommitPendingText();
   // The row whose box or stepper has the keyboard focus.
   std::optional<int> FocusedRow() const;
 
@@ -71,6 +77,7 @@ class RateConstantPanel : public QWidget {
   void UpDown11Click(UpDown* stepper, bool up);
   void UpDown11MouseUp(UpDown* stepper);
 
+  ProjectSession& session_;
   RatePanelHost& host_;
   std::array<QLabel*, kRows> captions_{};
   std::array<MaskEdit*, kRows> boxes_{};

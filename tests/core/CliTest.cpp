@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "cli/CliApp.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
@@ -256,7 +257,7 @@ std::string ConstantLines(const RateConstants& k) {
 // The optimizer run in-process on a project as the tool loads it, with both deviations current.
 RateConstants OptimizeInProcess(const TextLines& text, const OptimizationSettings& settings) {
   KineticProject project;
-  ReadProjectText(project, text, "");
+  ReadInto(project, text, "");
   project.DataValid = true;
   RecalcCurves(project, 565);
   StartObjectives starts;
@@ -329,7 +330,7 @@ TEST_F(CliFiles, OptimizedProjectIsWrittenWithTheNewConstants) {
   const Result r = RunCli({"optimize", "--steps", "2", "-o", out});
   ASSERT_EQ(r.Status, 0) << r.Err;
   KineticProject written;
-  ReadProjectText(written, ReadTextFile(out), out);
+  ReadInto(written, ReadTextFile(out), out);
   OptimizationSettings settings;
   settings.Steps = 2;
   const RateConstants fitted = OptimizeInProcess(ExampleProjectText(), settings);

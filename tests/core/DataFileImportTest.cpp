@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
@@ -43,7 +44,7 @@ ImportRequest Request(const std::optional<std::string>& left, const std::optiona
 // set to values it never produces.
 KineticProject OpenProject() {
   KineticProject project;
-  ReadProjectText(project, ExampleProjectText(), "open.zam");
+  ReadInto(project, ExampleProjectText(), "open.zam");
   project.ReactantCount = 6;
   project.DeclaredRateConstantsPerReaction = 5;
   project.ShowLeft = false;
@@ -54,30 +55,14 @@ KineticProject OpenProject() {
   return project;
 }
 
+// The project an import builds over the open one, with the experiment it shows.
 KineticProject Imported(const ImportRequest& request, ImportResult* result = nullptr) {
   KineticProject project = OpenProject();
   const ImportResult outcome = ImportDataFiles(project, request, kNow);
+  static_cast<ProjectData&>(project) = outcome.Data;
+  project.ShowLeft = outcome.ShowLeft;
   if (result != nullptr) *result = outcome;
   return project;
-}
-
-void ExpectSameExperiment(const Experiment& a, const Experiment& b) {
-  EXPECT_EQ(a.Present, b.Present);
-  EXPECT_EQ(a.LastRow, b.LastRow);
-  EXPECT_EQ(a.Times, b.Times);
-  for (std::size_t row = 0; row < a.Observed.size(); ++row) EXPECT_TRUE(a.Observed[row] == b.Observed[row]) << row;
-}
-
-void ExpectSameProject(const KineticProject& a, const KineticProject& b) {
-  const auto fields = [](const KineticProject& p) {
-    return std::tie(p.Title, p.Author, p.LeftReactantName, p.LeftDataFile, p.RightReactantName, p.RightDataFile,
-                    p.FileName, p.DataDateTime, p.Temperature, p.AbsoluteTemperature, p.ReactantCount,
-                    p.DeclaredRateConstantsPerReaction, p.RateConstantsPerReaction, p.ZoomLeft, p.ZoomRight, p.K,
-                    p.ShowLeft, p.DataValid, p.Modified, p.LeftDeviation, p.RightDeviation);
-  };
-  EXPECT_TRUE(fields(a) == fields(b));
-  ExpectSameExperiment(a.Left, b.Left);
-  ExpectSameExperiment(a.Right, b.Right);
 }
 
 // Names each instance of a table after the case's `name`.
@@ -96,9 +81,9 @@ struct Failure {
   std::string Described;
 };
 
-Failure ImportFailure(KineticProject& project, const ImportRequest& request) {
+Failure ImportFailure(const KineticProject& project, const ImportRequest& request) {
   try {
-    ImportDataFiles(project, request, kNow);
+    (void)ImportDataFiles(project, request, kNow);
   } catch (const FormatError& error) {
     return {"format", error.Line(), error.File(), error.what(), error.Describe()};
   } catch (const ConversionError& error) {
@@ -128,14 +113,11 @@ TEST_P(ImportCheckTest, GivesTheMessagesInOrder) {
   request.RateConstantCountText = c.rateConstants;
   EXPECT_EQ(CheckImportRequest(request), c.messages);
 
-  // A refused request leaves the project as it was and reports the first message.
-  KineticProject project = OpenProject();
-  const KineticProject before = project;
-  const Failure failure = ImportFailure(project, request);
+  // A refused request reports the first message.
+  const Failure failure = ImportFailure(OpenProject(), request);
   EXPECT_EQ(failure.Kind, c.messages.empty() ? "none" : "format");
   if (!c.messages.empty()) {
     EXPECT_EQ(failure.Text, c.messages.front());
-    ExpectSameProject(project, before);
   }
 }
 
@@ -155,12 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ImportTemperatureBoxTest, TextThatIsNotANumberIsAConversionError) {
   ImportRequest request = Request(kLeftExample, std::nullopt);
   request.TemperatureText = "abc";
-  KineticProject project = OpenProject();
-  const KineticProject before = project;
-  const Failure failure = ImportFailure(project, request);
+  const Failure failure = ImportFailure(OpenProject(), request);
   EXPECT_EQ(failure.Kind, "conversion");
   EXPECT_EQ(failure.Text, "'abc' ist kein gültiger Gleitkommawert");
-  ExpectSameProject(project, before);
 }
 
 // ---- Reading the data rows and the rate constants ----
@@ -236,7 +215,7 @@ TEST(DataFileRowsTest, EmptyLinesAnywhereAndCrLfChangeNothing) {
   const KineticProject spaced = Imported(Request("empty-lines-everywhere-crlf.dat", std::nullopt));
   EXPECT_TRUE(spaced.K == plain.K);
   EXPECT_EQ(spaced.AbsoluteTemperature, plain.AbsoluteTemperature);
-  ExpectSameExperiment(spaced.Left, plain.Left);
+  EXPECT_TRUE(spaced.Left == plain.Left);
   EXPECT_EQ(spaced.Left.LastRow, 6);
 }
 
@@ -253,17 +232,14 @@ struct FaultCase {
 class DataFileFaultTest : public testing::TestWithParam<FaultCase> {};
 
 // The faulty file comes last, after a good one, so that a half-done import would show.
-TEST_P(DataFileFaultTest, NamesFileAndLineAndLeavesTheProjectAlone) {
+TEST_P(DataFileFaultTest, NamesFileAndLine) {
   const FaultCase& c = GetParam();
-  KineticProject project = OpenProject();
-  const KineticProject before = project;
-  const Failure failure = ImportFailure(project, Request(kLeftExample, std::string(c.file)));
+  const Failure failure = ImportFailure(OpenProject(), Request(kLeftExample, std::string(c.file)));
   EXPECT_EQ(failure.Kind, c.kind);
   EXPECT_EQ(failure.Text, c.text);
   EXPECT_EQ(failure.Line, c.line);
   EXPECT_EQ(failure.File, DataPath(c.file));
   EXPECT_EQ(failure.Described, DataPath(c.file) + ":" + std::to_string(c.line) + ": " + c.text);
-  ExpectSameProject(project, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -288,12 +264,9 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 TEST(DataFileFaultOrderTest, FaultyLeftFileStopsBeforeTheRightOne) {
-  KineticProject project = OpenProject();
-  const KineticProject before = project;
-  const Failure failure = ImportFailure(project, Request("row-count-18.dat", kRightExample));
+  const Failure failure = ImportFailure(OpenProject(), Request("row-count-18.dat", kRightExample));
   EXPECT_EQ(failure.File, DataPath("row-count-18.dat"));
   EXPECT_EQ(failure.Line, 10);
-  ExpectSameProject(project, before);
 }
 
 // ---- The start-row plausibility check ----
@@ -317,7 +290,6 @@ TEST_P(ImportWarningTest, WarnsAndImportsTheDataAsRead) {
     EXPECT_EQ(result.Warnings[i].File, DataPath(c.warnings[i].first));
     EXPECT_EQ(result.Warnings[i].Detail, c.warnings[i].second);
   }
-  EXPECT_TRUE(p.DataValid);
   // The start row stays as the file has it: the left example starts from pure A, the
   // right one from pure B, wherever they were imported.
   if (c.left) {
@@ -365,8 +337,6 @@ TEST(ImportProjectTest, BothFilesFillEveryField) {
   EXPECT_TRUE(p.Left.Present);
   EXPECT_TRUE(p.Right.Present);
   EXPECT_TRUE(p.ShowLeft);
-  EXPECT_TRUE(p.DataValid);
-  EXPECT_TRUE(p.Modified);
   EXPECT_EQ(result.Caption, "Zamo - Left Reactions: TMCP-ICP at low temperature (T = 210.1)");
 }
 
@@ -374,11 +344,11 @@ TEST(ImportProjectTest, BothFilesFillEveryField) {
 // separate paths to the same numbers.
 TEST(ImportProjectTest, ExampleDataFilesGiveTheExampleProjectsNumbers) {
   KineticProject example;
-  ReadProjectText(example, ExampleProjectText(), "");
+  ReadInto(example, ExampleProjectText(), "");
   const KineticProject imported = Imported(Request(kLeftExample, kRightExample));
   EXPECT_TRUE(imported.K == example.K);
-  ExpectSameExperiment(imported.Left, example.Left);
-  ExpectSameExperiment(imported.Right, example.Right);
+  EXPECT_TRUE(imported.Left == example.Left);
+  EXPECT_TRUE(imported.Right == example.Right);
 }
 
 struct OneSideCase {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/EvaluateDeviation.h"
@@ -35,7 +36,7 @@ DeviationSummary Untouched() {
 class DeviationTest : public testing::Test {
  protected:
   void SetUp() override {
-    ReadProjectText(project_, ExampleProjectText(), "");
+    ReadInto(project_, ExampleProjectText(), "");
     project_.DataValid = true;
     project_.Coefficients = PrepareCoefficients(project_.K);
   }

@@ -21,8 +21,7 @@ struct FittedExample {
 // minor constants are not separable from zero.
 const FittedExample& EverythingFree() {
   static const FittedExample fitted = [] {
-    KineticProject project;
-    ReadProjectText(project, ExampleProjectText(), "");
+    const ProjectData project = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
     FittedExample f;
     f.Settings.Free.Fill(true);
     const std::atomic<bool> stop{false};

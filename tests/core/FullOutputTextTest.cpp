@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
@@ -28,7 +29,7 @@ const char* const kLabels[] = {"A (TMCP)  ", "B (ICP)   ", "C (k2,k9) ", "D (k3,
 
 KineticProject Loaded(const TextLines& text, bool showLeft) {
   KineticProject project;
-  ReadProjectText(project, text, "");
+  ReadInto(project, text, "");
   project.DataValid = true;
   project.ShowLeft = showLeft;
   RecalcCurves(project, 565);
@@ -196,7 +197,7 @@ TEST(FullOutputTextTest, EmptyWithoutValidDataOrWithoutTheCurrentExperiment) {
   EXPECT_TRUE(FullOutputText(invalid).empty());
 
   KineticProject rightOnly;
-  ReadProjectText(rightOnly, ReadTextFile(std::string(ZAMO_TEST_DATA_DIR) + "/right-only.zam"), "");
+  ReadInto(rightOnly, ReadTextFile(std::string(ZAMO_TEST_DATA_DIR) + "/right-only.zam"), "");
   rightOnly.DataValid = true;
   rightOnly.ShowLeft = true;  // the left experiment is absent
   EXPECT_TRUE(FullOutputText(rightOnly).empty());

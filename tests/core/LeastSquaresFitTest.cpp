@@ -16,8 +16,7 @@ namespace zamo {
 namespace {
 
 OptimizationRunData Example() {
-  KineticProject project;
-  ReadProjectText(project, ExampleProjectText(), "");
+  const ProjectData project = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
   return {project.K, project.Left, project.Right};
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
@@ -39,7 +40,7 @@ struct Report {
 
 KineticProject Example() {
   KineticProject project;
-  ReadProjectText(project, ExampleProjectText(), "");
+  ReadInto(project, ExampleProjectText(), "");
   project.DataValid = true;
   RecalcCurves(project, 565);
   return project;

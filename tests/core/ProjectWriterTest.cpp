@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
@@ -18,7 +19,7 @@ TextLines ReadDataFile(const std::string& name) { return ReadTextFile(std::strin
 
 KineticProject ReadProject(const TextLines& lines) {
   KineticProject project;
-  ReadProjectText(project, lines, "");
+  ReadInto(project, lines, "");
   return project;
 }
 

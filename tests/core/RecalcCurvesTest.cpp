@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
@@ -24,7 +25,7 @@ bool SameCoefficients(const CoefficientSet& a, const CoefficientSet& b) { return
 class RecalcCurvesTest : public testing::Test {
  protected:
   void SetUp() override {
-    ReadProjectText(project_, ExampleProjectText(), "");
+    ReadInto(project_, ExampleProjectText(), "");
     project_.DataValid = true;
   }
 

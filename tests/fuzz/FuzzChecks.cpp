@@ -32,7 +32,8 @@ void Require(bool holds, const char* rule) {
 const KineticProject& OpenedExample() {
   static const KineticProject opened = [] {
     KineticProject project;
-    ReadProjectText(project, ExampleProjectText(), "");
+    static_cast<ProjectData&>(project) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
+    project.ShowLeft = true;
     project.DataValid = true;
     RecalcCurves(project, 100);
     return project;
@@ -43,18 +44,6 @@ const KineticProject& OpenedExample() {
 KineticProject& Scratch() {
   static KineticProject project;
   return project;
-}
-
-bool SameData(const ProjectData& a, const ProjectData& b) {
-  return a.Title == b.Title && a.Author == b.Author && a.LeftReactantName == b.LeftReactantName &&
-         a.LeftDataFile == b.LeftDataFile && a.RightReactantName == b.RightReactantName &&
-         a.RightDataFile == b.RightDataFile && a.FileName == b.FileName &&
-         (a.DataDateTime == b.DataDateTime) && a.ReactantCount == b.ReactantCount &&
-         a.DeclaredRateConstantsPerReaction == b.DeclaredRateConstantsPerReaction &&
-         a.RateConstantsPerReaction == b.RateConstantsPerReaction && a.ZoomLeft == b.ZoomLeft &&
-         a.ZoomRight == b.ZoomRight && a.K == b.K && a.Left.Present == b.Left.Present &&
-         a.Right.Present == b.Right.Present && a.Left.LastRow == b.Left.LastRow && a.Right.LastRow == b.Right.LastRow &&
-         a.Left.Times == b.Left.Times && a.Right.Times == b.Right.Times;
 }
 
 // What every project that was read or imported must satisfy, and what must work on it.
@@ -75,9 +64,8 @@ void CheckLoaded(KineticProject& project) {
   // The written text reads back to the same structure and the same printed constants.
   const TextLines written = BuildProjectText(project, kSaveTime);
   KineticProject& again = Scratch();
-  static_cast<ProjectData&>(again) = ProjectData{};
   try {
-    ReadProjectText(again, written, "again.zam");
+    static_cast<ProjectData&>(again) = ReadProjectText(ProjectData{}, written, "again.zam").Data;
   } catch (const ZamoError& error) {
     std::fprintf(stderr, "%s\n", error.Describe().c_str());
     Broken("a written project reads back");
@@ -99,15 +87,14 @@ void CheckLoaded(KineticProject& project) {
 
 }  // namespace
 
+// A read gives a new value or an error; the open project is taken over only by the session.
 void CheckProjectText(std::string_view bytes) {
   static KineticProject project;
   project = OpenedExample();
-  const KineticProject& before = OpenedExample();
   try {
-    ReadProjectText(project, SplitLines(bytes), "fuzz.zam");
+    ProjectRead read = ReadProjectText(project, SplitLines(bytes), "fuzz.zam");
+    static_cast<ProjectData&>(project) = std::move(read.Data);
   } catch (const ZamoError&) {
-    Require(SameData(project, before) && project.ShowLeft == before.ShowLeft && project.Modified == before.Modified,
-            "a failed read leaves the project as it was");
     return;
   }
   CheckLoaded(project);
@@ -118,15 +105,15 @@ void CheckDataFile(std::string_view bytes) {
   for (const Side side : {Side::Left, Side::Right}) {
     static KineticProject project;
     project = OpenedExample();
-    const KineticProject& before = OpenedExample();
     ImportRequest request;
     request.Title = "Fuzz";
     request.TemperatureText = "25";
     (side == Side::Left ? request.Left : request.Right) = DataFileChoice{"fuzz.dat", lines};
     try {
-      ImportDataFiles(project, request, kSaveTime);
+      ImportResult imported = ImportDataFiles(project, request, kSaveTime);
+      static_cast<ProjectData&>(project) = std::move(imported.Data);
+      project.ShowLeft = imported.ShowLeft;
     } catch (const ZamoError&) {
-      Require(SameData(project, before) && project.ShowLeft == before.ShowLeft, "a failed import changes nothing");
       continue;
     }
     Require(project.ExperimentOf(side).Present, "the imported experiment is present");

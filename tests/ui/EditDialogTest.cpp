@@ -119,7 +119,7 @@ class EditDialogTest : public WindowTestCase {
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(f.Platform.Messages.empty());
     QCOMPARE(f.Window.ProjectText(), ExampleTextWith({{line, text.toStdString()}}));
-    QCOMPARE(f.Window.windowTitle(), caption);
+    QCOMPARE(f.Caption(), caption);
     QVERIFY(std::fabs(f.Window.Project().K[1] - static_cast<Real>(k1)) <= 1e-12L * static_cast<Real>(k1));
     QCOMPARE(f.Box(1)->text(), box1);
     QVERIFY(f.Window.Project().Modified);
@@ -148,7 +148,7 @@ class EditDialogTest : public WindowTestCase {
     QCOMPARE(f.Box(1)->text(), stepFirst ? QStringLiteral("1.2700E-06") : QStringLiteral("1.2600E-06"));
     QCOMPARE(f.Window.Project().Modified, stepFirst);
     QCOMPARE(f.Window.ProjectText(), ExampleProjectText());
-    QCOMPARE(f.Window.windowTitle(), kExampleCaption);
+    QCOMPARE(f.Caption(), kExampleCaption);
   }
 
   void CancelAfterAnEditChangesNothing_data() {
@@ -170,7 +170,7 @@ class EditDialogTest : public WindowTestCase {
       Click(dialog, QStringLiteral("BitBtnCancel2"));
     }
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(f.Window.windowTitle(), kExampleCaption);
+    QCOMPARE(f.Caption(), kExampleCaption);
     QCOMPARE(f.Window.Project().Temperature, 210.1L);
     QCOMPARE(f.Window.Project().K[1], 1.26e-6L);
     QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2600E-06"));
@@ -220,7 +220,7 @@ class EditDialogTest : public WindowTestCase {
     QCOMPARE(f.Window.Project().Temperature, 210.1L);
     QCOMPARE(f.Window.Project().ReactantCount, 8);
     QCOMPARE(f.Window.Project().K[1], 1.27e-6L);
-    QCOMPARE(f.Window.windowTitle(), kExampleCaption);
+    QCOMPARE(f.Caption(), kExampleCaption);
     QVERIFY(f.Window.Project().Modified);
 
     // Mended, the same text is read.
@@ -229,7 +229,7 @@ class EditDialogTest : public WindowTestCase {
     Click(dialog, QStringLiteral("BitBtn1OK"));
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(f.Platform.Messages.size(), 1u);
-    QCOMPARE(f.Window.windowTitle(), QStringLiteral("Mavrin - Left Reactions: Broken System (T = 205.5)"));
+    QCOMPARE(f.Caption(), QStringLiteral("Mavrin - Left Reactions: Broken System (T = 205.5)"));
     QCOMPARE(f.Window.Project().K[1], 1.26e-6L);
     QCOMPARE(f.Window.ProjectText(), ExampleTextWith({{kTitleLine, "Broken System"}, {kTemperatureLine, "205.5"}}));
   }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/Platform.h"
+#include "ui/Platform.h"
 
 namespace zamo::testing {
 

@@ -43,7 +43,7 @@ int ClipY(long double w) {
 // The example with one experiment shown, its curves sampled for the picture.
 KineticProject Example(bool left) {
   KineticProject p;
-  ReadProjectText(p, ExampleProjectText(), "");
+  static_cast<ProjectData&>(p) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
   p.ShowLeft = left;
   p.DataValid = true;
   RecalcCurves(p, kIntervals);

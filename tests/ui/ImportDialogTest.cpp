@@ -78,16 +78,12 @@ QString WithTemperature(const QTemporaryDir& folder, const QString& source, cons
   return path;
 }
 
-KineticProject ReadBack(const QString& path) {
-  KineticProject project;
-  ReadProjectText(project, ReadTextFile(path.toStdString()), path.toStdString());
-  return project;
-}
+ProjectData ReadBack(const QString& path) { return ReadProjectFile(path.toStdString()).Data; }
 
 // What an import must not touch before it succeeds.
 struct Snapshot {
   explicit Snapshot(MainWindowFixture& f)
-      : Project(f.Window.Project()), Text(f.Window.ProjectText()), Caption(f.Window.windowTitle()) {}
+      : Project(f.Window.Project()), Text(f.Window.ProjectText()), Caption(f.Caption()) {}
   void Verify(MainWindowFixture& f) const {
     const KineticProject& now = f.Window.Project();
     QVERIFY(now.Left == Project.Left);
@@ -99,7 +95,7 @@ struct Snapshot {
     QCOMPARE(now.ShowLeft, Project.ShowLeft);
     QCOMPARE(now.Modified, Project.Modified);
     QCOMPARE(f.Window.ProjectText(), Text);
-    QCOMPARE(f.Window.windowTitle(), Caption);
+    QCOMPARE(f.Caption(), Caption);
   }
   KineticProject Project;
   TextLines Text;
@@ -171,7 +167,7 @@ class ImportDialogTest : public WindowTestCase {
     QCOMPARE(f.Platform.FileDialogs[1].InitialName, QStringLiteral("Imported System (210).zam"));
 
     const KineticProject& project = f.Window.Project();
-    QCOMPARE(f.Window.windowTitle(), QStringLiteral("Zamo - Right Reactions: Imported System (T = 210.1)"));
+    QCOMPARE(f.Caption(), QStringLiteral("Zamo - Right Reactions: Imported System (T = 210.1)"));
     QVERIFY(!project.ShowLeft);
     QVERIFY(project.Right.Present);
     QCOMPARE(project.Right.LastRow, 6);
@@ -202,7 +198,7 @@ class ImportDialogTest : public WindowTestCase {
     QVERIFY(!project.Modified);
     QCOMPARE(project.FileName, saved.toStdString());
     QCOMPARE(f.Window.ProjectText(), ReadTextFile(saved.toStdString()));
-    const KineticProject written = ReadBack(saved);
+    const ProjectData written = ReadBack(saved);
     QCOMPARE(written.Title, std::string("Imported System"));
     QVERIFY(written.Right.Present);
     QVERIFY(written.Right.Times == kRightTimes);
@@ -247,7 +243,7 @@ class ImportDialogTest : public WindowTestCase {
     const Real expected = rightTemperature.toDouble();
     QVERIFY(std::fabs(project.Temperature - expected) < 1e-9L);
     QVERIFY(std::fabs(project.AbsoluteTemperature - (expected + 273.15L)) < 1e-9L);
-    QCOMPARE(f.Window.windowTitle(),
+    QCOMPARE(f.Caption(),
              QStringLiteral("Zamo - Left Reactions: TMCP-ICP Kinetic System (T = %1)").arg(rightTemperature));
     QCOMPARE(f.Platform.FileDialogs.at(2).InitialName, fileName);
     QVERIFY(project.ShowLeft);
@@ -327,7 +323,7 @@ class ImportDialogTest : public WindowTestCase {
     QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Error by Analysing the File"));
     QCOMPARE(f.Platform.Messages[0].Caption, QStringLiteral("Error"));
     QTRY_VERIFY(dialog.isNull());
-    QVERIFY(f.Window.windowTitle().startsWith(captionStart));
+    QVERIFY(f.Caption().startsWith(captionStart));
     const Experiment& imported = asLeft ? f.Window.Project().Left : f.Window.Project().Right;
     QVERIFY(imported.Present);
     QCOMPARE(imported.LastRow, 6);

@@ -82,6 +82,12 @@ QScrollBar* MainWindowFixture::ZoomBar() const { return Named<QScrollBar>(Window
 
 QAction* MainWindowFixture::Item(const QString& name) const { return Named<QAction>(Window, name); }
 
+QString MainWindowFixture::Caption() const {
+  const QString title = Window.windowTitle();
+  if (!title.endsWith(QLatin1String("[*]"))) return QStringLiteral("<no [*] marker> ") + title;
+  return title.chopped(3);
+}
+
 QStringList MainWindowFixture::DeviationTexts() const {
   QStringList texts{Label(16)->text()};
   for (int number = 18; number <= 33; ++number) texts.append(Label(number)->text());

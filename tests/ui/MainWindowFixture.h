@@ -50,6 +50,9 @@ class MainWindowFixture {
   QScrollBar* ZoomBar() const;
   QAction* Item(const QString& name) const;
 
+  // The window's caption without the desktop's modified marker "[*]", which must end it.
+  QString Caption() const;
+
   // Label16, then Label18..Label33: the total, the eight signed and the eight absolute
   // deviations as shown.
   QStringList DeviationTexts() const;

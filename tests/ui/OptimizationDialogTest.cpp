@@ -92,7 +92,7 @@ struct Session {
     if (!F.Window.isVisible() && !F.Show()) return false;
     Start = F.Window.Project();
     F.Press(Qt::Key_F8);
-    D.Window = TOptRate::Current();
+    D.Window = F.Window.OptimizationDialog();
     if (D.Window == nullptr || !QTest::qWaitForWindowExposed(D.Window)) return false;
     const auto find = [this](auto*& control, const char* name) {
       control = D.Window->findChild<std::remove_reference_t<decltype(*control)>*>(QLatin1String(name));
@@ -184,7 +184,7 @@ class OptimizationDialogTest : public WindowTestCase {
   // Idle, Escape does nothing; F8 again brings the same dialog to the front.
   void F8OpensOneDialogAndBringsItBack() {
     Session s;
-    QVERIFY(TOptRate::Current() == nullptr);
+    QVERIFY(s.F.Window.OptimizationDialog() == nullptr);
     QVERIFY(s.Open());
     const Dialog& d = s.D;
     QCOMPARE(d.Window->windowTitle(), QStringLiteral("Optimize k-values"));
@@ -208,7 +208,7 @@ class OptimizationDialogTest : public WindowTestCase {
     s.F.Window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&s.F.Window));
     s.F.Press(Qt::Key_F8);
-    QCOMPARE(TOptRate::Current(), d.Window.data());
+    QCOMPARE(s.F.Window.OptimizationDialog(), d.Window.data());
     QCOMPARE(s.F.Window.findChildren<TOptRate*>().size(), 1);
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d.Window.data()));
   }
@@ -221,7 +221,7 @@ class OptimizationDialogTest : public WindowTestCase {
     QVERIFY(s.F.Window.Project().K == s.Start.K);
     QVERIFY(s.F.Window.Project().Modified);
     QTRY_VERIFY(s.D.Window.isNull());
-    QVERIFY(TOptRate::Current() == nullptr);
+    QVERIFY(s.F.Window.OptimizationDialog() == nullptr);
   }
 
   // Label and tooltip show the same number wherever the keys put the bar.
@@ -335,7 +335,7 @@ class OptimizationDialogTest : public WindowTestCase {
 
     QVERIFY(s.WaitForCompletions(1));
     QTRY_VERIFY(s.D.Window.isNull());
-    QVERIFY(TOptRate::Current() == nullptr);
+    QVERIFY(s.F.Window.OptimizationDialog() == nullptr);
     QVERIFY(!(s.F.Window.Project().K == s.Start.K));
     QCOMPARE(BoxTexts(s.F), LeftBoxTextsOf(s.F.Window.Project().K));
     QVERIFY(s.F.Platform.Messages.empty());

@@ -58,7 +58,7 @@ QImage Render(const KineticProject& project, const PlotLayout& layout, QSize tar
 // The example project with its left experiment shown; curves only when asked for.
 KineticProject Example(bool curves, bool markers) {
   KineticProject p;
-  ReadProjectText(p, ExampleProjectText(), "");
+  static_cast<ProjectData&>(p) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
   p.ShowLeft = true;
   p.DataValid = true;
   p.Left.Present = markers;

@@ -51,7 +51,8 @@ class ScreenshotTest : public QObject {
     TFZamo window(platform);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TOptRate* dialog = TOptRate::Show(window);
+    window.OptimizeRateConstants1Click();
+  TOptRate* dialog = window.OptimizationDialog();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QVERIFY(dialog->grab().save(folder + QStringLiteral("/optimize-idle.png")));
     dialog->findChild<QSlider*>(QStringLiteral("OptTrackBar"))->setValue(40);

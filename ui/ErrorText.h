@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <exception>
+#include <functional>
+
+class QWidget;
 
 namespace zamo {
 
@@ -15,5 +18,14 @@ QString ErrorBoxText(const std::exception& error);
 
 // The full-stop rule alone.
 QString WithFullStop(const QString& message);
+
+class Platform;
+
+// The general error box: the error's text, titled with the application title.
+void ShowErrorBox(Platform& platform, QWidget* parent, const std::exception& error);
+
+// The one guard of every command and window event: an error the command raises ends it
+// there and is shown in the general error box; the program goes on. False after an error.
+bool RunGuarded(Platform& platform, QWidget* parent, const std::function<void()>& command);
 
 }  // namespace zamo

@@ -1,0 +1,73 @@
+#pragma once
+
+// Helpers shared by the core tests: exact error texts, the example project, and a relative
+// comparison of extended values.
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "document/ExampleProject.h"
+#include "document/ProjectReader.h"
+#include "document/ProjectSession.h"
+#include "model/KineticProject.h"
+#include "model/Limits.h"
+
+namespace zamo::test {
+
+// The error a statement throws, for a test that checks more than its text (its line, its
+// file); empty, and a failure is added, when it throws none or another type.
+template <typename Error, typename Statement>
+std::optional<Error> Caught(Statement&& statement) {
+  try {
+    statement();
+  } catch (const Error& error) {
+    return error;
+  } catch (const std::exception& other) {
+    ADD_FAILURE() << "threw another error: " << other.what();
+    return std::nullopt;
+  }
+  ADD_FAILURE() << "threw nothing";
+  return std::nullopt;
+}
+
+// The curve intervals of the main window at its smallest width, as zamo-cli computes.
+inline constexpr int kTestIntervals = PlotIntervalsOfWindowWidth(kMainWindowMinimumWidth);
+
+// A project text opened as the main window opens it (read, shown, computed), with the left
+// or the right experiment shown.
+KineticProject Opened(const TextLines& lines, Side shown = Side::Left);
+
+// The built-in example as the program starts with it, the given experiment shown.
+KineticProject Example(Side shown = Side::Left);
+
+// The built-in example with some lines replaced (index from 0).
+TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);
+
+// Reads a project text into a project as an open would take it over (no recalculation):
+// its data, the shown experiment, Modified false. Returns the read's caption.
+std::optional<std::string> ReadInto(KineticProject& project, const TextLines& lines, const std::string& fileName);
+
+// A file of tests/data, as lines.
+TextLines DataFileLines(const std::string& name);
+std::string DataFilePath(const std::string& name);
+
+// |actual - expected| <= tolerance * |expected|. The default tolerance lies below the
+// precision of a double (2.2e-16), so a result that went through double fails it.
+::testing::AssertionResult NearRelative(Real actual, Real expected, Real tolerance = 1e-17L);
+
+}  // namespace zamo::test
+
+namespace zamo {
+using namespace zamo::test;  // NOLINT: the tests live in namespace zamo
+}  // namespace zamo
+
+// The statement throws Type, and the error's text (what()) is exactly `text`.
+#define EXPECT_THROW_MSG(statement, Type, text)                                                      \
+  do {                                                                                              \
+    if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {                   \
+      EXPECT_EQ(std::string(caught_->what()), std::string(text)) << "thrown by " #statement;        \
+    }                                                                                               \
+  } while (false)
