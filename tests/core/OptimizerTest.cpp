@@ -11,8 +11,10 @@
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
 #include "model/RecalcCurves.h"
+#include "optimize/ConstantSearch.h"
 #include "optimize/OptimizeRateConstants.h"
 #include "optimize/RelativeOptimizationText.h"
+#include "tests/core/TestSupport.h"
 
 // Counts heap allocations while a test asks for it, to show that the optimizer's
 // evaluations allocate nothing. The replacement operators pair malloc with free on purpose.
@@ -80,6 +82,74 @@ SpeciesFlags Flags(std::initializer_list<int> species) {
 Real PassObjective(const RateConstants& k, const KineticProject& p, Side side, bool allSpecies = false) {
   CoefficientSet scratch;
   return ExperimentObjective(k, p.ExperimentOf(side), side, Flags({side == Side::Left ? 2 : 1}), allSpecies, scratch);
+}
+
+// ---- The search of one constant, on objectives worked out by hand ----
+
+// An objective of k1 alone that keeps every point it is evaluated at.
+class TracedObjective : public SearchObjective {
+ public:
+  explicit TracedObjective(Real (*f)(Real)) : f_(f) {}
+  Real Evaluate(const RateConstants& k) override {
+    Visited.push_back(k[1]);
+    return f_(k[1]);
+  }
+  std::vector<Real> Visited;
+
+ private:
+  Real (*f_)(Real);
+};
+
+// f(x) = |x - 1| from x = 1 with step 0.001. Both first trials are worse: the search stays
+// one step below (0.999) and the step becomes 0.0004. It climbs until 1.0006 is worse,
+// goes half a step back to 1.0004 (step 0.00016), turns back at 1.00056, climbs down to
+// 0.99976 and goes half a step back to 0.99984 (step 0.000064).
+TEST(ConstantSearchTest, FollowsTheHandWorkedTrajectory) {
+  TracedObjective objective([](Real x) { return std::fabs(x - 1); });
+  RateConstants work{};
+  work[1] = 1;
+  Real step = 0.001L;
+  Real current = 0;
+  SearchConstant(1, work, step, current, objective);
+  const Real expected[] = {1.001L,   0.999L,   0.9994L,  0.9998L,  1.0002L,  1.0006L, 1.0004L,
+                           1.00056L, 1.00024L, 1.00008L, 0.99992L, 0.99976L, 0.99984L};
+  ASSERT_GE(objective.Visited.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_TRUE(NearRelative(objective.Visited[i], expected[i])) << "evaluation " << i + 1;
+  }
+  EXPECT_GE(objective.Visited.size(), 30u);
+  EXPECT_LE(objective.Visited.size(), 33u);
+  EXPECT_EQ(current, std::fabs(work[1] - 1));
+}
+
+// An objective that always falls: thirty steps up, none back, and then the step grows
+// 10000 times, but to no more than a thousandth of the constant.
+TEST(ConstantSearchTest, StepGrowsTenThousandTimesUpToAThousandthOfTheConstant) {
+  struct Case {
+    Real Step, Grown;
+  };
+  for (const Case& c : {Case{1e-9L, 1e-5L}, Case{1e-6L, (1 + 30e-6L) / 1000}}) {
+    TracedObjective objective([](Real x) { return -x; });
+    RateConstants work{};
+    work[1] = 1;
+    Real step = c.Step;
+    Real current = -1;
+    SearchConstant(1, work, step, current, objective);
+    EXPECT_EQ(objective.Visited.size(), 30u);
+    EXPECT_TRUE(NearRelative(work[1], 1 + 30 * c.Step));
+    EXPECT_TRUE(NearRelative(step, c.Grown));
+  }
+}
+
+TEST(ConstantSearchTest, AConstantThatIsZeroIsNeverEvaluated) {
+  TracedObjective objective([](Real x) { return x; });
+  RateConstants work{};
+  Real step = 1;
+  Real current = 5;
+  SearchConstant(1, work, step, current, objective);
+  EXPECT_TRUE(objective.Visited.empty());
+  EXPECT_EQ(work[1], 0);
+  EXPECT_EQ(step, 1);
 }
 
 // ---- Schedule: passes, cycles and progress positions ----
