@@ -83,9 +83,11 @@ QString QtPlatform::ClipboardText() { return QGuiApplication::clipboard()->text(
 
 SystemInfo QtPlatform::QuerySystem() {
   SystemInfo info = QueryLinuxSystem();
+  // The screen in device pixels: at a scale factor the toolkit's own units count fewer.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    info.ScreenWidth = screen->size().width();
-    info.ScreenHeight = screen->size().height();
+    const QSize pixels = (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
+    info.ScreenWidth = pixels.width();
+    info.ScreenHeight = pixels.height();
   }
   return info;
 }

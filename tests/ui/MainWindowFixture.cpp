@@ -102,7 +102,7 @@ void MainWindowFixture::ClickArrow(UpDown* stepper, bool up) {
 
 void MainWindowFixture::Press(QKeyCombination key) { QTest::keyClick(&Window, key.key(), key.keyboardModifiers()); }
 
-void MainWindowFixture::TypeInto(int row, const QString& text) {
+void MainWindowFixture::TypeInto(int row, const QString& text, bool leave) {
   MaskEdit* box = Box(row);
   QTest::mouseClick(box, Qt::LeftButton);
   QTest::keyClick(box, Qt::Key_Home);
@@ -111,7 +111,7 @@ void MainWindowFixture::TypeInto(int row, const QString& text) {
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (i != 1 && i != 6) QTest::keyClicks(box, text.at(i));
   }
-  QTest::keyClick(box, Qt::Key_Tab);
+  if (leave) QTest::keyClick(box, Qt::Key_Tab);
 }
 
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements) {

@@ -61,9 +61,9 @@ class MainWindowFixture {
   void ClickArrow(UpDown* stepper, bool up);
   // A key combination pressed in the window, where the menus' shortcuts take it.
   void Press(QKeyCombination key);
-  // Clicks into the box of a row, selects its text, types over it and leaves it with Tab.
-  // The text is written in the box's shape, "0.0000E+00".
-  void TypeInto(int row, const QString& text);
+  // Clicks into the box of a row, selects its text, types over it and, unless told not to,
+  // leaves it with Tab. The text is written in the box's shape, "0.0000E+00".
+  void TypeInto(int row, const QString& text, bool leave = true);
 
   FakePlatform Platform;
   TFZamo Window{Platform};

@@ -1,7 +1,9 @@
 // The main window as a user meets it: start-up, menus and keys, switching the experiment,
 // the zoom bar, resizing, and the document lifecycle with its save prompt.
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -152,6 +155,66 @@ class MainWindowTest : public WindowTestCase {
     QVERIFY(!f.Window.Project().Modified);
     f.Window.resize(f.Window.width() + 40, f.Window.height() + 30);
     QTRY_VERIFY(f.Window.Project().Modified);
+  }
+
+  // Stepping is one step of the history, walked back and forth from the top of the Edit
+  // menu; the caption carries the desktop's modified marker.
+  void UndoAndRedoWalkTheHistory() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    QAction* undo = f.Item(QStringLiteral("Undo1"));
+    QAction* redo = f.Item(QStringLiteral("Redo1"));
+    const QMenu* edit = f.Window.menuBar()->actions().at(1)->menu();
+    QCOMPARE(edit->actions().at(0), undo);
+    QCOMPARE(edit->actions().at(1), redo);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+    QVERIFY(!f.Window.isWindowModified());
+
+    f.ClickArrow(f.Stepper(1, 1), true);
+    f.ClickArrow(f.Stepper(1, 1), true);
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2800E-06"));
+    QVERIFY(f.Window.isWindowModified());
+    QCOMPARE(undo->text(), QStringLiteral("&Undo k1"));
+    const QStringList stepped = f.DeviationTexts();
+
+    f.Press(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(f.Window.Project().K[1], 1.27e-6L);
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2700E-06"));
+    QCOMPARE(undo->text(), QStringLiteral("&Undo k1"));
+    QCOMPARE(redo->text(), QStringLiteral("&Redo k1"));
+    f.Press(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2600E-06"));
+    QVERIFY(!f.Window.isWindowModified());  // back at the state that was read
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("&Undo"));
+
+    f.Press(Qt::CTRL | Qt::Key_Y);
+    f.Press(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2800E-06"));
+    QCOMPARE(f.DeviationTexts(), stepped);
+    QVERIFY(f.Window.isWindowModified());
+    QVERIFY(!redo->isEnabled());
+  }
+
+  // The error section of the experiment not on screen holds its true sums, as zamo-cli
+  // writes them, not the zeros of an experiment never shown.
+  void SaveWritesTheDeviationsOfBothExperiments() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("both.zam"));
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    f.Platform.FileAnswers = {path};
+    f.Press(Qt::CTRL | Qt::Key_S);
+    const TextLines written = ReadTextFile(path.toStdString());
+    const auto total = [&](const char* header) {
+      const auto at = std::find(written.begin(), written.end(), header);
+      return at + 2 < written.end() ? QString::fromStdString(*(at + 2)) : QString();
+    };
+    QCOMPARE(total("Error: Left-Reactions"), QStringLiteral("TOTAL SQ DIFF SUM = 7.696"));
+    QCOMPARE(total("Error: Right-Reactions"), QStringLiteral("TOTAL SQ DIFF SUM = 12.553"));
+    QCOMPARE(f.Label(16)->text(), QStringLiteral("7.70"));
   }
 
   void MachineChecks_data() {

@@ -1,6 +1,7 @@
 // The rate-constant panel inside the main window: what its rows and deviation labels show,
 // stepping, typing, and the refusals of a box.
 
+#include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <optional>
 
+#include "document/ProjectReader.h"
 #include "document/TextFile.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
@@ -264,6 +266,74 @@ class RatePanelTest : public WindowTestCase {
     QCOMPARE(f.Platform.Beeps, 0);
     QVERIFY(CloseTo(f.Window.Project().K[1], 1.26e-6L));
     QCOMPARE(f.DeviationTexts(), kLeftDeviations);
+    // Screen and model agree again: the box shows the stored value, nothing changed.
+    QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2600E-06"));
+    QVERIFY(!f.Window.Project().Modified);
+  }
+
+  // A value typed into a box counts before a command, as if the box had been left, and
+  // Enter commits it too: Save writes it, and closing asks about it.
+  void PendingTextCountsBeforeTheCommand_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Ctrl+S") << "Ctrl+S";
+    QTest::newRow("E&xit") << "E&xit";
+    QTest::newRow("close box") << "close box";
+    QTest::newRow("Enter") << "Enter";
+  }
+  void PendingTextCountsBeforeTheCommand() {
+    QFETCH(QString, how);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("typed.zam"));
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    f.TypeInto(3, QStringLiteral("4.5000E-07"), false);
+    QCOMPARE(f.Window.focusWidget(), f.Box(3));
+    if (how == QStringLiteral("Ctrl+S")) {
+      f.Platform.FileAnswers = {path};
+      f.Press(Qt::CTRL | Qt::Key_S);
+      QCOMPARE(ReadProjectFile(path.toStdString()).Data.K[3], 4.5e-7L);
+    } else if (how == QStringLiteral("Enter")) {
+      QTest::keyClick(f.Box(3), Qt::Key_Return);
+      QCOMPARE(f.Window.focusWidget(), f.Box(3));
+      QVERIFY(f.DeviationTexts() != kLeftDeviations);
+    } else {
+      f.Platform.PromptAnswers = {PromptAnswer::Cancel};
+      if (how == QStringLiteral("E&xit")) {
+        f.Item(QStringLiteral("Exit1"))->trigger();
+      } else {
+        f.Window.close();
+      }
+      QCOMPARE(f.Platform.Prompts, 1);
+      QVERIFY(f.Window.isVisible());
+    }
+    QCOMPARE(f.Window.Project().K[3], 4.5e-7L);
+    QCOMPARE(f.Box(3)->text(), QStringLiteral("4.5000E-07"));
+  }
+
+  // A text whose sign place is blank refuses the command as leaving the box would.
+  void RefusedPendingTextStopsTheCommand() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    MaskEdit* box = CursorOnSignPlace(f, 1);
+    QTest::keyClick(box, Qt::Key_Delete);
+    f.Press(Qt::CTRL | Qt::Key_S);
+    QCOMPARE(f.Platform.Beeps, 1);
+    QVERIFY(f.Platform.FileDialogs.empty());
+    QCOMPARE(f.Window.Project().K[1], 1.26e-6L);
+  }
+
+  // A hand-made text may hold a negative constant: its box shows it with its sign.
+  void NegativeConstantShowsItsValue() {
+    MainWindowFixture f;
+    QVERIFY(f.Show());
+    f.Window.Session().OpenText(ExampleTextWith({{25, "-1.000E-12  0.000E+00"}}), "negative.zam");
+    QCOMPARE(f.Box(4)->text(), QStringLiteral("-1.0000E-12"));
+    QCOMPARE(f.Box(4)->displayText(), QStringLiteral("-1.0000E-12"));
+    QCOMPARE(f.Box(5)->text(), QStringLiteral("2.3350E-05"));
+    // Back to a positive value, the box takes its usual shape again.
+    f.Window.Session().OpenExample();
+    QCOMPARE(f.Box(4)->displayText(), QStringLiteral("3.1000E-07"));
   }
 };
 
