@@ -26,7 +26,9 @@ void TFZamo::OptimizeRateConstants1Click() {
 }
 
 void TFZamo::Import1Click() {
-  (new TNewFileForm(session_, platform_, [this] { SaveProject(true); }, this))->show();
+  (new TNewFileForm(
+       session_, platform_, [this] { SaveProject(true); }, this))
+      ->show();
 }
 
 void TFZamo::ZamoData1Click() { (new TEditForm(session_, platform_, this))->show(); }

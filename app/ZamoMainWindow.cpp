@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 #include <clocale>
 
-#include "ui/ErrorText.h"
 #include "app/MachineCheck.h"
 #include "app/ZamoMain.h"
 #include "document/ExampleProject.h"
 #include "optimize/LinOptWorker.h"
+#include "ui/ErrorText.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"
 #include "ui/TextBytes.h"
@@ -288,7 +288,8 @@ void TFZamo::PaintUpper(QPainter& painter) {
 }
 
 void TFZamo::PaintLower(QPainter& painter) {
-  DrawPlot(painter, session_.Project(), LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
+  DrawPlot(painter, session_.Project(),
+           LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
 }
 
 }  // namespace zamo

@@ -1,11 +1,10 @@
 #include "cli/CommandLine.h"
 
-#include "model/Limits.h"
-
 #include <algorithm>
 #include <array>
 
 #include "model/Conversions.h"
+#include "model/Limits.h"
 
 namespace zamo::cli {
 

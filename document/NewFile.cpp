@@ -48,8 +48,7 @@ QString Typed(const MaskEdit* field) {
 
 }  // namespace
 
-TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs,
-                           QWidget* parent)
+TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       session_(session),
       platform_(platform),

@@ -24,7 +24,8 @@ struct ProjectRead {
 // Throws ConversionError or FormatError carrying the 1-based line it was found in; nothing
 // outside the returned value is touched, so a caller takes the read over only when it
 // succeeded.
-[[nodiscard]] ProjectRead ReadProjectText(const ProjectData& base, const TextLines& lines, const std::string& chosenFileName);
+[[nodiscard]] ProjectRead ReadProjectText(const ProjectData& base, const TextLines& lines,
+                                          const std::string& chosenFileName);
 
 // A project file read whole as the open project would take it, without a window: the
 // example's defaults as the base, the file's name as FileName. Errors name the file.

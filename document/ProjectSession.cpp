@@ -223,7 +223,9 @@ void ProjectSession::ShowExperiment(Side side) {
   }
 }
 
-void ProjectSession::RememberZoom(int position) { (project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight) = position; }
+void ProjectSession::RememberZoom(int position) {
+  (project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight) = position;
+}
 
 void ProjectSession::Refresh() { Refresh(true); }
 

@@ -198,8 +198,8 @@ void TOptRate::CalcBitBtnClick() {
                                  window = QPointer<QWidget>(parentWidget())](const RateConstants& k) {
     RunGuarded(platform, window, [&] { session.PutConstantsInPlace(k, "Optimization"); });
   };
-  auto* worker = new TThLinOpt(workers_, this, settings, {project.K, project.Left, project.Right}, starts_,
-                               std::move(onResult));
+  auto* worker =
+      new TThLinOpt(workers_, this, settings, {project.K, project.Left, project.Right}, starts_, std::move(onResult));
   worker_ = worker;
   worker->start(QThread::NormalPriority);
 }

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/AboutTexts.h"
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
-#include "ui/AboutTexts.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {

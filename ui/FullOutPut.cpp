@@ -6,8 +6,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "ui/Platform.h"
 #include "ui/FullOutputText.h"
+#include "ui/Platform.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/TestSupport.h"
 #include "cli/CliApp.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
@@ -18,6 +17,7 @@
 #include "model/EvaluateDeviation.h"
 #include "model/RecalcCurves.h"
 #include "optimize/OptimizeRateConstants.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {

@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "tests/core/TestSupport.h"
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/TextFile.h"
 #include "model/DateTime.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {

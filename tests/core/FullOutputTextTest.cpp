@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
@@ -14,6 +13,7 @@
 #include "model/Conversions.h"
 #include "model/IsoprCalcConc.h"
 #include "model/RecalcCurves.h"
+#include "tests/core/TestSupport.h"
 #include "ui/FullOutputText.h"
 
 namespace zamo {

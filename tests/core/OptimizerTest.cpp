@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
@@ -59,7 +58,7 @@ struct RunLog {
 };
 
 RunLog Optimize(const OptimizationSettings& settings, const OptimizationRunData& data, int stopAfter = 0,
-             StartObjectives starts = {}) {
+                StartObjectives starts = {}) {
   RunLog run;
   run.Starts = starts;
   std::atomic<bool> stop{false};
@@ -282,8 +281,8 @@ TEST(OptimizerStop, AStopBeforeTheRunReturnsTheStartConstants) {
   StartObjectives starts;
   std::atomic<bool> stop{true};
   int reports = 0;
-  const RateConstants result =
-      OptimizeRateConstants(OptimizationSettings{}, data, starts, [&](int, Real, const RateConstants&) { ++reports; }, stop);
+  const RateConstants result = OptimizeRateConstants(
+      OptimizationSettings{}, data, starts, [&](int, Real, const RateConstants&) { ++reports; }, stop);
   EXPECT_EQ(reports, 0);
   EXPECT_TRUE(result == data.K);
 }
@@ -327,9 +326,9 @@ TEST(OptimizerObjective, SelectiveModeCountsOnlySpeciesFormedDirectly) {
     bool Counts;
   };
   const Case cases[] = {
-      {Side::Left, 1, false},  {Side::Left, 2, true},   {Side::Left, 3, true},  {Side::Left, 6, true},
-      {Side::Left, 7, false},  {Side::Left, 8, true},   {Side::Right, 1, true}, {Side::Right, 2, false},
-      {Side::Right, 3, true},  {Side::Right, 4, true},  {Side::Right, 5, false}, {Side::Right, 6, false},
+      {Side::Left, 1, false},  {Side::Left, 2, true},  {Side::Left, 3, true},   {Side::Left, 6, true},
+      {Side::Left, 7, false},  {Side::Left, 8, true},  {Side::Right, 1, true},  {Side::Right, 2, false},
+      {Side::Right, 3, true},  {Side::Right, 4, true}, {Side::Right, 5, false}, {Side::Right, 6, false},
       {Side::Right, 7, false}, {Side::Right, 8, true},
   };
   CoefficientSet scratch;
@@ -425,8 +424,8 @@ TEST(OptimizerSettings, EverySpeciesCountsWhenEitherTotalExceedsOneHundred) {
     Real Left, Right;
     bool All;
   };
-  for (const Case& c : {Case{7.7L, 12.55L, false}, Case{100, 100, false}, Case{100.001L, 0, true},
-                        Case{0, 250, true}}) {
+  for (const Case& c :
+       {Case{7.7L, 12.55L, false}, Case{100, 100, false}, Case{100.001L, 0, true}, Case{0, 250, true}}) {
     KineticProject project;
     project.LeftDeviation.TotalSquares = c.Left;
     project.RightDeviation.TotalSquares = c.Right;

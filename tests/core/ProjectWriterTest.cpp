@@ -4,11 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
 #include "document/TextFile.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {

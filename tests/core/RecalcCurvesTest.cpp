@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/TestSupport.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/IsoprCalcConc.h"
 #include "model/RecalcCurves.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {

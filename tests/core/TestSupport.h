@@ -65,9 +65,9 @@ using namespace zamo::test;  // NOLINT: the tests live in namespace zamo
 }  // namespace zamo
 
 // The statement throws Type, and the error's text (what()) is exactly `text`.
-#define EXPECT_THROW_MSG(statement, Type, text)                                                      \
-  do {                                                                                              \
-    if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {                   \
-      EXPECT_EQ(std::string(caught_->what()), std::string(text)) << "thrown by " #statement;        \
-    }                                                                                               \
+#define EXPECT_THROW_MSG(statement, Type, text)                                              \
+  do {                                                                                       \
+    if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {               \
+      EXPECT_EQ(std::string(caught_->what()), std::string(text)) << "thrown by " #statement; \
+    }                                                                                        \
   } while (false)

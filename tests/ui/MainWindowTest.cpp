@@ -3,10 +3,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>

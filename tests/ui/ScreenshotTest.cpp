@@ -52,7 +52,7 @@ class ScreenshotTest : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.OptimizeRateConstants1Click();
-  TOptRate* dialog = window.OptimizationDialog();
+    TOptRate* dialog = window.OptimizationDialog();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QVERIFY(dialog->grab().save(folder + QStringLiteral("/optimize-idle.png")));
     dialog->findChild<QSlider*>(QStringLiteral("OptTrackBar"))->setValue(40);
