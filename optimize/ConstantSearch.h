@@ -7,10 +7,8 @@ namespace zamo {
 // What the coordinate search sees of its problem: the objective at a set of constants.
 class SearchObjective {
  public:
+  virtual ~SearchObjective() = default;
   virtual Real Evaluate(const RateConstants& k) = 0;
-
- protected:
-  ~SearchObjective() = default;
 };
 
 // The most evaluations one search starts; a search makes at most three more.
