@@ -256,10 +256,9 @@ std::string ConstantLines(const RateConstants& k) {
 
 // The optimizer run in-process on a project as the tool loads it, with both deviations current.
 RateConstants OptimizeInProcess(const TextLines& text, const OptimizationSettings& settings) {
-  KineticProject project;
-  ReadInto(project, text, "");
-  project.DataValid = true;
-  RecalcCurves(project, 565);
+  KineticProject project = Opened(text);
+  project.LeftDeviation = ComputeDeviation(project.Left, Side::Left, project.Coefficients);
+  project.RightDeviation = ComputeDeviation(project.Right, Side::Right, project.Coefficients);
   StartObjectives starts;
   const std::atomic<bool> stop{false};
   return OptimizeRateConstants(settings, {project.K, project.Left, project.Right}, starts, {}, stop);
@@ -329,8 +328,7 @@ TEST_F(CliFiles, OptimizedProjectIsWrittenWithTheNewConstants) {
   const std::string out = (folder_ / "fitted.zam").string();
   const Result r = RunCli({"optimize", "--steps", "2", "-o", out});
   ASSERT_EQ(r.Status, 0) << r.Err;
-  KineticProject written;
-  ReadInto(written, ReadTextFile(out), out);
+  const ProjectData written = ReadProjectFile(out).Data;
   OptimizationSettings settings;
   settings.Steps = 2;
   const RateConstants fitted = OptimizeInProcess(ExampleProjectText(), settings);

@@ -7,19 +7,10 @@
 
 #include "model/Conversions.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
-
-template <typename Call>
-std::string ConversionMessage(Call call) {
-  try {
-    call();
-  } catch (const ConversionError& e) {
-    return e.what();
-  }
-  return "<no ConversionError>";
-}
 
 TEST(ConversionFloat, AcceptsPlainDecimalAndExponentForms) {
   struct Case {
@@ -70,13 +61,12 @@ TEST(ConversionFloat, RefusesEverythingElseWithTheMessage) {
   // clang-format on
   for (const char* text : texts) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(ConversionMessage([&] { StrToFloat(text); }),
-              "'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+    EXPECT_THROW_MSG(StrToFloat(text), ConversionError, "'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
     Real value = 0;
     EXPECT_FALSE(TryStrToFloat(text, value));
   }
   // The temperature line with a decimal comma.
-  EXPECT_EQ(ConversionMessage([] { StrToFloat("210,1"); }), "'210,1' ist kein gültiger Gleitkommawert");
+  EXPECT_THROW_MSG(StrToFloat("210,1"), ConversionError, "'210,1' ist kein gültiger Gleitkommawert");
 }
 
 TEST(ConversionFloat, ErrorIsACoreError) { EXPECT_THROW(StrToFloat("x"), ZamoError); }
@@ -112,9 +102,9 @@ TEST(ConversionInt, RefusesEverythingElseWithTheMessage) {
   // clang-format on
   for (const char* text : texts) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(ConversionMessage([&] { StrToInt(text); }), "'" + std::string(text) + "' ist kein gültiger Integerwert");
+    EXPECT_THROW_MSG(StrToInt(text), ConversionError, "'" + std::string(text) + "' ist kein gültiger Integerwert");
   }
-  EXPECT_EQ(ConversionMessage([] { StrToInt("7 "); }), "'7 ' ist kein gültiger Integerwert");
+  EXPECT_THROW_MSG(StrToInt("7 "), ConversionError, "'7 ' ist kein gültiger Integerwert");
 }
 
 TEST(ConversionTrunc, TowardZeroWithinInt32) {

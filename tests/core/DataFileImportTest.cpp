@@ -73,23 +73,8 @@ struct CaseName {
   }
 };
 
-struct Failure {
-  std::string Kind = "none";  // "format", "conversion" or "none" when the import succeeded
-  int Line = 0;
-  std::string File;
-  std::string Text;
-  std::string Described;
-};
-
-Failure ImportFailure(const KineticProject& project, const ImportRequest& request) {
-  try {
-    (void)ImportDataFiles(project, request, kNow);
-  } catch (const FormatError& error) {
-    return {"format", error.Line(), error.File(), error.what(), error.Describe()};
-  } catch (const ConversionError& error) {
-    return {"conversion", error.Line(), error.File(), error.what(), error.Describe()};
-  }
-  return {};
+Thrown ImportFailure(const KineticProject& project, const ImportRequest& request) {
+  return ThrownBy([&] { (void)ImportDataFiles(project, request, kNow); });
 }
 
 // ---- The dialog's checks ----
@@ -114,7 +99,7 @@ TEST_P(ImportCheckTest, GivesTheMessagesInOrder) {
   EXPECT_EQ(CheckImportRequest(request), c.messages);
 
   // A refused request reports the first message.
-  const Failure failure = ImportFailure(OpenProject(), request);
+  const Thrown failure = ImportFailure(OpenProject(), request);
   EXPECT_EQ(failure.Kind, c.messages.empty() ? "none" : "format");
   if (!c.messages.empty()) {
     EXPECT_EQ(failure.Text, c.messages.front());
@@ -137,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ImportTemperatureBoxTest, TextThatIsNotANumberIsAConversionError) {
   ImportRequest request = Request(kLeftExample, std::nullopt);
   request.TemperatureText = "abc";
-  const Failure failure = ImportFailure(OpenProject(), request);
+  const Thrown failure = ImportFailure(OpenProject(), request);
   EXPECT_EQ(failure.Kind, "conversion");
   EXPECT_EQ(failure.Text, "'abc' ist kein gültiger Gleitkommawert");
 }
@@ -234,7 +219,7 @@ class DataFileFaultTest : public testing::TestWithParam<FaultCase> {};
 // The faulty file comes last, after a good one, so that a half-done import would show.
 TEST_P(DataFileFaultTest, NamesFileAndLine) {
   const FaultCase& c = GetParam();
-  const Failure failure = ImportFailure(OpenProject(), Request(kLeftExample, std::string(c.file)));
+  const Thrown failure = ImportFailure(OpenProject(), Request(kLeftExample, std::string(c.file)));
   EXPECT_EQ(failure.Kind, c.kind);
   EXPECT_EQ(failure.Text, c.text);
   EXPECT_EQ(failure.Line, c.line);
@@ -264,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 TEST(DataFileFaultOrderTest, FaultyLeftFileStopsBeforeTheRightOne) {
-  const Failure failure = ImportFailure(OpenProject(), Request("row-count-18.dat", kRightExample));
+  const Thrown failure = ImportFailure(OpenProject(), Request("row-count-18.dat", kRightExample));
   EXPECT_EQ(failure.File, DataPath("row-count-18.dat"));
   EXPECT_EQ(failure.Line, 10);
 }

@@ -6,6 +6,7 @@
 
 #include "model/DateTime.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -115,13 +116,8 @@ TEST(DateTimeParse, RefusesInvalidDatesAndShapesWithTheMessage) {
   // clang-format on
   for (const char* text : texts) {
     SCOPED_TRACE(text);
-    std::string message = "<no ConversionError>";
-    try {
-      StrToDateTime(text);
-    } catch (const ConversionError& e) {
-      message = e.what();
-    }
-    EXPECT_EQ(message, "'" + std::string(text) + "' ist keine gültige Datums- und Uhrzeitangabe");
+    EXPECT_THROW_MSG(StrToDateTime(text), ConversionError,
+                     "'" + std::string(text) + "' ist keine gültige Datums- und Uhrzeitangabe");
   }
 }
 

@@ -35,11 +35,7 @@ DeviationSummary Untouched() {
 
 class DeviationTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ReadInto(project_, ExampleProjectText(), "");
-    project_.DataValid = true;
-    project_.Coefficients = PrepareCoefficients(project_.K);
-  }
+  void SetUp() override { project_ = Example(); }
 
   KineticProject project_;
 };
@@ -225,13 +221,7 @@ TEST_F(DeviationTest, SolverFailureLeavesBothSummaries) {
   project_.Coefficients = PrepareCoefficients(growing);
   project_.ShowLeft = true;
   project_.LeftDeviation = project_.RightDeviation = Untouched();
-  std::string text = "no error";
-  try {
-    EvaluateDeviation(project_);
-  } catch (const FloatError& e) {
-    text = e.what();
-  }
-  EXPECT_EQ(text, "Gleitkommaüberlauf");
+  EXPECT_THROW_MSG(EvaluateDeviation(project_), FloatError, "Gleitkommaüberlauf");
   EXPECT_EQ(project_.LeftDeviation, Untouched());
   EXPECT_EQ(project_.RightDeviation, Untouched());
 }

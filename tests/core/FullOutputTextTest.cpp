@@ -28,12 +28,7 @@ const char* const kLabels[] = {"A (TMCP)  ", "B (ICP)   ", "C (k2,k9) ", "D (k3,
                                "E (k4,k11)", "F (k5,k12)", "G (k6,...)", "H (k7,...)"};
 
 KineticProject Loaded(const TextLines& text, bool showLeft) {
-  KineticProject project;
-  ReadInto(project, text, "");
-  project.DataValid = true;
-  project.ShowLeft = showLeft;
-  RecalcCurves(project, 565);
-  return project;
+  return Opened(text, showLeft ? Side::Left : Side::Right);
 }
 
 // Field j (0..5) of a species line: label of 10, then fields of 6 with 5 blanks between.
@@ -207,8 +202,7 @@ TEST(FullOutputTextTest, EmptyWithoutValidDataOrWithoutTheCurrentExperiment) {
 
 // A row in which the start species is still all there is leaves no rest to share out.
 TEST(FullOutputTextTest, StartSpeciesAtHundredPercentShowsEmptyShares) {
-  const KineticProject project =
-      Loaded(ReadTextFile(std::string(ZAMO_TEST_DATA_DIR) + "/start-species-at-100-percent.zam"), true);
+  const KineticProject project = Loaded(DataFileLines("start-species-at-100-percent.zam"), true);
   TextLines lines;
   ASSERT_NO_THROW(lines = FullOutputText(project));
   const std::size_t row2 = kHeaderLines + kBlockLines;

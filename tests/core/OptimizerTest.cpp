@@ -39,14 +39,6 @@ struct Report {
   Real Relative;
 };
 
-KineticProject Example() {
-  KineticProject project;
-  ReadInto(project, ExampleProjectText(), "");
-  project.DataValid = true;
-  RecalcCurves(project, 565);
-  return project;
-}
-
 OptimizationRunData RunDataOf(const KineticProject& project) { return {project.K, project.Left, project.Right}; }
 
 // Runs the optimizer and keeps every progress report; stopAfter > 0 sets the stop flag from
@@ -171,23 +163,6 @@ TEST(OptimizerSchedule, ReportPositionsFollowTheCyclesOfAllPasses) {
       EXPECT_EQ(run.Reports[static_cast<std::size_t>(i) - 1].Position, expected) << "report " << i;
     }
   }
-}
-
-TEST(OptimizerSchedule, OneStepReportsAtHalfAndEnd) {
-  OptimizationSettings settings;
-  settings.Steps = 1;
-  const RunLog run = Optimize(settings, RunDataOf(Example()));
-  ASSERT_EQ(run.Reports.size(), 2u);
-  EXPECT_EQ(run.Reports[0].Position, 500);
-  EXPECT_EQ(run.Reports[1].Position, 1000);
-}
-
-TEST(OptimizerSchedule, ThirdOf240ReportsSitsOnAHalfAndRoundsToEven) {
-  const RunLog run = Optimize(OptimizationSettings{}, RunDataOf(Example()));
-  ASSERT_EQ(run.Reports.size(), 240u);
-  EXPECT_EQ(run.Reports[2].Position, 12);  // 12.5
-  EXPECT_EQ(run.Reports[8].Position, 38);  // 37.5
-  EXPECT_EQ(run.Reports.back().Position, 1000);
 }
 
 // ---- What the search may and may not change ----
@@ -431,10 +406,6 @@ TEST(OptimizerSettings, EverySpeciesCountsWhenEitherTotalExceedsOneHundred) {
     project.RightDeviation.TotalSquares = c.Right;
     const OptimizationSettings settings = DefaultOptimizationSettings(project);
     EXPECT_EQ(settings.AllSpecies, c.All) << c.Left << " " << c.Right;
-    EXPECT_EQ(settings.Steps, 15);
-    EXPECT_FALSE(settings.VaryK15K16);
-    EXPECT_FALSE(settings.Withoutk6k7k13k14);
-    EXPECT_TRUE(settings.HighPr_k1k8);
   }
 }
 

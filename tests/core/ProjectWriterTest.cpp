@@ -15,8 +15,6 @@ namespace {
 
 constexpr const char* kSpeciesHeader = "  TriMCP   IsPrCP   4MPent   IPrAll   23DMBD   T-2MPD   C-2MPD    4MePD";
 
-TextLines ReadDataFile(const std::string& name) { return ReadTextFile(std::string(ZAMO_TEST_DATA_DIR) + "/" + name); }
-
 KineticProject ReadProject(const TextLines& lines) {
   KineticProject project;
   ReadInto(project, lines, "");
@@ -125,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Constants, ProjectWriterRateTest,
                          [](const testing::TestParamInfo<RateCase>& row) { return row.param.name; });
 
 TEST(ProjectWriterLayoutTest, RightExperimentAloneWritesNoLeftBlockOrLeftErrors) {
-  const KineticProject project = ReadProject(ReadDataFile("right-only.zam"));
+  const KineticProject project = ReadProject(DataFileLines("right-only.zam"));
   const TextLines written = BuildProjectText(project, Now());
   EXPECT_EQ(written[32], "Right Reaction:");
   EXPECT_FALSE(Contains(written, "Left Reaction:"));
@@ -140,7 +138,7 @@ TEST(ProjectWriterLayoutTest, RightExperimentAloneWritesNoLeftBlockOrLeftErrors)
 }
 
 TEST(ProjectWriterLayoutTest, NonUtf8NamesAreWrittenBackByteForByte) {
-  const TextLines file = ReadDataFile("non-utf8-names.zam");
+  const TextLines file = DataFileLines("non-utf8-names.zam");
   const TextLines written = BuildProjectText(ReadProject(file), Now());
   for (std::size_t i = 1; i <= 6; ++i) EXPECT_EQ(written[i], file[i]) << "line " << i;
   EXPECT_EQ(written[1], "TMCP-ICP Kinetik, M\xE4rz 1997");
@@ -213,7 +211,7 @@ TEST(ProjectWriterRoundTripTest, ExampleReadsBackToWhatWasWritten) {
 // constants were always written in seven lines, so a text declaring five rate-constant lines
 // read back with its columns shifted.
 TEST(ProjectWriterRoundTripTest, DeclaredFiveRateLinesRoundTripKeepsTheConstants) {
-  const KineticProject project = ReadProject(ReadDataFile("declared-5-rate-lines.zam"));
+  const KineticProject project = ReadProject(DataFileLines("declared-5-rate-lines.zam"));
   ASSERT_EQ(project.DeclaredRateConstantsPerReaction, 5);
   const TextLines written = BuildProjectText(project, Now());
   EXPECT_EQ(written[13], "7");

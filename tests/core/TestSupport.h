@@ -14,6 +14,7 @@
 #include "document/ProjectSession.h"
 #include "model/KineticProject.h"
 #include "model/Limits.h"
+#include "model/ZamoError.h"
 
 namespace zamo::test {
 
@@ -31,6 +32,35 @@ std::optional<Error> Caught(Statement&& statement) {
   }
   ADD_FAILURE() << "threw nothing";
   return std::nullopt;
+}
+
+// What a statement threw, as the user reads it: the kind of error ("format", "conversion",
+// "float", "file"; "none" when nothing was thrown), its text, its file and line.
+struct Thrown {
+  std::string Kind = "none";
+  std::string Text;
+  std::string File;
+  int Line = 0;
+  std::string Described;  // Describe(): "file:line: text"
+};
+
+template <typename Statement>
+Thrown ThrownBy(Statement&& statement) {
+  const auto of = [](const char* kind, const ZamoError& error) {
+    return Thrown{kind, error.what(), error.File(), error.Line(), error.Describe()};
+  };
+  try {
+    statement();
+  } catch (const FormatError& error) {
+    return of("format", error);
+  } catch (const ConversionError& error) {
+    return of("conversion", error);
+  } catch (const FloatError& error) {
+    return of("float", error);
+  } catch (const FileError& error) {
+    return of("file", error);
+  }
+  return {};
 }
 
 // The curve intervals of the main window at its smallest width, as zamo-cli computes.

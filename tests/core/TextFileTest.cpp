@@ -11,6 +11,7 @@
 
 #include "document/TextFile.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -123,12 +124,7 @@ class TextFileUnwritableTest : public TextFileTest, public testing::WithParamInt
 TEST_P(TextFileUnwritableTest, RefusesWithTheCannotCreateText) {
   Put(dir_ / "file.zam", "kept\r\n");
   const std::string path = (dir_ / GetParam().path).string();
-  try {
-    WriteTextFileAtomically(path, {"new"});
-    FAIL() << "no error";
-  } catch (const FileError& error) {
-    EXPECT_EQ(error.what(), "Datei " + path + " kann nicht erstellt werden");
-  }
+  EXPECT_THROW_MSG(WriteTextFileAtomically(path, {"new"}), FileError, "Datei " + path + " kann nicht erstellt werden");
   EXPECT_EQ(Bytes(dir_ / "file.zam"), "kept\r\n");
   EXPECT_EQ(Entries(dir_), std::vector<std::string>{"file.zam"});
 }
@@ -155,12 +151,7 @@ TEST_F(TextFileTest, FolderOfAReadOnlyFileSystemKeepsTheExistingFile) {
   const fs::path file = "/proc/version";
   if (!fs::exists(file)) GTEST_SKIP() << "no /proc";
   const std::string before = Bytes(file);
-  try {
-    WriteTextFileAtomically(file, {"new"});
-    FAIL() << "no error";
-  } catch (const FileError& error) {
-    EXPECT_STREQ(error.what(), "Datei /proc/version kann nicht erstellt werden");
-  }
+  EXPECT_THROW_MSG(WriteTextFileAtomically(file, {"new"}), FileError, "Datei /proc/version kann nicht erstellt werden");
   EXPECT_EQ(Bytes(file), before);
 }
 
@@ -168,12 +159,7 @@ TEST_F(TextFileTest, FolderOfAReadOnlyFileSystemKeepsTheExistingFile) {
 
 TEST_F(TextFileTest, MissingFileOrFolderCannotBeOpened) {
   for (const fs::path& path : {dir_ / "missing.zam", dir_}) {
-    try {
-      ReadTextFile(path);
-      FAIL() << path << " was read";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.what(), "Datei " + path.string() + " kann nicht geöffnet werden");
-    }
+    EXPECT_THROW_MSG(ReadTextFile(path), FileError, "Datei " + path.string() + " kann nicht geöffnet werden");
   }
 }
 

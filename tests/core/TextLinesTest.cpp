@@ -5,6 +5,7 @@
 
 #include "document/TextLines.h"
 #include "model/ZamoError.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -69,14 +70,9 @@ TEST(LineCursorTest, TextEndingBeforeTheLineIsAFormatErrorNamingTheLastLine) {
   const TextLines lines = {"1", "", ""};
   LineCursor cursor(lines);
   cursor.ReadNextLine("the first value");
-  try {
-    cursor.ReadNextLine("the second value");
-    FAIL() << "no error";
-  } catch (const FormatError& error) {
-    EXPECT_STREQ(error.what(), "the text ends before the second value");
-    EXPECT_EQ(error.Line(), 3);
-    EXPECT_EQ(error.Describe(), "line 3: the text ends before the second value");
-  }
+  const auto error = Caught<FormatError>([&] { cursor.ReadNextLine("the second value"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Describe(), "line 3: the text ends before the second value");
 }
 
 TEST(LineCursorTest, CursorBeyondTheEndNeverReadsOutside) {
@@ -90,12 +86,8 @@ TEST(LineCursorTest, CursorBeyondTheEndNeverReadsOutside) {
   const TextLines none;
   LineCursor empty(none);
   EXPECT_FALSE(empty.TryReadNextLine(line));
-  try {
-    empty.ReadNextLine("anything");
-    FAIL() << "no error";
-  } catch (const FormatError& error) {
-    EXPECT_EQ(error.Line(), 0);  // an empty text has no line to name
-  }
+  // An empty text has no line to name.
+  EXPECT_EQ(Caught<FormatError>([&] { empty.ReadNextLine("anything"); })->Describe(), "the text ends before anything");
 }
 
 // ---- ParseNumberLine ----
@@ -142,12 +134,7 @@ void PrintTo(const BadNumberCase& c, std::ostream* out) { *out << '"' << c.text 
 class ParseNumberLineErrorTest : public testing::TestWithParam<BadNumberCase> {};
 
 TEST_P(ParseNumberLineErrorTest, NamesTheCleanedToken) {
-  try {
-    ParseNumberLine(GetParam().text);
-    FAIL() << "no error";
-  } catch (const ConversionError& error) {
-    EXPECT_EQ(error.what(), GetParam().message);
-  }
+  EXPECT_THROW_MSG(ParseNumberLine(GetParam().text), ConversionError, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -173,12 +160,7 @@ TEST(ParseNumberLineLimitTest, FortyOneNumbersFillEverySlot) {
 }
 
 TEST(ParseNumberLineLimitTest, FortyTwoNumbersAreAFormatError) {
-  try {
-    ParseNumberLine(Numbers(42));
-    FAIL() << "no error";
-  } catch (const FormatError& error) {
-    EXPECT_STREQ(error.what(), "a line holds at most 41 numbers, this one 42");
-  }
+  EXPECT_THROW_MSG(ParseNumberLine(Numbers(42)), FormatError, "a line holds at most 41 numbers, this one 42");
   EXPECT_THROW(ParseNumberLine(Numbers(1000)), FormatError);
 }
 

@@ -99,8 +99,7 @@ class AuxiliaryWindowsTest : public WindowTestCase {
     QCOMPARE(QString::fromStdString(texts.Memory), memory);
 
     // The about box shows the same facts, queried when it opens.
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Platform.System = info;
     const QPointer<TAboutBox> box = OpenAboutBox(f);
     QVERIFY(box);
@@ -110,8 +109,7 @@ class AuxiliaryWindowsTest : public WindowTestCase {
   }
 
   void AboutBoxShowsTheProgram() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const QPointer<TAboutBox> box = OpenAboutBox(f);
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), QStringLiteral("Info"));
@@ -162,8 +160,7 @@ class AuxiliaryWindowsTest : public WindowTestCase {
     QFETCH(QString, button);
     QFETCH(bool, opens);
     QFETCH(QString, link);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Platform.LinksOpen = opens;
     const QPointer<TAboutBox> box = OpenAboutBox(f);
     QVERIFY(box);
@@ -179,8 +176,7 @@ class AuxiliaryWindowsTest : public WindowTestCase {
   }
 
   void SchemeWindowShowsThePicture() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Press(Qt::Key_F1);
     const QPointer<TShowKinSysForm> scheme = Opened<TShowKinSysForm>(f, QStringLiteral("ShowKinSysForm"));
     QVERIFY(scheme);
@@ -215,8 +211,7 @@ class AuxiliaryWindowsTest : public WindowTestCase {
   }
 
   void HelpShowsTheContents() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Press(Qt::CTRL | Qt::Key_H);
     const QPointer<HelpWindow> help = Opened<HelpWindow>(f, QStringLiteral("HelpWindow"));
     QVERIFY(help);

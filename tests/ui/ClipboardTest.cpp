@@ -19,8 +19,6 @@ namespace {
 const QString kApplicationCaption = QStringLiteral("Kinetic Calculation of Unimolecular Reactions");
 const QString kSomeText = QStringLiteral("copied elsewhere");
 
-bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
-
 // Gives a control of the window the focus the way a user does: a click into a box; a
 // stepper, whose arrows would step, by the keyboard focus alone. "" leaves no control focused.
 bool FocusOn(MainWindowFixture& f, const QString& name) {
@@ -75,8 +73,7 @@ class ClipboardTest : public WindowTestCase {
     QFETCH(bool, right);
     QFETCH(QString, control);
     QFETCH(QString, copied);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (right) f.Press(Qt::CTRL | Qt::Key_R);
     f.Platform.Clipboard = kSomeText;
     QVERIFY(FocusOn(f, control));
@@ -89,8 +86,7 @@ class ClipboardTest : public WindowTestCase {
   // A blank place of the box goes to the clipboard as the box shows it; the box keeps the
   // focus and its text, since the key is the menu's and not the box's.
   void CopyShowsBlankPlaces() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QVERIFY(FocusOn(f, QStringLiteral("MaskEdit1")));
     MaskEdit* box = f.Box(1);
     QTest::keyClick(box, Qt::Key_End);
@@ -123,8 +119,7 @@ class ClipboardTest : public WindowTestCase {
     QFETCH(QString, focus);
     QFETCH(QString, clipboard);
     QFETCH(bool, paste);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const RateConstants before = f.Window.Project().K;
     const QStringList boxes = BoxTexts(f);
     const QStringList deviations = f.DeviationTexts();
@@ -165,8 +160,7 @@ class ClipboardTest : public WindowTestCase {
     QFETCH(int, constant);
     QFETCH(double, stored);
     QFETCH(QString, shown);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (right) f.Press(Qt::CTRL | Qt::Key_R);
     RateConstants expected = f.Window.Project().K;
     expected[constant] = static_cast<Real>(stored);
@@ -213,8 +207,7 @@ class ClipboardTest : public WindowTestCase {
     QFETCH(QString, control);
     QFETCH(QString, clipboard);
     QFETCH(QString, message);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (stepFirst) f.ClickArrow(f.Stepper(1, 1), true);
     const RateConstants before = f.Window.Project().K;
     const QStringList boxes = BoxTexts(f);

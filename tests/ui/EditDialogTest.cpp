@@ -69,8 +69,7 @@ class EditDialogTest : public WindowTestCase {
  private slots:
   // The text is the one last read, so a change made in the panel since is not in it.
   void ShowsTheTextAsLastRead() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     StepK1(f);
     const QPointer<TEditForm> dialog = OpenEditDialog(f);
     QVERIFY(dialog);
@@ -108,8 +107,7 @@ class EditDialogTest : public WindowTestCase {
     QFETCH(QString, caption);
     QFETCH(double, k1);
     QFETCH(QString, box1);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (stepFirst) StepK1(f);
     const QStringList deviations = f.DeviationTexts();
     const QPointer<TEditForm> dialog = OpenEditDialog(f);
@@ -134,8 +132,7 @@ class EditDialogTest : public WindowTestCase {
   }
   void OkWithoutAnEditKeepsThePanel() {
     QFETCH(bool, stepFirst);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (stepFirst) StepK1(f);
     const QPointer<TEditForm> dialog = OpenEditDialog(f);
     QVERIFY(dialog);
@@ -158,8 +155,7 @@ class EditDialogTest : public WindowTestCase {
   }
   void CancelAfterAnEditChangesNothing() {
     QFETCH(bool, closeBox);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const QPointer<TEditForm> dialog = OpenEditDialog(f);
     QVERIFY(dialog);
     RetypeLine(dialog, kTemperatureLine, QStringLiteral("200.5"));
@@ -197,8 +193,7 @@ class EditDialogTest : public WindowTestCase {
     QFETCH(int, line);
     QFETCH(QString, text);
     QFETCH(QString, message);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     StepK1(f);
     const QPointer<TEditForm> dialog = OpenEditDialog(f);
     QVERIFY(dialog);

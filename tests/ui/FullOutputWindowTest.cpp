@@ -62,8 +62,7 @@ class FullOutputWindowTest : public WindowTestCase {
     QFETCH(bool, left);
     QFETCH(QString, caption);
     QFETCH(QStringList, times);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (!left) f.Press(Qt::CTRL | Qt::Key_R);
     TOutPutForm* report = OpenReport(f);
     QVERIFY(report != nullptr);
@@ -110,8 +109,7 @@ class FullOutputWindowTest : public WindowTestCase {
 
   // Every F4 opens a report of its own: the empty one stays empty beside the next.
   void EmptyWhenTheShownExperimentIsAbsent() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Platform.FileAnswers = {QStringLiteral(ZAMO_TEST_DATA_DIR "/right-only.zam")};
     f.Press(Qt::CTRL | Qt::Key_O);
     QVERIFY(f.Platform.Messages.empty());
@@ -157,8 +155,7 @@ class FullOutputWindowTest : public WindowTestCase {
     QFETCH(bool, byMouse);
     QFETCH(int, key);
     QFETCH(QString, clipboard);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     TOutPutForm* report = OpenReport(f);
     QVERIFY(report != nullptr);
     QPlainTextEdit* text = report->OutPut();

@@ -217,8 +217,7 @@ class GraphExportTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(name);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Press(Qt::CTRL | Qt::Key_R);
     MoveZoomBar(f, 300);
     KineticProject expected = f.Window.Project();
@@ -247,8 +246,7 @@ class GraphExportTest : public WindowTestCase {
   }
 
   void CancelStillRefreshes() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QVERIFY(!f.Window.Project().Modified);
     f.Platform.FileAnswers = {std::nullopt};
     f.Press(Qt::CTRL | Qt::Key_G);
@@ -277,8 +275,7 @@ class GraphExportTest : public WindowTestCase {
       QVERIFY(old.open(QIODevice::WriteOnly));
       old.write("old picture");
     }
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QVERIFY(!f.Window.Project().Modified);
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_G);
@@ -312,8 +309,7 @@ class GraphExportTest : public WindowTestCase {
     const QString project = folder.filePath(QStringLiteral("project.zam"));
     const QString fromWindow = folder.filePath(QStringLiteral("window.bmp"));
     const QString fromCli = folder.filePath(QStringLiteral("cli.bmp"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (!left) f.Press(Qt::CTRL | Qt::Key_R);
     MoveZoomBar(f, position);
     f.Platform.FileAnswers = {project, fromWindow};

@@ -32,8 +32,6 @@ const QString kExampleCaption = QStringLiteral("Mavrin - Left Reactions: TMCP-IC
 constexpr std::array<std::int32_t, kRowCount> kRightTimes = {0, 1200, 2400, 3600, 5400, 9000, 18000};
 constexpr std::array<std::int32_t, kRowCount> kLeftTimes = {0, 1800, 3600, 7200, 10800, 19800, 36000};
 
-bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
-
 // Ctrl+I in the main window, then the new dialog once it takes keys.
 QPointer<TNewFileForm> OpenImportDialog(MainWindowFixture& f) {
   f.Press(Qt::CTRL | Qt::Key_I);
@@ -109,8 +107,7 @@ class ImportDialogTest : public WindowTestCase {
 
  private slots:
   void OpensWithTheProjectsNames() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QVERIFY(f.Item(QStringLiteral("Import1"))->isEnabled());
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);
@@ -146,8 +143,7 @@ class ImportDialogTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString saved = folder.filePath(QStringLiteral("imported.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);
     Retype(Control<QLineEdit>(dialog, "Titel"), QStringLiteral("Imported System"));
@@ -228,8 +224,7 @@ class ImportDialogTest : public WindowTestCase {
     const QString left = WithTemperature(folder, kLeftFile, leftTemperature);
     const QString right = WithTemperature(folder, kRightFile, rightTemperature);
     const QString saved = folder.filePath(fileName);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);
     Load(f, dialog, !rightFirst, rightFirst ? right : left);
@@ -274,8 +269,7 @@ class ImportDialogTest : public WindowTestCase {
     QFETCH(bool, clearTemperature);
     QFETCH(bool, clearCount);
     QFETCH(QStringList, messages);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const Snapshot before(f);
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);
@@ -312,8 +306,7 @@ class ImportDialogTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString saved = folder.filePath(QStringLiteral("warned.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);
     Load(f, dialog, asLeft, file);
@@ -334,8 +327,7 @@ class ImportDialogTest : public WindowTestCase {
 
   void BrokenDataFileChangesNothing() {
     const QString broken = QStringLiteral(ZAMO_TEST_DATA_DIR "/temperature-with-comma.dat");
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const Snapshot before(f);
     const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
     QVERIFY(dialog);

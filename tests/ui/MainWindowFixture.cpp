@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 
 #include "document/ExampleProject.h"
 #include "ui/MaskEdit.h"
@@ -124,7 +125,18 @@ void WindowTestCase::initTestCase() { QApplication::setQuitOnLastWindowClosed(fa
 
 void WindowTestCase::init() { warnings_.emplace(); }
 
+MainWindowFixture& WindowTestCase::ShownWindow() {
+  if (!window_) {
+    window_.emplace();
+    if (!window_->Show()) QTest::qFail("the main window was not shown", __FILE__, __LINE__);
+  }
+  return *window_;
+}
+
+bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
+
 void WindowTestCase::cleanup() {
+  window_.reset();
   const QStringList warnings = warnings_->Take();
   warnings_.reset();
   QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));

@@ -75,6 +75,11 @@ class MainWindowFixture {
 class WindowTestCase : public QObject {
   Q_OBJECT
 
+ protected:
+  // The test's main window on its scripted platform, shown and active; made at the first
+  // call and closed after the test.
+  MainWindowFixture& ShownWindow();
+
  private slots:
   void initTestCase();
   void init();
@@ -82,7 +87,11 @@ class WindowTestCase : public QObject {
 
  private:
   std::optional<WarningRecorder> warnings_;
+  std::optional<MainWindowFixture> window_;
 };
+
+// Agreement to twelve digits, for constants that went through a text.
+bool CloseTo(Real value, Real expected);
 
 // The user turns back to the main window, whose keys then reach its menus again.
 [[nodiscard]] bool BackToMainWindow(MainWindowFixture& f);

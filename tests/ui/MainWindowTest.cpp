@@ -86,8 +86,7 @@ class MainWindowTest : public WindowTestCase {
   void KeysReachTheirCommands() {
     QFETCH(QKeyCombination, key);
     QFETCH(QString, dialog);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     // As it will be once the about box exists; its key must still go to "Save &As".
     f.Item(QStringLiteral("About1"))->setEnabled(true);
     f.Platform.FileAnswers = {std::nullopt};
@@ -103,8 +102,7 @@ class MainWindowTest : public WindowTestCase {
   }
   void SwitchingShowsTheOtherExperiment() {
     QFETCH(bool, contextMenu);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     const auto check = [&f](bool left, const QString& caption, int zoom) {
       QCOMPARE(f.Caption(), caption);
       QCOMPARE(f.ZoomBar()->value(), zoom);
@@ -132,8 +130,7 @@ class MainWindowTest : public WindowTestCase {
 
   // The factor is 326 minus the position; the hint follows the user's scrolling only.
   void ZoomBarHintFollowsTheUser() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QScrollBar* bar = f.ZoomBar();
     QTest::keyClick(bar, Qt::Key_End);
     for (int i = 0; i < 10; ++i) QTest::keyClick(bar, Qt::Key_Up);
@@ -149,8 +146,7 @@ class MainWindowTest : public WindowTestCase {
   }
 
   void ResizeAfterTheFirstIsAChange() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QTest::qWait(20);
     QVERIFY(!f.Window.Project().Modified);
     f.Window.resize(f.Window.width() + 40, f.Window.height() + 30);
@@ -160,8 +156,7 @@ class MainWindowTest : public WindowTestCase {
   // Stepping is one step of the history, walked back and forth from the top of the Edit
   // menu; the caption carries the desktop's modified marker.
   void UndoAndRedoWalkTheHistory() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QAction* undo = f.Item(QStringLiteral("Undo1"));
     QAction* redo = f.Item(QStringLiteral("Redo1"));
     const QMenu* edit = f.Window.menuBar()->actions().at(1)->menu();
@@ -203,8 +198,7 @@ class MainWindowTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("both.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_S);
     const TextLines written = ReadTextFile(path.toStdString());
@@ -287,8 +281,7 @@ class MainWindowTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(saveTo);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (change) MakeAChange(f);
     if (answer >= 0) f.Platform.PromptAnswers = {static_cast<PromptAnswer>(answer)};
     if (saveTo == QStringLiteral("cancel")) {
@@ -336,8 +329,7 @@ class MainWindowTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("written.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MakeAChange(f);
     f.Platform.FileAnswers = {path, std::nullopt};
     f.Press(key);
@@ -372,8 +364,7 @@ class MainWindowTest : public WindowTestCase {
   void CancelledSaveKeepsModified() {
     QFETCH(QKeyCombination, key);
     QFETCH(bool, change);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (change) MakeAChange(f);
     f.Platform.FileAnswers = {std::nullopt};
     f.Press(key);
@@ -400,8 +391,7 @@ class MainWindowTest : public WindowTestCase {
       QVERIFY(old.open(QIODevice::WriteOnly));
       old.write("old\r\n");
     }
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MakeAChange(f);
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_S);
@@ -421,8 +411,7 @@ class MainWindowTest : public WindowTestCase {
     const QString path = folder.filePath(QStringLiteral("opened.zam"));
     const TextLines lines = ExampleTextWith({{1, "Opened System"}, {9, "200.5"}, {22, "3.000E-06  3.623E-05"}});
     WriteTextFileAtomically(path.toStdString(), lines);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_O);
     QCOMPARE(f.Platform.Prompts, 0);
@@ -450,8 +439,7 @@ class MainWindowTest : public WindowTestCase {
   void OpenOfAnUnreadableFileChangesNothing() {
     QFETCH(QString, path);
     QFETCH(QString, message);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MakeAChange(f);
     f.Platform.PromptAnswers = {PromptAnswer::No};
     f.Platform.FileAnswers = {path};
@@ -482,8 +470,7 @@ class MainWindowTest : public WindowTestCase {
     QVERIFY(folder.isValid());
     const QString source = QStringLiteral(ZAMO_TEST_DATA_DIR "/right-only.zam");
     const QString saved = folder.filePath(QStringLiteral("saved.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MakeAChange(f);
     const auto yes = static_cast<PromptAnswer>(answer) == PromptAnswer::Yes;
     f.Platform.PromptAnswers = {static_cast<PromptAnswer>(answer)};

@@ -39,8 +39,6 @@ QStringList RecomputedDeviations(MainWindowFixture& f) {
   return f.DeviationTexts();
 }
 
-bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
-
 // Puts the cursor in front of the exponent's sign of a row's box.
 MaskEdit* CursorOnSignPlace(MainWindowFixture& f, int row) {
   MaskEdit* box = f.Box(row);
@@ -78,8 +76,7 @@ class RatePanelTest : public WindowTestCase {
     QFETCH(QStringList, captions);
     QFETCH(QStringList, boxes);
     QFETCH(QStringList, deviations);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     // There and back again, so that both directions of the switch are covered.
     ShowRight(f);
     if (left) ShowLeft(f);
@@ -104,8 +101,7 @@ class RatePanelTest : public WindowTestCase {
     QFETCH(QString, shown);
     QFETCH(double, k1);
     QFETCH(bool, labelsMove);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QToolButton* arrow = f.Stepper(1, stepper)->UpButton();
     QTest::mousePress(arrow, Qt::LeftButton);
     QCOMPARE(f.Box(1)->text(), shown);
@@ -122,8 +118,7 @@ class RatePanelTest : public WindowTestCase {
 
   // A held arrow steps the box at every repetition; the deviations follow once, on release.
   void HeldArrowRecomputesOnRelease() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     QToolButton* arrow = f.Stepper(1, 1)->UpButton();
     QTest::mousePress(arrow, Qt::LeftButton);
     QTRY_VERIFY(f.Window.Project().K[1] > 1.295e-6L);
@@ -144,8 +139,7 @@ class RatePanelTest : public WindowTestCase {
   }
   void CounterStopsAtItsEnd() {
     QFETCH(bool, up);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     UpDown* stepper = f.Stepper(10, 3);
     stepper->setFocus();
     QTRY_VERIFY(stepper->hasFocus());
@@ -188,8 +182,7 @@ class RatePanelTest : public WindowTestCase {
     QFETCH(int, changed);
     QFETCH(double, stored);
     QFETCH(int, untouched);
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     if (!left) ShowRight(f);
     const QStringList before = f.DeviationTexts();
     const Real other = f.Window.Project().K[untouched];
@@ -227,8 +220,7 @@ class RatePanelTest : public WindowTestCase {
   }
 
   void BlankSignPlaceIsRefused() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MaskEdit* box = CursorOnSignPlace(f, 1);
     QTest::keyClick(box, Qt::Key_Delete);
     QCOMPARE(box->ShownText(), QStringLiteral("1.2600E_06"));
@@ -254,8 +246,7 @@ class RatePanelTest : public WindowTestCase {
   }
 
   void TextThatIsNoNumberKeepsTheConstant() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MaskEdit* box = CursorOnSignPlace(f, 1);
     QTest::keyClicks(box, QStringLiteral("x"));
     QTest::keyClick(box, Qt::Key_Tab);
@@ -285,8 +276,7 @@ class RatePanelTest : public WindowTestCase {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("typed.zam"));
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.TypeInto(3, QStringLiteral("4.5000E-07"), false);
     QCOMPARE(f.Window.focusWidget(), f.Box(3));
     if (how == QStringLiteral("Ctrl+S")) {
@@ -313,8 +303,7 @@ class RatePanelTest : public WindowTestCase {
 
   // A text whose sign place is blank refuses the command as leaving the box would.
   void RefusedPendingTextStopsTheCommand() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     MaskEdit* box = CursorOnSignPlace(f, 1);
     QTest::keyClick(box, Qt::Key_Delete);
     f.Press(Qt::CTRL | Qt::Key_S);
@@ -325,8 +314,7 @@ class RatePanelTest : public WindowTestCase {
 
   // A hand-made text may hold a negative constant: its box shows it with its sign.
   void NegativeConstantShowsItsValue() {
-    MainWindowFixture f;
-    QVERIFY(f.Show());
+    MainWindowFixture& f = ShownWindow();
     f.Window.Session().OpenText(ExampleTextWith({{25, "-1.000E-12  0.000E+00"}}), "negative.zam");
     QCOMPARE(f.Box(4)->text(), QStringLiteral("-1.0000E-12"));
     QCOMPARE(f.Box(4)->displayText(), QStringLiteral("-1.0000E-12"));
