@@ -284,12 +284,11 @@ int TFZamo::PlotIntervals() const { return PlotIntervalsOfWindowWidth(width()); 
 
 void TFZamo::PaintUpper(QPainter& painter) {
   lowerPlotOnly_ = false;
-  DrawPlot(painter, session_.Project(), UpperPlotLayout(upper_->size(), kZoomBarWidth));
+  DrawPlot(painter, session_.Project(), UpperPlotLayout(upper_->size()));
 }
 
 void TFZamo::PaintLower(QPainter& painter) {
-  DrawPlot(painter, session_.Project(),
-           LowerPlotLayout(lower_->size(), upper_->width(), kZoomBarWidth, zoomBar_->value()));
+  DrawPlot(painter, session_.Project(), LowerPlotLayout(lower_->size(), upper_->width(), zoomBar_->value()));
 }
 
 }  // namespace zamo

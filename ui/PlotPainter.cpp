@@ -11,14 +11,13 @@
 #include <cstdlib>
 
 #include "model/Conversions.h"
+#include "model/Limits.h"
 #include "model/NumberFormat.h"
 #include "ui/SpeciesColors.h"
 
 namespace zamo {
 
 namespace {
-
-constexpr int kMaxZoomBarPosition = 325;
 
 // Pixels of a line from a to b by Bresenham's rule, leaving out the end pixel; every
 // `period`-th pixel only when the line is dotted (period 2).
@@ -220,24 +219,24 @@ class PlotDrawer {
 }  // namespace
 
 int ZoomFactor(int zoomBarPosition) {
-  return kMaxZoomBarPosition + 1 - std::clamp(zoomBarPosition, 1, kMaxZoomBarPosition);
+  return kZoomPositionMax + 1 - std::clamp(zoomBarPosition, kZoomPositionMin, kZoomPositionMax);
 }
 
-PlotLayout UpperPlotLayout(QSize upper, int zoomBarWidth) {
+PlotLayout UpperPlotLayout(QSize upper) {
   PlotLayout layout;
   layout.Width = upper.width();
   layout.Height = upper.height();
-  layout.Intervals = upper.width() - (zoomBarWidth + 2);
+  layout.Intervals = PlotIntervalsOfPlotWidth(upper.width());
   layout.GridEnd = upper.width() - 1;
   layout.GridKind = PlotLayout::Grid::Tenths;
   return layout;
 }
 
-PlotLayout LowerPlotLayout(QSize lower, int upperWidth, int zoomBarWidth, int zoomBarPosition) {
+PlotLayout LowerPlotLayout(QSize lower, int upperWidth, int zoomBarPosition) {
   PlotLayout layout;
   layout.Width = lower.width();
   layout.Height = lower.height();
-  layout.Intervals = upperWidth - (zoomBarWidth + 2);
+  layout.Intervals = PlotIntervalsOfPlotWidth(upperWidth);
   layout.GridEnd = upperWidth - 1;
   layout.Zoom = ZoomFactor(zoomBarPosition);
   layout.GridKind = PlotLayout::Grid::Zoomed;

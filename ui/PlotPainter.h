@@ -32,10 +32,11 @@ struct PlotLayout {
 // The zoom factor of a zoom bar position: 326 - position, position clamped to 1..325.
 int ZoomFactor(int zoomBarPosition);
 
-// Layouts of the main window's plots: n is the upper plot's width minus the zoom bar's
-// width minus 2, and the lower grid runs to the upper plot's right edge.
-PlotLayout UpperPlotLayout(QSize upper, int zoomBarWidth);
-PlotLayout LowerPlotLayout(QSize lower, int upperWidth, int zoomBarWidth, int zoomBarPosition);
+// Layouts of the main window's plots: n is PlotIntervalsOfPlotWidth of the upper plot's
+// width (its width minus the zoom bar's minus 2), and the lower grid runs to the upper plot's
+// right edge.
+PlotLayout UpperPlotLayout(QSize upper);
+PlotLayout LowerPlotLayout(QSize lower, int upperWidth, int zoomBarPosition);
 
 // The exported picture: width x height, n = width - 2 for curves and markers alike, the
 // grid across the whole picture, curve points limited to it.

@@ -25,7 +25,6 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 constexpr QRgb kUntouched = qRgb(90, 60, 30);  // the target before drawing
 constexpr QRgb kRed = qRgb(255, 0, 0);         // species A
 constexpr QRgb kBlue = qRgb(0, 0, 255);        // species B
-constexpr int kZoomBarWidth = 13;
 // The main window's plots: 305 makes every other tenth of the height a half, which rounds to
 // even. n is the upper width minus the zoom bar minus 2.
 const QSize kUpper(600, 305);
@@ -99,8 +98,8 @@ QString Describe(const QImage& image, int x, int y, QRgb expected) {
 
 // The main window's upper plot for position 0, else its lower plot at that zoom bar position.
 PlotLayout WindowLayout(int position) {
-  if (position == 0) return UpperPlotLayout(kUpper, kZoomBarWidth);
-  return LowerPlotLayout(kLower, kUpper.width(), kZoomBarWidth, position);
+  if (position == 0) return UpperPlotLayout(kUpper);
+  return LowerPlotLayout(kLower, kUpper.width(), position);
 }
 
 }  // namespace
