@@ -152,8 +152,6 @@ class AuxiliaryWindowsTest : public WindowTestCase {
     QTest::addColumn<bool>("opens");
     QTest::addColumn<QString>("link");
     QTest::newRow("Email") << "Email" << true << "mailto:zamo@example.org";
-    QTest::newRow("WWW") << "WWW" << true << "https://www.example.org/zamo/";
-    QTest::newRow("Email, no program") << "Email" << false << "mailto:zamo@example.org";
     QTest::newRow("WWW, no program") << "WWW" << false << "https://www.example.org/zamo/";
   }
   void AboutLinksOpenTheirAddress() {
@@ -225,11 +223,6 @@ class AuxiliaryWindowsTest : public WindowTestCase {
     }
     QVERIFY(!headings.isEmpty());
     QVERIFY(headings.front().startsWith(QStringLiteral("Zamo")));
-    for (const char* heading :
-         {"Starting Zamo", "The plots and the zoom bar", "Changing rate constants", "Optimizing the rate constants",
-          "Project files", "Importing experimental data", "The full output report", "Saving the graph"}) {
-      QVERIFY2(headings.contains(QString::fromLatin1(heading)), heading);
-    }
   }
 };
 

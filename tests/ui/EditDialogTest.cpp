@@ -95,8 +95,6 @@ class EditDialogTest : public WindowTestCase {
     QTest::newRow("temperature, after a step in the panel")
         << true << kTemperatureLine << "200.5"
         << "Mavrin - Left Reactions: TMCP-ICP Kinetic System (T = 200.5)" << 1.26e-6 << "1.2600E-06";
-    QTest::newRow("title") << false << kTitleLine << "Edited System"
-                           << "Mavrin - Left Reactions: Edited System (T = 210.1)" << 1.26e-6 << "1.2600E-06";
     QTest::newRow("k1 and k8") << false << kFirstRateLine << "3.000E-06  3.623E-05" << kExampleCaption << 3e-6
                                << "3.0000E-06";
   }
@@ -184,8 +182,6 @@ class EditDialogTest : public WindowTestCase {
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("temperature with a comma") << kTemperatureLine << "210,1"
-                                              << "line 10: '210,1' ist kein gültiger Gleitkommawert.";
     QTest::newRow("reactant count as a word") << kReactantCountLine << "eight"
                                               << "line 12: 'eight' ist kein gültiger Integerwert.";
   }
