@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "document/ProjectSession.h"
+#include "optimize/LeastSquaresDialog.h"
 #include "optimize/LinOpt.h"
 #include "optimize/LinOptWorker.h"
 #include "ui/Platform.h"
@@ -45,6 +46,8 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   RateConstantPanel& Panel() { return *panel_; }
   // The open optimization dialog, if any.
   TOptRate* OptimizationDialog() const { return optimization_; }
+  // The open least-squares fit dialog, if any.
+  TLeastSquaresFit* FitDialog() const { return fit_; }
 
   // Repaint: schedules both plots to be drawn from the model.
   void DrawPlots();
@@ -70,6 +73,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void Paste2Click();
   void ZamoData1Click();
   void OptimizeRateConstants1Click();
+  void LeastSquaresFit1Click();
   void KineticSystem1Click();
   void FullOutput1Click();
   void Help1Click();
@@ -117,6 +121,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   // Declared after the session: runs still going end before it does.
   OptimizationWorkers workers_;
   QPointer<TOptRate> optimization_;
+  QPointer<TLeastSquaresFit> fit_;
 
   RateConstantPanel* panel_ = nullptr;
   QSplitter* splitter_ = nullptr;

@@ -25,6 +25,14 @@ void TFZamo::OptimizeRateConstants1Click() {
   optimization_->activateWindow();
 }
 
+// One fit dialog at a time: a second command brings the open one to the front.
+void TFZamo::LeastSquaresFit1Click() {
+  if (fit_ == nullptr) fit_ = new TLeastSquaresFit(session_, platform_, this);
+  fit_->show();
+  fit_->raise();
+  fit_->activateWindow();
+}
+
 void TFZamo::Import1Click() {
   (new TNewFileForm(
        session_, platform_, [this] { SaveProject(true); }, this))

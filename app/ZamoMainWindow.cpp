@@ -196,6 +196,8 @@ void TFZamo::BuildMenus() {
   QMenu* calculate = menuBar()->addMenu(QStringLiteral("&Calculate"));
   AddAction(calculate, QStringLiteral("OptimizeRateConstants1"), QStringLiteral("&Optimize Rate Constants"),
             {QKeySequence(QStringLiteral("F8"))}, &TFZamo::OptimizeRateConstants1Click);
+  AddAction(calculate, QStringLiteral("LeastSquaresFit1"), QStringLiteral("&Least-Squares Fit"),
+            {QKeySequence(QStringLiteral("F9"))}, &TFZamo::LeastSquaresFit1Click);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"),
@@ -235,6 +237,8 @@ void TFZamo::BuildContextMenu() {
   mirror(QStringLiteral("PopupFullOutput"), QStringLiteral("&View Full Output\tF4"), QStringLiteral("FullOutput1"));
   mirror(QStringLiteral("PopupOptimize"), QStringLiteral("Optimize Rate Constants\tF8"),
          QStringLiteral("OptimizeRateConstants1"));
+  mirror(QStringLiteral("PopupLeastSquaresFit"), QStringLiteral("Least-Squares Fit\tF9"),
+         QStringLiteral("LeastSquaresFit1"));
   contextMenu_->addSeparator();
   mirror(QStringLiteral("PopupOpen"), QStringLiteral("&Open\tCtrl+O"), QStringLiteral("Open1"));
   contextMenu_->addSeparator();

@@ -30,6 +30,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       RunOptimize(line, session, out, err, env);
     } else if (line.Command == "import") {
       RunImport(line, session, out, err);
+    } else if (line.Command == "fit") {
+      RunFit(line, session, out, env);
     } else if (line.Command == "graph") {
       RunGraph(line, session, env);
     }

@@ -26,7 +26,7 @@ const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 7> kCommands = {{
+const std::array<CommandInfo, 8> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
@@ -53,6 +53,18 @@ const std::array<CommandInfo, 7> kCommands = {{
      false,
      false},
     {"graph", {kExperiment, {"--zoom-position", true}, kOutput}, true, false},
+    {"fit",
+     {{"--free", true},
+      {"--free-all", false},
+      {"--vary-k15-k16", false},
+      {"--experiments", true},
+      {"--weights", true},
+      {"--profile", false},
+      {"--json", false},
+      kOutput,
+      kDateTime},
+     true,
+     false},
 }};
 
 const CommandInfo* FindCommand(const std::string& name) {
@@ -130,6 +142,17 @@ std::string UsageText() {
          "         [--left-name N] [--right-name N] [-o OUT.zam]\n"
          "      builds a project from experimental data files as the import dialog does and\n"
          "      writes it to OUT or to standard output; warnings go to standard error\n"
+         "  fit [PROJECT] [--free LIST | --free-all] [--vary-k15-k16]\n"
+         "      [--experiments both|left|right] [--weights none|species] [--profile]\n"
+         "      [--json] [-o OUT.zam]\n"
+         "      least-squares fit of the rate constants with exact derivatives and bounds\n"
+         "      k >= 0: the table of constants (start, fitted, standard error, 95 %\n"
+         "      interval, flags), the sums of squares before and after, sigma, dof and the\n"
+         "      correlations above 0.95; with --json one JSON object instead. Free by\n"
+         "      default: the non-zero constants among k1..k14 (LIST: k1,k3,k15 frees those,\n"
+         "      zero ones too). --weights species weights each species by its own scatter;\n"
+         "      --profile adds profile-likelihood intervals; -o writes the project with the\n"
+         "      fitted constants. Ctrl+C stops after the current iteration\n"
          "  graph [PROJECT] [--experiment left|right] [--zoom-position P] -o OUT.bmp\n"
          "      writes the enlarged plot as the main window's \"Save Graph\" does: an 800x600\n"
          "      BMP picture at zoom bar position P (1..325; default: the project's remembered\n"
@@ -194,6 +217,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CheckWholeNumber(line, "--zoom-position", kZoomPositionMin, kZoomPositionMax);
   CheckWholeNumber(line, "--steps", kOptimizationStepsMin, kOptimizationStepsMax);
   if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
+  if (line.Has("--free") && line.Has("--free-all")) throw UsageError("--free and --free-all exclude each other");
+  if (const auto experiments = line.Value("--experiments");
+      experiments && *experiments != "both" && *experiments != "left" && *experiments != "right") {
+    throw UsageError("--experiments takes both, left or right");
+  }
+  if (const auto weights = line.Value("--weights"); weights && *weights != "none" && *weights != "species") {
+    throw UsageError("--weights takes none or species");
+  }
 
   // calc: the first positional is the project unless it reads as a number (a time).
   std::size_t next = 0;

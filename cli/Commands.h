@@ -22,5 +22,6 @@ void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream&
                  const Environment& env);
 void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env);
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err);
+void RunFit(const CommandLine& line, ProjectSession& session, std::ostream& out, const Environment& env);
 
 }  // namespace zamo::cli

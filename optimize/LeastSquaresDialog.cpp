@@ -1,0 +1,357 @@
+#include "optimize/LeastSquaresDialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "document/ProjectSession.h"
+#include "optimize/FitReportText.h"
+#include "optimize/LeastSquaresWorker.h"
+#include "ui/ErrorText.h"
+#include "ui/Platform.h"
+
+namespace zamo {
+
+namespace {
+
+enum Column { kFree, kStart, kFitted, kError, kInterval, kRelative, kProfile, kFlags, kColumns };
+
+QString Number(Real value) {
+  return std::isfinite(value) ? QString::asprintf("%.5Le", value) : QStringLiteral("\u2013");
+}
+
+QString End(const std::optional<Real>& end) { return end ? Number(*end) : QStringLiteral("open"); }
+
+QTableWidgetItem* Cell(const QString& text) {
+  auto* item = new QTableWidgetItem(text);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return item;
+}
+
+// White at 0; red for a positive, blue for a negative correlation, the stronger the deeper.
+QColor CorrelationColour(Real r) {
+  const double strength = std::min(1.0, std::fabs(static_cast<double>(r)));
+  const QColor full = r >= 0 ? QColor(214, 39, 40) : QColor(31, 119, 180);
+  const auto mix = [strength](int channel) { return static_cast<int>(255 + (channel - 255) * strength * 0.8); };
+  return {mix(full.red()), mix(full.green()), mix(full.blue())};
+}
+
+QString SumText(const std::optional<Real>& sum) {
+  return sum ? QString::asprintf("%.4Lf", *sum) : QStringLiteral("\u2013");
+}
+
+}  // namespace
+
+TLeastSquaresFit::TLeastSquaresFit(ProjectSession& session, Platform& platform, QWidget* parent)
+    : QDialog(parent, Qt::Dialog), session_(session), platform_(platform) {
+  setObjectName(QStringLiteral("LeastSquaresFit"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setWindowTitle(QStringLiteral("Least-Squares Fit"));
+  BuildControls();
+  const OneBased<bool, kRateConstantCount> free = DefaultFreeSet(session_.Project().K, false);
+  for (int i = 1; i <= kRateConstantCount; ++i) free_[static_cast<std::size_t>(i - 1)]->setChecked(free[i]);
+  ShowStartValues();
+  listener_ = session_.AddListener([this](const SessionEvent&) { ShowStartValues(); });
+  SetRunning(false);
+}
+
+TLeastSquaresFit::~TLeastSquaresFit() {
+  session_.RemoveListener(listener_);
+  // The worker is a child: its destructor stops the fit and waits for the thread.
+}
+
+void TLeastSquaresFit::BuildControls() {
+  auto* layout = new QVBoxLayout(this);
+
+  table_ = new QTableWidget(kRateConstantCount, kColumns, this);
+  table_->setObjectName(QStringLiteral("FitTable"));
+  table_->setHorizontalHeaderLabels({QStringLiteral("Free"), QStringLiteral("Start"), QStringLiteral("Fitted"),
+                                     QStringLiteral("SE"), QStringLiteral("95 % interval"), QStringLiteral("Rel. SE"),
+                                     QStringLiteral("Profile 95 %"), QStringLiteral("Flags")});
+  table_->horizontalHeaderItem(kError)->setToolTip(QStringLiteral("Standard error from sigma^2 (J^T J)^-1"));
+  table_->horizontalHeaderItem(kInterval)->setToolTip(QStringLiteral("k \u00b1 t(0.975, dof) SE"));
+  table_->horizontalHeaderItem(kProfile)->setToolTip(
+      QStringLiteral("Where the refitted sum of squares stays within F(0.95; 1, dof) sigma^2 of its minimum"));
+  table_->setColumnHidden(kProfile, true);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    table_->setVerticalHeaderItem(i - 1, new QTableWidgetItem(QStringLiteral("k%1").arg(i)));
+    auto* box = new QCheckBox(table_);
+    box->setObjectName(QStringLiteral("Free%1").arg(i));
+    box->setToolTip(QStringLiteral("Let the fit vary k%1").arg(i));
+    auto* cell = new QWidget(table_);
+    auto* centre = new QHBoxLayout(cell);
+    centre->setContentsMargins(0, 0, 0, 0);
+    centre->addWidget(box, 0, Qt::AlignCenter);
+    table_->setCellWidget(i - 1, kFree, cell);
+    free_[static_cast<std::size_t>(i - 1)] = box;
+    for (int column = kStart; column < kColumns; ++column) table_->setItem(i - 1, column, Cell(QString()));
+  }
+  table_->resizeColumnsToContents();
+  table_->setMinimumHeight(table_->verticalHeader()->length() + table_->horizontalHeader()->height() + 4);
+  layout->addWidget(table_, 1);
+
+  auto* choices = new QHBoxLayout;
+  choices->addWidget(new QLabel(QStringLiteral("Experiments:"), this));
+  experiments_ = new QComboBox(this);
+  experiments_->setObjectName(QStringLiteral("Experiments"));
+  experiments_->addItems({QStringLiteral("Both"), QStringLiteral("Left"), QStringLiteral("Right")});
+  choices->addWidget(experiments_);
+  choices->addSpacing(12);
+  choices->addWidget(new QLabel(QStringLiteral("Weighting:"), this));
+  weighting_ = new QComboBox(this);
+  weighting_->setObjectName(QStringLiteral("Weighting"));
+  weighting_->addItems({QStringLiteral("None"), QStringLiteral("Per species")});
+  weighting_->setItemData(1, QStringLiteral("Each species weighted by 1 / its own root-mean-square residual"),
+                          Qt::ToolTipRole);
+  choices->addWidget(weighting_);
+  choices->addSpacing(12);
+  profile_ = new QCheckBox(QStringLiteral("Profile intervals"), this);
+  profile_->setObjectName(QStringLiteral("Profile"));
+  choices->addWidget(profile_);
+  choices->addStretch(1);
+  layout->addLayout(choices);
+
+  auto* results = new QHBoxLayout;
+  correlation_ = new QTableWidget(this);
+  correlation_->setObjectName(QStringLiteral("Correlation"));
+  correlation_->setToolTip(QStringLiteral("Correlation of the fitted constants: red positive, blue negative"));
+  correlation_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  correlation_->horizontalHeader()->setDefaultSectionSize(46);
+  correlation_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  results->addWidget(correlation_, 1);
+  statistics_ = new QLabel(this);
+  statistics_->setObjectName(QStringLiteral("Statistics"));
+  statistics_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statistics_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  results->addWidget(statistics_);
+  layout->addLayout(results, 1);
+
+  auto* status = new QHBoxLayout;
+  progressText_ = new QLabel(this);
+  progressText_->setObjectName(QStringLiteral("ProgressText"));
+  status->addWidget(progressText_, 1);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("FitProgress"));
+  progress_->setRange(0, 0);
+  progress_->setMaximumWidth(160);
+  status->addWidget(progress_);
+  layout->addLayout(status);
+
+  auto* buttons = new QHBoxLayout;
+  const auto button = [&](const QString& name, const QString& text, void (TLeastSquaresFit::*handler)()) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, handler] { RunGuarded(platform_, this, [&] { (this->*handler)(); }); });
+    buttons->addWidget(b);
+    return b;
+  };
+  fit_ = button(QStringLiteral("FitButton"), QStringLiteral("&Fit"), &TLeastSquaresFit::FitClick);
+  stop_ = button(QStringLiteral("StopButton"), QStringLiteral("&Stop"), &TLeastSquaresFit::StopClick);
+  apply_ = button(QStringLiteral("ApplyButton"), QStringLiteral("&Apply"), &TLeastSquaresFit::ApplyClick);
+  apply_->setToolTip(QStringLiteral("Put the fitted constants into the project (one step of Undo)"));
+  copy_ = button(QStringLiteral("CopyButton"), QStringLiteral("Copy Results"), &TLeastSquaresFit::CopyClick);
+  copy_->setToolTip(QStringLiteral("The table and statistics as tab-separated text"));
+  buttons->addStretch(1);
+  close_ = new QPushButton(QStringLiteral("&Close"), this);
+  close_->setObjectName(QStringLiteral("CloseButton"));
+  close_->setAutoDefault(false);
+  connect(close_, &QPushButton::clicked, this, &QDialog::close);
+  buttons->addWidget(close_);
+  layout->addLayout(buttons);
+  fit_->setDefault(true);
+  resize(900, 640);
+}
+
+FitSettings TLeastSquaresFit::Settings() const {
+  FitSettings settings;
+  for (int i = 1; i <= kRateConstantCount; ++i) settings.Free[i] = free_[static_cast<std::size_t>(i - 1)]->isChecked();
+  settings.Experiments = experiments_->currentIndex() == 1   ? FitExperiments::Left
+                         : experiments_->currentIndex() == 2 ? FitExperiments::Right
+                                                             : FitExperiments::Both;
+  settings.Weighting = weighting_->currentIndex() == 1 ? FitWeighting::Species : FitWeighting::None;
+  settings.Profile = profile_->isChecked();
+  return settings;
+}
+
+void TLeastSquaresFit::SetRunning(bool running) {
+  fit_->setEnabled(!running);
+  stop_->setEnabled(running);
+  apply_->setEnabled(!running && result_.has_value());
+  copy_->setEnabled(!running && result_.has_value());
+  for (QCheckBox* box : free_) box->setEnabled(!running);
+  experiments_->setEnabled(!running);
+  weighting_->setEnabled(!running);
+  profile_->setEnabled(!running);
+  progress_->setVisible(running);
+}
+
+void TLeastSquaresFit::ShowStartValues() {
+  const RateConstants& k = session_.Project().K;
+  for (int i = 1; i <= kRateConstantCount; ++i) table_->item(i - 1, kStart)->setText(Number(k[i]));
+}
+
+void TLeastSquaresFit::FitClick() {
+  if (Running()) return;
+  runningSettings_ = Settings();
+  const KineticProject& project = session_.Project();
+  auto* worker = new LeastSquaresWorker(runningSettings_, {project.K, project.Left, project.Right}, this);
+  connect(worker, &LeastSquaresWorker::Progress, this, [this](int iteration, double ssr) {
+    progressText_->setText(QStringLiteral("Iteration %1, weighted SSR %2").arg(iteration).arg(ssr, 0, 'f', 4));
+  });
+  connect(worker, &QThread::finished, this, [this] { WorkerFinished(); });
+  worker_ = worker;
+  progressText_->setText(QStringLiteral("Fitting\u2026"));
+  SetRunning(true);
+  worker->start();
+}
+
+void TLeastSquaresFit::StopClick() {
+  if (worker_ != nullptr) worker_->Stop();
+}
+
+void TLeastSquaresFit::WorkerFinished() {
+  LeastSquaresWorker* worker = worker_;
+  worker_ = nullptr;
+  if (worker == nullptr) return;
+  const std::exception_ptr error = worker->Error();
+  if (worker->Result()) {
+    result_ = worker->Result();
+    resultSettings_ = runningSettings_;
+  }
+  worker->deleteLater();
+  SetRunning(false);
+  if (error) {
+    progressText_->setText(QStringLiteral("The fit failed."));
+    RunGuarded(platform_, this, [&] { std::rethrow_exception(error); });
+  } else {
+    progressText_->setText(result_->Converged ? QStringLiteral("Converged after %1 iterations.").arg(result_->Iterations)
+                                              : QStringLiteral("Stopped after %1 iterations: the constants reached "
+                                                               "are shown, not converged.")
+                                                    .arg(result_->Iterations));
+    ShowResult();
+  }
+  emit FitEnded();
+}
+
+void TLeastSquaresFit::ShowResult() {
+  const FitResult& fit = *result_;
+  const bool profile = !fit.ProfileInterval95.empty();
+  table_->setColumnHidden(kProfile, !profile);
+  for (int row = 0; row < kRateConstantCount; ++row) {
+    for (int column = kFitted; column < kColumns; ++column) {
+      table_->item(row, column)->setText(QString());
+      table_->item(row, column)->setToolTip(QString());
+    }
+  }
+  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
+    const int row = fit.Free[n] - 1;
+    table_->item(row, kFitted)->setText(Number(fit.K[fit.Free[n]]));
+    table_->item(row, kError)->setText(Number(fit.StandardError[n]));
+    if (std::isfinite(fit.Interval95[n][0])) {
+      table_->item(row, kInterval)->setText(Number(fit.Interval95[n][0]) + QStringLiteral(" \u2026 ") +
+                                            Number(fit.Interval95[n][1]));
+    }
+    const Real k = fit.K[fit.Free[n]];
+    if (k != 0 && std::isfinite(fit.StandardError[n])) {
+      table_->item(row, kRelative)->setText(QString::asprintf("%.1Lf %%", 100 * fit.StandardError[n] / std::fabs(k)));
+    }
+    if (profile) {
+      table_->item(row, kProfile)->setText(End(fit.ProfileInterval95[n][0]) + QStringLiteral(" \u2026 ") +
+                                           End(fit.ProfileInterval95[n][1]));
+    }
+    QStringList flags;
+    QStringList explanations;
+    for (const std::string& flag : FitFlags(fit, n)) {
+      flags << QString::fromStdString(flag);
+      explanations << QString::fromStdString(flag) + QStringLiteral(": ") +
+                          QString::fromStdString(FitFlagExplanation(flag));
+    }
+    QTableWidgetItem* cell = table_->item(row, kFlags);
+    cell->setText(flags.join(QStringLiteral("; ")));
+    cell->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    cell->setToolTip(explanations.join(QStringLiteral("\n")));
+  }
+  table_->resizeColumnsToContents();
+  ShowCorrelations();
+  ShowStatistics();
+}
+
+void TLeastSquaresFit::ShowCorrelations() {
+  const FitResult& fit = *result_;
+  std::vector<std::size_t> shown;
+  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
+    if (std::isfinite(fit.StandardError[n])) shown.push_back(n);
+  }
+  const auto count = static_cast<int>(shown.size());
+  correlation_->clear();
+  correlation_->setRowCount(count);
+  correlation_->setColumnCount(count);
+  for (int a = 0; a < count; ++a) {
+    const QString name = QStringLiteral("k%1").arg(fit.Free[shown[static_cast<std::size_t>(a)]]);
+    correlation_->setHorizontalHeaderItem(a, new QTableWidgetItem(name));
+    correlation_->setVerticalHeaderItem(a, new QTableWidgetItem(name));
+    for (int b = 0; b < count; ++b) {
+      const Real r = fit.Correlation[shown[static_cast<std::size_t>(a)]][shown[static_cast<std::size_t>(b)]];
+      auto* item = Cell(QString::asprintf("%.2Lf", r));
+      item->setBackground(CorrelationColour(r));
+      item->setForeground(Qt::black);
+      correlation_->setItem(a, b, item);
+    }
+  }
+}
+
+void TLeastSquaresFit::ShowStatistics() {
+  const FitResult& fit = *result_;
+  QString text = QStringLiteral("<table cellspacing='2'><tr><th align='left'>SSR</th><th align='right'>before</th>"
+                                "<th align='right'>after</th></tr>");
+  const auto row = [&](const QString& name, const std::optional<Real>& before, const std::optional<Real>& after) {
+    text += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td></tr>")
+                .arg(name, SumText(before), SumText(after));
+  };
+  row(QStringLiteral("left"), fit.Before.Left, fit.After.Left);
+  row(QStringLiteral("right"), fit.Before.Right, fit.After.Right);
+  row(QStringLiteral("total"), fit.Before.Total, fit.After.Total);
+  text += QStringLiteral("</table><p>sigma %1<br>dof %2 (n %3)").arg(QString::asprintf("%.5Lg", fit.Sigma)).arg(fit.Dof).arg(fit.N);
+  if (fit.Sigmas) {
+    text += QStringLiteral("<br>weighted SSR %1<br>sigma of A..H:").arg(QString::asprintf("%.4Lf", fit.WeightedSsr));
+    for (const Real s : *fit.Sigmas) text += QString::asprintf(" %.3Lg", s);
+  }
+  text += QStringLiteral("</p>");
+  statistics_->setText(text);
+}
+
+void TLeastSquaresFit::ApplyClick() {
+  if (!result_ || Running()) return;
+  session_.PutConstantsInPlace(result_->K, "Least-Squares Fit");
+}
+
+void TLeastSquaresFit::CopyClick() {
+  if (!result_) return;
+  platform_.SetClipboardText(QString::fromStdString(FitTabSeparated(*resultSettings_, *result_)));
+}
+
+void TLeastSquaresFit::closeEvent(QCloseEvent* event) {
+  // A fit still going ends at its next iteration; the thread is waited for.
+  if (worker_ != nullptr) {
+    worker_->Stop();
+    worker_->wait();
+  }
+  QDialog::closeEvent(event);
+}
+
+}  // namespace zamo
