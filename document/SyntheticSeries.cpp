@@ -68,6 +68,26 @@ void Observe(Experiment& e, Side side, const CoefficientSet& set, Real noise, Ga
 
 }  // namespace
 
+SyntheticSeriesSpec ExampleSeriesSpec() {
+  SyntheticSeriesSpec spec;
+  spec.Temperatures = {200, 205, 210, 215, 220};
+  // Ea in kJ/mol, A in 1/s.
+  const struct {
+    int Index;
+    Real Ea;
+    Real A;
+  } pathways[] = {{1, 175, 1.04e13L},  {2, 165, 7.04e12L},  {3, 190, 1.03e14L},  {4, 180, 8.86e12L},
+                  {5, 160, 4.6e12L},   {7, 170, 4.7e13L},   {8, 172, 1.41e14L},  {9, 168, 2.51e13L},
+                  {10, 185, 9.85e13L}, {14, 158, 8.76e12L}, {15, 150, 3.52e11L}, {16, 145, 1.25e12L}};
+  for (const auto& p : pathways) {
+    spec.Ea[p.Index] = p.Ea * 1000;
+    spec.A[p.Index] = p.A;
+  }
+  spec.Noise = 0.1L;
+  spec.Seed = 1;
+  return spec;
+}
+
 TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath) {
   KineticProject example;
   ReadProjectText(example, ExampleProjectText(), "");

@@ -20,6 +20,12 @@ struct SyntheticSeriesSpec {
   std::uint64_t Seed = 1;
 };
 
+// The series of examples/temperature-series: the constants of the built-in example near
+// 210 degrees Celsius (k3 larger, so that noise leaves it determined) as Arrhenius laws of
+// typical activation energies, at 200, 205, ..., 220 degrees Celsius, with noise of 0.1
+// percentage points, seed 1.
+SyntheticSeriesSpec ExampleSeriesSpec();
+
 // The projects of the series in memory, fractions not rounded: each has the example's
 // descriptive fields and time grid, its temperature, the constants k = A exp(-Ea / (R T))
 // the data were made with, and as observations the exact concentrations at the measured

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/TemperatureSeries.h"
+#include "model/ZamoError.h"
 #include "optimize/FitStatistics.h"
 #include "optimize/SpeciesWeights.h"
 #include "optimize/TrustRegion.h"
@@ -94,6 +95,7 @@ RateConstants ConstantsOf(const FitProblem& problem, const std::vector<Real>& pa
 GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::vector<Real>& kelvins,
                                    Real referenceTemperature, const std::vector<Real>& start, FitWeighting weighting,
                                    const GlobalProgressSink& progress, const std::atomic<bool>& stop) {
+  if (problems.empty() || problems.front().Free.empty()) throw ZamoError("Nothing to fit: no rate constant is free");
   SeriesResidualFunction function(problems, kelvins, referenceTemperature);
   const std::size_t pathways = problems.front().Free.size();
   const std::vector<Real> scale = Scales(pathways, kelvins, referenceTemperature);

@@ -71,7 +71,8 @@ using GlobalProgressSink = std::function<void(int iteration, Real weightedSsr)>;
 // trust region (unbounded: every constant is positive by construction), from `start` (x as
 // above). The problems' weights are the start of the species weighting, which re-estimates
 // them per project as the single fit does. The stop flag is read after every iteration; a
-// stopped fit returns the best parameters reached, not converged.
+// stopped fit returns the best parameters reached, not converged. Throws ZamoError "Nothing to
+// fit: no rate constant is free" without a project or a pathway.
 GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::vector<Real>& kelvins,
                                    Real referenceTemperature, const std::vector<Real>& start, FitWeighting weighting,
                                    const GlobalProgressSink& progress, const std::atomic<bool>& stop);

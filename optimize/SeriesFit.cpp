@@ -4,12 +4,17 @@
 #include <cmath>
 
 #include "model/ZamoError.h"
+#include "optimize/SpeciesWeights.h"
 
 namespace zamo {
 
 namespace {
 
-std::string ConstantName(int index) { return "k" + std::to_string(index); }
+std::string ConstantName(int index) {
+  std::string name = "k";
+  name += std::to_string(index);
+  return name;
+}
 
 // Both experiments where both are present, else the one that is.
 FitExperiments ExperimentsOf(const ProjectData& data) {
@@ -84,22 +89,28 @@ const ArrheniusLine* TwoStageResult::LineOf(int index) const {
   return nullptr;
 }
 
-SeriesResult FitSeries(const SeriesSettings& settings, const TemperatureSeries& series,
-                       const SeriesProgressSink& progress, const std::atomic<bool>& stop) {
+namespace {
+
+std::vector<OneBased<bool, kRateConstantCount>> FreeSets(const SeriesSettings& settings,
+                                                         const TemperatureSeries& series) {
+  std::vector<OneBased<bool, kRateConstantCount>> free;
+  for (const SeriesProject& project : series) free.push_back(SeriesFreeSet(settings, project.Data.K));
+  return free;
+}
+
+}  // namespace
+
+SeriesResult FitTwoStage(const SeriesSettings& settings, const TemperatureSeries& series,
+                         const SeriesProgressSink& progress, const std::atomic<bool>& stop) {
   CheckSeriesTemperatures(series);
   SeriesResult result;
   result.Method = settings.Method;
   result.ReferenceTemperature = ReferenceTemperature(series);
-  std::vector<OneBased<bool, kRateConstantCount>> free;
-  for (const SeriesProject& project : series) {
-    result.Temperatures.push_back(project.Data.AbsoluteTemperature);
-    free.push_back(SeriesFreeSet(settings, project.Data.K));
-  }
+  for (const SeriesProject& project : series) result.Temperatures.push_back(project.Data.AbsoluteTemperature);
+  const std::vector<OneBased<bool, kRateConstantCount>> free = FreeSets(settings, series);
   for (int i = 1; i <= kRateConstantCount; ++i) {
     if (std::all_of(free.begin(), free.end(), [i](const auto& set) { return set[i]; })) result.Pathways.push_back(i);
   }
-  const bool global = settings.Method != SeriesMethod::TwoStage;
-  if (global) CheckGlobalFreeSets(free, series);
 
   for (std::size_t j = 0; j < series.size(); ++j) {
     const ProjectData& data = series[j].Data;
@@ -136,26 +147,42 @@ SeriesResult FitSeries(const SeriesSettings& settings, const TemperatureSeries& 
       twoStage.Undetermined.push_back(i);
     }
   }
-  if (!global) return result;
+  return result;
+}
 
+GlobalSeriesResult FitGlobal(const SeriesSettings& settings, const TemperatureSeries& series,
+                             const SeriesResult& twoStage, const SeriesProgressSink& progress,
+                             const std::atomic<bool>& stop) {
+  CheckGlobalFreeSets(FreeSets(settings, series), series);
   std::vector<FitProblem> problems;
   for (std::size_t j = 0; j < series.size(); ++j) {
     const ProjectData& data = series[j].Data;
     FitProblem& problem = problems.emplace_back();
     problem.Constants = data.K;
-    problem.Free = result.Pathways;
+    problem.Free = twoStage.Pathways;
     problem.Left = data.Left;
     problem.Right = data.Right;
     problem.Experiments = ExperimentsOf(data);
-    if (const std::optional<SpeciesValues>& sigmas = result.Single[j].Sigmas) {
-      for (int s = 1; s <= kSpeciesCount; ++s) problem.Weight[s] = 1 / (*sigmas)[s];
+    if (const std::optional<SpeciesValues>& sigmas = twoStage.Single[j].Sigmas) {
+      problem.Weight = WeightsOf(*sigmas);
     }
   }
   const GlobalProgressSink globalProgress = [&](int iteration, Real weightedSsr) {
     if (progress) progress({SeriesStage::GlobalFit, 0, iteration, weightedSsr});
   };
-  result.Global = FitGlobalSeries(std::move(problems), result.Temperatures, result.ReferenceTemperature,
-                                  GlobalStart(result), settings.Weighting, globalProgress, stop);
+  return FitGlobalSeries(std::move(problems), twoStage.Temperatures, twoStage.ReferenceTemperature,
+                         GlobalStart(twoStage), settings.Weighting, globalProgress, stop);
+}
+
+SeriesResult FitSeries(const SeriesSettings& settings, const TemperatureSeries& series,
+                       const SeriesProgressSink& progress, const std::atomic<bool>& stop) {
+  const bool global = settings.Method != SeriesMethod::TwoStage;
+  // Refused before anything is fitted.
+  CheckSeriesTemperatures(series);
+  if (global) CheckGlobalFreeSets(FreeSets(settings, series), series);
+  SeriesResult result = FitTwoStage(settings, series, progress, stop);
+  if (!global || result.Stopped) return result;
+  result.Global = FitGlobal(settings, series, result, progress, stop);
   result.Stopped = stop.load();
   return result;
 }

@@ -63,6 +63,20 @@ struct SeriesResult {
   bool Stopped = false;
 };
 
+// The first stage of either method: every project fitted on its own (with the weighting and
+// free set of the settings), and the two-stage lines of the pathways. The stop flag is read
+// after every iteration; a stop ends the run after the fit it came in (Stopped, no lines).
+// Throws as FitSeries does, but does not check the free sets for the global method.
+SeriesResult FitTwoStage(const SeriesSettings& settings, const TemperatureSeries& series,
+                         const SeriesProgressSink& progress, const std::atomic<bool>& stop);
+
+// The global fit of a series whose first stage `twoStage` finished (FitTwoStage without a
+// stop), starting on its lines. Throws ZamoError when a constant is free in some projects and
+// 0 in others.
+GlobalSeriesResult FitGlobal(const SeriesSettings& settings, const TemperatureSeries& series,
+                             const SeriesResult& twoStage, const SeriesProgressSink& progress,
+                             const std::atomic<bool>& stop);
+
 // Fits a temperature series (checked with CheckSeriesTemperatures) by the method of the
 // settings: every project with the same weighting and free set, then the two-stage lines of
 // the pathways, then, for the global method, the global fit. The stop flag is read after

@@ -31,21 +31,10 @@ std::string Described(Step&& step) {
 }
 
 // The series of tests/data/series/synthetic-series.zams, as the command in its first
-// lines made it (Ea in kJ/mol, A in 1/s).
+// lines made it: the pathways of the example series at other temperatures.
 SyntheticSeriesSpec StoredSeriesSpec() {
-  SyntheticSeriesSpec spec;
+  SyntheticSeriesSpec spec = ExampleSeriesSpec();
   spec.Temperatures = {195, 205, 215, 225};
-  const struct {
-    int Index;
-    Real Ea;
-    Real A;
-  } pathways[] = {{1, 175, 1.04e13L},  {2, 165, 7.04e12L},  {3, 190, 1.03e14L},  {4, 180, 8.86e12L},
-                  {5, 160, 4.6e12L},   {7, 170, 4.7e13L},   {8, 172, 1.41e14L},  {9, 168, 2.51e13L},
-                  {10, 185, 9.85e13L}, {14, 158, 8.76e12L}, {15, 150, 3.52e11L}, {16, 145, 1.25e12L}};
-  for (const auto& p : pathways) {
-    spec.Ea[p.Index] = p.Ea * 1000;
-    spec.A[p.Index] = p.A;
-  }
   spec.Noise = 0.05L;
   spec.Seed = 16;
   return spec;
@@ -270,6 +259,23 @@ TEST(SyntheticSeries, NoiseHasTheGivenSpreadAndFollowsTheSeed) {
   EXPECT_EQ(MakeSyntheticSeries(spec, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
   spec.Seed = 17;
   EXPECT_NE(MakeSyntheticSeries(spec, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
+}
+
+// The example series of the repository is the example spec.
+TEST(SyntheticSeries, ExampleSeriesIsTheExampleSpec) {
+  const std::string path = std::string(ZAMO_SOURCE_DIR) + "/examples/temperature-series/tmcp-icp-series.zams";
+  const TemperatureSeries stored = ReadSeries(path);
+  const TemperatureSeries made = MakeSyntheticSeries(ExampleSeriesSpec(), path);
+  ASSERT_EQ(stored.size(), 5u);
+  for (std::size_t j = 0; j < made.size(); ++j) {
+    EXPECT_EQ(stored[j].File, made[j].File);
+    for (int row = 0; row <= 6; ++row) {
+      for (int s = 1; s <= 7; ++s) {
+        EXPECT_NEAR(100 * stored[j].Data.Right.Observed[row][s], 100 * made[j].Data.Right.Observed[row][s],
+                    0.005L + 1e-9L);
+      }
+    }
+  }
 }
 
 // Written files read back as the series made in memory, rounded as the format writes.
