@@ -33,7 +33,7 @@ OneBased<bool, kRateConstantCount> SeriesFreeSet(const SeriesSettings& settings,
 struct TwoStageResult {
   std::vector<ArrheniusLine> Lines;  // the pathways with a line, in the order of the pathways
   // Pathways without one: fewer than two temperatures where the fit left k > 0 with a
-  // standard error.
+  // standard error. The global fit still fits them, from a start of its own.
   std::vector<int> Undetermined;
 
   const ArrheniusLine* LineOf(int index) const;

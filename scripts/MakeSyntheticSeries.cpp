@@ -7,6 +7,7 @@
 // command line is written as a comment at the top of the series file, so that the series
 // can be made again.
 
+#include <charconv>
 #include <cstdint>
 #include <iostream>
 #include <string>
@@ -71,7 +72,12 @@ int main(int argc, char** argv) {
         spec.Noise = zamo::StrToFloat(args[i]);
       } else if (arg == "--seed" && hasValue) {
         command += " " + args[++i];
-        spec.Seed = static_cast<std::uint64_t>(std::stoull(args[i]));
+        const std::string& seed = args[i];
+        const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), spec.Seed);
+        if (error != std::errc() || end != seed.data() + seed.size()) {
+          std::cerr << "zamo-make-series: not a seed (a whole number from 0): " << seed << '\n' << kUsage;
+          return 2;
+        }
       } else if (out.empty() && !arg.starts_with("--")) {
         out = arg;
       } else {

@@ -147,11 +147,10 @@ TEST(SeriesFileRefusal, AProjectThatCannotBeReadIsNamed) {
     EXPECT_EQ(error.Line(), expectedLine);
   }
   // A missing project and a missing series file: the file that cannot be opened is named.
-  for (const auto& [series, missing] :
-       {std::pair{kSeriesDir + "missing-project.zams", kSeriesDir + "no-such-project.zam"},
-        std::pair{kSeriesDir + "no-such-series.zams", kSeriesDir + "no-such-series.zams"}}) {
-    const std::string described = Described([&] { ReadSeries(series); });
-    EXPECT_NE(described.find(missing), std::string::npos) << described;
+  for (const auto& files : {std::pair{kSeriesDir + "missing-project.zams", kSeriesDir + "no-such-project.zam"},
+                            std::pair{kSeriesDir + "no-such-series.zams", kSeriesDir + "no-such-series.zams"}}) {
+    const std::string described = Described([&] { ReadSeries(files.first); });
+    EXPECT_NE(described.find(files.second), std::string::npos) << described;
   }
 }
 
