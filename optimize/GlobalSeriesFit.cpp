@@ -159,6 +159,7 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
     }
   }
   result.Correlation = CorrelationOf(covariance);
+  result.Covariance = covariance;
   for (std::size_t n = 0; n < pathways; ++n) {
     const std::size_t a = 2 * n;
     result.Parameters.push_back(MakeActivationParameters(

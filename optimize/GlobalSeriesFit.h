@@ -57,6 +57,7 @@ struct GlobalSeriesResult {
   int Dof = 0;                                       // N - 2 x pathways
   Real Sigma = 0;                                    // sqrt(weighted SSR / dof); 0 where dof <= 0
   // Over (ln k_ref, Ea) of each pathway in turn; NaN where the data do not determine them.
+  std::vector<std::vector<Real>> Covariance;
   std::vector<std::vector<Real>> Correlation;
   int Iterations = 0;
   int Evaluations = 0;

@@ -207,6 +207,11 @@ TEST_P(SeriesFitNoisy, MethodsAgreeAndTheGlobalFitIsNotWorseThanTheLines) {
     EXPECT_EQ(r.Global->K[j][6], 0);
     EXPECT_NEAR(r.Global->K[j][2], r.Global->Parameters[1].RateAt(r.Temperatures[j]), 1e-15L);
   }
+  // The covariance of (ln k_ref, Ea) of k2, the second pathway, in its parameters.
+  const ActivationParameters& k2 = r.Global->Parameters[1];
+  EXPECT_NEAR(std::sqrt(r.Global->Covariance[2][2]), k2.LnKRefSe, 1e-12L * k2.LnKRefSe);
+  EXPECT_NEAR(std::sqrt(r.Global->Covariance[3][3]), k2.EaSe, 1e-12L * k2.EaSe);
+  EXPECT_NEAR(r.Global->Correlation[2][3], k2.CorrEaLnKRef, 1e-12L);
   EXPECT_NEAR(sum, r.Global->Ssr, 1e-12L * sum);
 }
 
