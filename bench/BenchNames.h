@@ -12,6 +12,9 @@ inline constexpr const char* kRecalcCurves1030 = "RecalcCurves/1030";
 inline constexpr const char* kObjectiveLeft = "ExperimentObjective/Left";
 inline constexpr const char* kOptimizeDefault = "OptimizeRateConstants/Default15Steps";
 inline constexpr const char* kFitDefault = "LeastSquaresFit/Default";
+inline constexpr const char* kSeriesSingleFits = "TemperatureSeries/FiveSingleFits";
+inline constexpr const char* kSeriesGlobalFit = "TemperatureSeries/GlobalFit";
+inline constexpr const char* kSeriesBothMethods = "TemperatureSeries/BothMethods";
 inline constexpr const char* kOdeAtMeasuredTimes = "OdeDopri5/LeftMeasuredTimes";
 inline constexpr const char* kClosedFormAtMeasuredTimes = "ClosedForm/LeftMeasuredTimes";
 

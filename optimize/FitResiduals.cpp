@@ -73,6 +73,21 @@ std::optional<FloatError::Kind> FitEvaluator::Residuals(const std::vector<Real>&
   return zamo::Residuals(problem_, free, scratch_->Differentiated, out);
 }
 
+bool FitProblemFunction::Evaluate(const std::vector<Real>& x, Real* residuals) {
+  return !evaluator_.Residuals(x, residuals);
+}
+
+bool FitProblemFunction::Evaluate(const std::vector<Real>& x, Real* residuals, double* jacobian) {
+  jets_.resize(static_cast<std::size_t>(ResidualCount()));
+  if (evaluator_.Residuals(x, jets_.data())) return false;
+  const std::size_t p = x.size();
+  for (std::size_t i = 0; i < jets_.size(); ++i) {
+    residuals[i] = jets_[i].Value;
+    for (std::size_t n = 0; n < p; ++n) jacobian[i * p + n] = jets_[i].Slope[n];
+  }
+  return true;
+}
+
 std::optional<FloatError::Kind> FitResiduals(const FitProblem& problem, const std::vector<Real>& free, Real* out) {
   return FitEvaluator(problem).Residuals(free, out);
 }

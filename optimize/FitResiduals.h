@@ -7,6 +7,7 @@
 #include "model/Dual.h"
 #include "model/KineticProject.h"
 #include "model/ZamoError.h"
+#include "optimize/ResidualFunction.h"
 
 namespace zamo {
 
@@ -60,6 +61,22 @@ class FitEvaluator {
   struct Scratch;
   const FitProblem& problem_;
   std::unique_ptr<Scratch> scratch_;
+};
+
+// A FitProblem for the solver: the parameters are its free constants, in the order of Free.
+class FitProblemFunction final : public ResidualFunction {
+ public:
+  explicit FitProblemFunction(const FitProblem& problem) : problem_(problem), evaluator_(problem) {}
+
+  int ParameterCount() const override { return static_cast<int>(problem_.Free.size()); }
+  int ResidualCount() const override { return problem_.ResidualCount(); }
+  bool Evaluate(const std::vector<Real>& x, Real* residuals) override;
+  bool Evaluate(const std::vector<Real>& x, Real* residuals, double* jacobian) override;
+
+ private:
+  const FitProblem& problem_;
+  FitEvaluator evaluator_;
+  std::vector<FitJet> jets_;
 };
 
 // One evaluation, for callers that need only a few.

@@ -5,17 +5,12 @@
 
 #include "optimize/FitStatistics.h"
 #include "optimize/ProfileLikelihood.h"
+#include "optimize/SpeciesWeights.h"
 #include "optimize/TrustRegion.h"
 
 namespace zamo {
 
 namespace {
-
-// Species weights are re-estimated until they change by less than this, at most kMaxRounds
-// times; sigma_s is floored at the resolution of the data (0.01 percentage points).
-constexpr Real kWeightTolerance = 1e-6L;
-constexpr int kMaxRounds = 20;
-constexpr Real kSigmaFloor = 0.01L;
 
 // A typical size of each free constant, the unit the solver works in: its start value, or
 // for a constant that starts at 0 the geometric mean of the other free ones (1e-5 1/s when
@@ -36,7 +31,16 @@ std::vector<Real> Scales(const std::vector<int>& free, const RateConstants& k) {
   return scale;
 }
 
-FitSums Sums(const FitProblem& weighted, const std::vector<Real>& free) {
+}  // namespace
+
+OneBased<bool, kRateConstantCount> DefaultFreeSet(const RateConstants& k, bool varyK15K16) {
+  OneBased<bool, kRateConstantCount> free{};
+  for (int i = 1; i <= 14; ++i) free[i] = k[i] != 0;
+  free[15] = free[16] = varyK15K16;
+  return free;
+}
+
+FitSums UnweightedSums(const FitProblem& weighted, const std::vector<Real>& free) {
   FitProblem problem = weighted;
   problem.Weight.Fill(1);
   FitSums sums;
@@ -48,36 +52,6 @@ FitSums Sums(const FitProblem& weighted, const std::vector<Real>& free) {
     sums.Total += ssr;
   }
   return sums;
-}
-
-// sigma_s: the root mean square of each species' unweighted residuals, floored.
-SpeciesValues SpeciesSigmas(const FitProblem& weighted, const std::vector<Real>& free) {
-  FitProblem problem = weighted;
-  problem.Weight.Fill(1);
-  std::vector<Real> r(static_cast<std::size_t>(problem.ResidualCount()));
-  FitResiduals(problem, free, r.data());
-  SpeciesValues sum{};
-  for (std::size_t i = 0; i < r.size(); ++i) sum[static_cast<int>(i % kSpeciesCount) + 1] += r[i] * r[i];
-  const int rows = problem.RowCount();
-  SpeciesValues sigma;
-  for (int s = 1; s <= kSpeciesCount; ++s) sigma[s] = std::max(std::sqrt(sum[s] / rows), kSigmaFloor);
-  return sigma;
-}
-
-bool WeightsAgree(const SpeciesValues& a, const SpeciesValues& b) {
-  for (int s = 1; s <= kSpeciesCount; ++s) {
-    if (std::fabs(a[s] - b[s]) > kWeightTolerance * b[s]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-OneBased<bool, kRateConstantCount> DefaultFreeSet(const RateConstants& k, bool varyK15K16) {
-  OneBased<bool, kRateConstantCount> free{};
-  for (int i = 1; i <= 14; ++i) free[i] = k[i] != 0;
-  free[15] = free[16] = varyK15K16;
-  return free;
 }
 
 bool FitResult::IsAtBound(int index) const { return std::find(AtBound.begin(), AtBound.end(), index) != AtBound.end(); }
@@ -118,7 +92,7 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
   if (const auto error = FitResiduals(problem, free, std::vector<Real>(problem.ResidualCount()).data())) {
     throw FloatError(*error);
   }
-  result.Before = Sums(problem, free);
+  result.Before = UnweightedSums(problem, free);
 
   const auto constantsOf = [&](const std::vector<Real>& values) {
     RateConstants k = data.K;
@@ -134,10 +108,8 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
 
   Minimum minimum = Minimize(problem, free, scale, sink, result.Evaluations);
   if (settings.Weighting == FitWeighting::Species) {
-    for (int round = 1; round < kMaxRounds && !minimum.Stopped; ++round) {
-      const SpeciesValues sigma = SpeciesSigmas(problem, minimum.Free);
-      SpeciesValues weight;
-      for (int s = 1; s <= kSpeciesCount; ++s) weight[s] = 1 / sigma[s];
+    for (int round = 1; round < kMaxWeightRounds && !minimum.Stopped; ++round) {
+      const SpeciesValues weight = WeightsOf(SpeciesSigmas(problem, minimum.Free));
       if (round > 1 && WeightsAgree(weight, problem.Weight)) break;
       problem.Weight = weight;
       minimum = Minimize(problem, minimum.Free, scale, sink, result.Evaluations);
@@ -149,7 +121,7 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
   result.K = constantsOf(minimum.Free);
   result.Iterations = iterations;
   result.Converged = minimum.Converged && !minimum.Stopped;
-  result.After = Sums(problem, minimum.Free);
+  result.After = UnweightedSums(problem, minimum.Free);
   result.WeightedSsr = minimum.WeightedSsr;
   SetStatistics(problem, minimum.Free, scale, result);
   if (settings.Profile && !minimum.Stopped) {

@@ -34,6 +34,9 @@ struct FitSums {
   Real Total = 0;
 };
 
+// The unweighted sums of squares of the problem's experiments at the free constants `free`.
+FitSums UnweightedSums(const FitProblem& problem, const std::vector<Real>& free);
+
 // What a fit reached, with its statistics. Per-constant lists are in the order of Free.
 struct FitResult {
   RateConstants Start{};

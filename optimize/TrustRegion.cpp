@@ -9,48 +9,44 @@ namespace zamo {
 
 namespace {
 
-// The residuals of a FitProblem for Ceres: one parameter block of size 1 per free constant,
-// in multiples of its scale, so that the solver's steps and tolerances are relative.
-class FitCost final : public ceres::CostFunction {
+// The residuals of a ResidualFunction for Ceres: one parameter block of size 1 per
+// parameter, in multiples of its scale.
+class ScaledCost final : public ceres::CostFunction {
  public:
-  FitCost(const FitProblem& problem, const std::vector<Real>& scale, int& evaluations)
-      : problem_(problem),
-        evaluator_(problem),
+  ScaledCost(ResidualFunction& function, const std::vector<Real>& scale, int& evaluations)
+      : function_(function),
         scale_(scale),
         evaluations_(evaluations),
-        residualCount_(problem.ResidualCount()) {
-    set_num_residuals(residualCount_);
-    mutable_parameter_block_sizes()->assign(problem.Free.size(), 1);
+        x_(static_cast<std::size_t>(function.ParameterCount())),
+        r_(static_cast<std::size_t>(function.ResidualCount())),
+        jacobian_(r_.size() * x_.size()) {
+    set_num_residuals(function.ResidualCount());
+    mutable_parameter_block_sizes()->assign(x_.size(), 1);
   }
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override {
     ++evaluations_;
-    std::vector<Real> free(problem_.Free.size());
-    for (std::size_t n = 0; n < free.size(); ++n) free[n] = static_cast<Real>(parameters[n][0]) * scale_[n];
-    if (jacobians == nullptr) {
-      std::vector<Real> r(static_cast<std::size_t>(residualCount_));
-      if (evaluator_.Residuals(free, r.data())) return false;
-      for (int i = 0; i < residualCount_; ++i) residuals[i] = static_cast<double>(r[static_cast<std::size_t>(i)]);
-      return true;
-    }
-    std::vector<FitJet> r(static_cast<std::size_t>(residualCount_));
-    if (evaluator_.Residuals(free, r.data())) return false;
-    for (int i = 0; i < residualCount_; ++i) {
-      const FitJet& x = r[static_cast<std::size_t>(i)];
-      residuals[i] = static_cast<double>(x.Value);
-      for (std::size_t n = 0; n < free.size(); ++n) {
-        if (jacobians[n] != nullptr) jacobians[n][i] = x.Slope[n] * static_cast<double>(scale_[n]);
-      }
+    for (std::size_t n = 0; n < x_.size(); ++n) x_[n] = static_cast<Real>(parameters[n][0]) * scale_[n];
+    const bool ok =
+        jacobians == nullptr ? function_.Evaluate(x_, r_.data()) : function_.Evaluate(x_, r_.data(), jacobian_.data());
+    if (!ok) return false;
+    for (std::size_t i = 0; i < r_.size(); ++i) residuals[i] = static_cast<double>(r_[i]);
+    if (jacobians == nullptr) return true;
+    for (std::size_t n = 0; n < x_.size(); ++n) {
+      if (jacobians[n] == nullptr) continue;
+      const auto unit = static_cast<double>(scale_[n]);
+      for (std::size_t i = 0; i < r_.size(); ++i) jacobians[n][i] = jacobian_[i * x_.size() + n] * unit;
     }
     return true;
   }
 
  private:
-  const FitProblem& problem_;
-  mutable FitEvaluator evaluator_;  // scratch: Ceres evaluates from one thread
+  ResidualFunction& function_;  // Ceres evaluates from one thread
   const std::vector<Real>& scale_;
   int& evaluations_;
-  int residualCount_;
+  mutable std::vector<Real> x_;
+  mutable std::vector<Real> r_;
+  mutable std::vector<double> jacobian_;
 };
 
 class Reporter final : public ceres::IterationCallback {
@@ -80,20 +76,22 @@ class Reporter final : public ceres::IterationCallback {
 
 }  // namespace
 
-Real WeightedSsr(const FitProblem& problem, const std::vector<Real>& free) {
-  std::vector<Real> r(static_cast<std::size_t>(problem.ResidualCount()));
-  if (FitResiduals(problem, free, r.data())) return std::numeric_limits<Real>::infinity();
+Real SumOfSquares(ResidualFunction& function, const std::vector<Real>& x) {
+  std::vector<Real> r(static_cast<std::size_t>(function.ResidualCount()));
+  if (!function.Evaluate(x, r.data())) return std::numeric_limits<Real>::infinity();
   Real sum = 0;
-  for (const Real x : r) sum += x * x;
+  for (const Real v : r) sum += v * v;
   return sum;
 }
 
-namespace {
+Real WeightedSsr(const FitProblem& problem, const std::vector<Real>& free) {
+  FitProblemFunction function(problem);
+  return SumOfSquares(function, free);
+}
 
-// One run of the bounded trust-region solver.
-Minimum SolveBounded(const FitProblem& problem, const std::vector<Real>& start, const std::vector<Real>& scale,
-                     const IterationSink& iteration, int& evaluations) {
-  const std::size_t p = problem.Free.size();
+Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& start, const std::vector<Real>& scale,
+                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations) {
+  const std::size_t p = start.size();
   std::vector<double> x(p);
   for (std::size_t n = 0; n < p; ++n) x[n] = static_cast<double>(start[n] / scale[n]);
 
@@ -102,8 +100,10 @@ Minimum SolveBounded(const FitProblem& problem, const std::vector<Real>& start, 
   blocks.reserve(p);
   for (double& value : x) blocks.push_back(&value);
   // The problem takes the cost function over.
-  solverProblem.AddResidualBlock(std::make_unique<FitCost>(problem, scale, evaluations).release(), nullptr, blocks);
-  for (double* block : blocks) solverProblem.SetParameterLowerBound(block, 0, 0.0);
+  solverProblem.AddResidualBlock(std::make_unique<ScaledCost>(function, scale, evaluations).release(), nullptr, blocks);
+  if (bounds == ParameterBounds::NonNegative) {
+    for (double* block : blocks) solverProblem.SetParameterLowerBound(block, 0, 0.0);
+  }
 
   ceres::Solver::Options options;
   options.minimizer_type = ceres::TRUST_REGION;
@@ -126,12 +126,14 @@ Minimum SolveBounded(const FitProblem& problem, const std::vector<Real>& start, 
   Minimum m;
   m.Free.resize(p);
   for (std::size_t n = 0; n < p; ++n) m.Free[n] = static_cast<Real>(x[n]) * scale[n];
-  m.WeightedSsr = WeightedSsr(problem, m.Free);
+  m.WeightedSsr = SumOfSquares(function, m.Free);
   m.Iterations = static_cast<int>(summary.iterations.size()) - 1;
   m.Stopped = reporter.Stopped();
   m.Converged = summary.termination_type == ceres::CONVERGENCE;
   return m;
 }
+
+namespace {
 
 // A constant within this many of its scale units of 0 is at its bound.
 constexpr Real kAtBound = 1e-9L;
@@ -172,8 +174,10 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
       }
       return iteration(weightedSsr, all);
     };
+    FitProblemFunction function(reduced);
     const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, true, false}
-                                           : SolveBounded(reduced, reducedStart, reducedScale, expand, evaluations);
+                                           : SolveLeastSquares(function, reducedStart, reducedScale,
+                                                               ParameterBounds::NonNegative, expand, evaluations);
     result.Iterations += m.Iterations;
     result.Stopped = m.Stopped;
     result.Converged = m.Converged;

@@ -1,31 +1,43 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <vector>
 
 #include "model/Real.h"
 #include "optimize/FitResiduals.h"
+#include "optimize/ResidualFunction.h"
 
 namespace zamo {
 
-// One minimisation of the weighted sum of squares of a FitProblem over its free constants,
-// by Ceres' trust-region solver with bounds k >= 0 and the exact Jacobian.
+// What one minimisation of a sum of squares reached.
 struct Minimum {
-  std::vector<Real> Free;  // the constants reached, in the order of FitProblem::Free
+  std::vector<Real> Free;  // the parameters reached (for a FitProblem: in the order of Free)
   Real WeightedSsr = 0;
   int Iterations = 0;
   bool Converged = false;
   bool Stopped = false;
 };
 
-// Called after every iteration with the weighted sum of squares and the free constants
-// reached; answers false to stop the solver there.
+// Called after every iteration with the sum of squares and the parameters reached; answers
+// false to stop the solver there.
 using IterationSink = std::function<bool(Real weightedSsr, const std::vector<Real>& free)>;
 
-// `scale` holds a typical size of each free constant: the solver works in multiples of it.
-// `evaluations` counts the evaluations of the residuals. A trial the closed form cannot
-// evaluate is a failed step.
+enum class ParameterBounds { None, NonNegative };
+
+// Minimises the sum of squared residuals of `function` by Ceres' trust-region solver with
+// the function's exact Jacobian, from `start`, optionally within x >= 0. `scale` holds a
+// typical size of each parameter: the solver works in multiples of it, so that its steps
+// and tolerances are relative. `evaluations` counts the evaluations of the residuals. A trial
+// the function cannot evaluate is a failed step. A stopped solve keeps the parameters reached.
+Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& start, const std::vector<Real>& scale,
+                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations);
+
+// The sum of the squared residuals, or +infinity where x cannot be evaluated.
+Real SumOfSquares(ResidualFunction& function, const std::vector<Real>& x);
+
+// One minimisation of the weighted sum of squares of a FitProblem over its free constants,
+// within k >= 0; constants that reach 0 are held there while the others are solved (see
+// TrustRegion.cpp).
 Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, const std::vector<Real>& scale,
                  const IterationSink& iteration, int& evaluations);
 

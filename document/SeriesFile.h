@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "document/TextLines.h"
+#include "model/TemperatureSeries.h"
+
+namespace zamo {
+
+// A series file (".zams") lists the projects of a temperature series, one path per line,
+// relative to the folder of the series file (an absolute path stays as it is). Blanks around
+// a path are dropped; empty lines and lines whose first non-blank character is "#" are
+// comments. The projects themselves stay ordinary project files.
+struct SeriesFileEntry {
+  std::string Path;  // resolved against the series file's folder
+  int Line = 0;      // 1-based line of the series file
+};
+
+// The entries of a series file's text; `seriesPath` is the file it came from.
+std::vector<SeriesFileEntry> ParseSeriesText(const TextLines& lines, const std::string& seriesPath);
+
+// Reads one project of a series. Its errors name the file (and the line where there is one).
+SeriesProject ReadSeriesProject(const std::string& path);
+
+// Reads the projects at the paths and checks their temperatures (CheckSeriesTemperatures):
+// a project that cannot be read is refused with its file named, and so is a single project
+// given alone.
+TemperatureSeries ReadSeriesProjects(const std::vector<std::string>& paths);
+
+// Reads a series file and its projects. A project that cannot be read is refused with its
+// file (and line) named; a refusal of the series as a whole (too few temperatures, the same
+// temperature twice) names the series file and, for a project, its line there.
+TemperatureSeries ReadSeries(const std::string& seriesPath);
+
+// The text of a series file at `seriesPath` that lists the projects at `projectPaths`, each
+// relative to the series file's folder where it lies inside it (else absolute), with
+// `comments` as "# " lines at the top.
+TextLines BuildSeriesText(const std::string& seriesPath, const std::vector<std::string>& projectPaths,
+                          const std::vector<std::string>& comments);
+
+}  // namespace zamo

@@ -1,0 +1,43 @@
+#include "model/TemperatureSeries.h"
+
+#include <cmath>
+
+#include "model/NumberFormat.h"
+
+namespace zamo {
+
+void CheckSeriesTemperatures(const TemperatureSeries& series) {
+  const std::size_t n = series.size();
+  if (n < 2) {
+    throw SeriesError("A temperature series needs projects at two or more temperatures; it holds " + std::to_string(n) +
+                          (n == 1 ? " project" : " projects"),
+                      std::nullopt);
+  }
+  for (std::size_t j = 0; j < n; ++j) {
+    const ProjectData& data = series[j].Data;
+    if (!(data.AbsoluteTemperature > 0)) {
+      SeriesError error("The temperature " + FloatToText(data.Temperature) + " °C is not above absolute zero", j);
+      error.SetFile(series[j].File);
+      throw error;
+    }
+    for (std::size_t i = 0; i < j; ++i) {
+      if (series[i].Data.AbsoluteTemperature == data.AbsoluteTemperature) {
+        throw SeriesError(series[j].File + " has the same temperature as " + series[i].File + " (" +
+                              FloatToText(data.Temperature) + " °C); a series holds one project per temperature",
+                          j);
+      }
+    }
+  }
+}
+
+Real ReferenceTemperature(const TemperatureSeries& series) {
+  Real sum = 0;
+  for (const SeriesProject& project : series) sum += 1 / project.Data.AbsoluteTemperature;
+  return static_cast<Real>(series.size()) / sum;
+}
+
+Real ArrheniusRate(Real lnKRef, Real ea, Real referenceTemperature, Real kelvin) {
+  return std::exp(lnKRef + ea / kGasConstant * (1 / referenceTemperature - 1 / kelvin));
+}
+
+}  // namespace zamo

@@ -1,0 +1,172 @@
+#include "optimize/GlobalSeriesFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/TemperatureSeries.h"
+#include "model/ZamoError.h"
+#include "optimize/FitStatistics.h"
+#include "optimize/SpeciesWeights.h"
+#include "optimize/TrustRegion.h"
+
+namespace zamo {
+
+SeriesResidualFunction::SeriesResidualFunction(const std::vector<FitProblem>& problems,
+                                               const std::vector<Real>& kelvins, Real referenceTemperature)
+    : problems_(problems), pathways_(problems.empty() ? 0 : problems.front().Free.size()) {
+  for (std::size_t j = 0; j < problems.size(); ++j) {
+    evaluators_.push_back(std::make_unique<FitEvaluator>(problems[j]));
+    offsets_.push_back(1 / referenceTemperature - 1 / kelvins[j]);
+    residualCount_ += problems[j].ResidualCount();
+  }
+}
+
+std::vector<Real> SeriesResidualFunction::ConstantsAt(const std::vector<Real>& x, std::size_t project) const {
+  std::vector<Real> k(pathways_);
+  for (std::size_t n = 0; n < pathways_; ++n) {
+    k[n] = std::exp(x[2 * n] + x[2 * n + 1] / kGasConstant * offsets_[project]);
+  }
+  return k;
+}
+
+bool SeriesResidualFunction::Evaluate(const std::vector<Real>& x, Real* residuals) {
+  for (std::size_t j = 0; j < problems_.size(); ++j) {
+    if (evaluators_[j]->Residuals(ConstantsAt(x, j), residuals)) return false;
+    residuals += problems_[j].ResidualCount();
+  }
+  return true;
+}
+
+bool SeriesResidualFunction::Evaluate(const std::vector<Real>& x, Real* residuals, double* jacobian) {
+  const std::size_t p = 2 * pathways_;
+  std::fill(jacobian, jacobian + static_cast<std::size_t>(residualCount_) * p, 0.0);
+  for (std::size_t j = 0; j < problems_.size(); ++j) {
+    const std::vector<Real> k = ConstantsAt(x, j);
+    const auto count = static_cast<std::size_t>(problems_[j].ResidualCount());
+    jets_.resize(count);
+    if (evaluators_[j]->Residuals(k, jets_.data())) return false;
+    // dk/d ln k_ref = k and dk/dEa = k (1 / T_ref - 1 / T_j) / R.
+    std::vector<double> byLnK(pathways_);
+    std::vector<double> byEa(pathways_);
+    for (std::size_t n = 0; n < pathways_; ++n) {
+      byLnK[n] = static_cast<double>(k[n]);
+      byEa[n] = static_cast<double>(k[n] * offsets_[j] / kGasConstant);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      residuals[i] = jets_[i].Value;
+      double* row = jacobian + i * p;
+      for (std::size_t n = 0; n < pathways_; ++n) {
+        row[2 * n] = jets_[i].Slope[n] * byLnK[n];
+        row[2 * n + 1] = jets_[i].Slope[n] * byEa[n];
+      }
+    }
+    residuals += count;
+    jacobian += count * p;
+  }
+  return true;
+}
+
+namespace {
+
+// The solver works in units of 1 for ln k_ref and, for Ea, of the change that moves ln k by
+// 1 at the temperature farthest from T_ref: the two kinds of parameter then act on the
+// residuals alike.
+std::vector<Real> Scales(std::size_t pathways, const std::vector<Real>& kelvins, Real referenceTemperature) {
+  Real spread = 0;
+  for (const Real t : kelvins) spread = std::max(spread, std::fabs(1 / referenceTemperature - 1 / t));
+  const Real eaUnit = spread > 0 ? kGasConstant / spread : kGasConstant * referenceTemperature;
+  std::vector<Real> scale;
+  for (std::size_t n = 0; n < pathways; ++n) {
+    scale.push_back(1);
+    scale.push_back(eaUnit);
+  }
+  return scale;
+}
+
+RateConstants ConstantsOf(const FitProblem& problem, const std::vector<Real>& pathwayValues) {
+  RateConstants k = problem.Constants;
+  for (std::size_t n = 0; n < pathwayValues.size(); ++n) k[problem.Free[n]] = pathwayValues[n];
+  return k;
+}
+
+}  // namespace
+
+GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::vector<Real>& kelvins,
+                                   Real referenceTemperature, const std::vector<Real>& start, FitWeighting weighting,
+                                   const GlobalProgressSink& progress, const std::atomic<bool>& stop) {
+  if (problems.empty() || problems.front().Free.empty()) throw ZamoError("Nothing to fit: no rate constant is free");
+  SeriesResidualFunction function(problems, kelvins, referenceTemperature);
+  const std::size_t pathways = problems.front().Free.size();
+  const std::vector<Real> scale = Scales(pathways, kelvins, referenceTemperature);
+
+  GlobalSeriesResult result;
+  result.Pathways = problems.front().Free;
+  int iterations = 0;
+  const IterationSink sink = [&](Real weightedSsr, const std::vector<Real>&) {
+    if (progress) progress(iterations, weightedSsr);
+    ++iterations;
+    return !stop.load();
+  };
+  Minimum minimum = SolveLeastSquares(function, start, scale, ParameterBounds::None, sink, result.Evaluations);
+  if (weighting == FitWeighting::Species) {
+    // The problems' weights are those of the single fits; they are re-estimated at the
+    // global fit's constants until they agree with those it was fitted with.
+    for (int round = 1; round < kMaxWeightRounds && !minimum.Stopped; ++round) {
+      bool agree = true;
+      std::vector<SpeciesValues> weights;
+      for (std::size_t j = 0; j < problems.size(); ++j) {
+        weights.push_back(WeightsOf(SpeciesSigmas(problems[j], function.ConstantsAt(minimum.Free, j))));
+        agree = agree && WeightsAgree(weights.back(), problems[j].Weight);
+      }
+      if (agree) break;
+      for (std::size_t j = 0; j < problems.size(); ++j) problems[j].Weight = weights[j];
+      minimum = SolveLeastSquares(function, minimum.Free, scale, ParameterBounds::None, sink, result.Evaluations);
+    }
+    result.Sigmas.emplace();
+    for (const FitProblem& problem : problems) {
+      SpeciesValues sigma;
+      for (int s = 1; s <= kSpeciesCount; ++s) sigma[s] = 1 / problem.Weight[s];
+      result.Sigmas->push_back(sigma);
+    }
+  }
+
+  int rows = 0;
+  for (std::size_t j = 0; j < problems.size(); ++j) {
+    const std::vector<Real> k = function.ConstantsAt(minimum.Free, j);
+    result.K.push_back(ConstantsOf(problems[j], k));
+    result.Sums.push_back(UnweightedSums(problems[j], k));
+    result.Ssr += result.Sums.back().Total;
+    rows += problems[j].RowCount();
+  }
+  result.WeightedSsr = minimum.WeightedSsr;
+  result.Iterations = iterations;
+  result.Converged = minimum.Converged && !minimum.Stopped;
+  // Each row's eight residuals sum to zero: seven of them are independent.
+  result.N = (kSpeciesCount - 1) * rows;
+  const auto p = static_cast<int>(2 * pathways);
+  result.Dof = result.N - p;
+  result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
+
+  const Real nan = std::numeric_limits<Real>::quiet_NaN();
+  std::optional<ParameterMatrix> inverse;
+  if (result.Dof > 0) inverse = InverseNormalMatrix(function, minimum.Free, scale);
+  const Real sigma2 = result.Sigma * result.Sigma;
+  ParameterMatrix covariance(static_cast<std::size_t>(p), std::vector<Real>(static_cast<std::size_t>(p), nan));
+  if (inverse) {
+    for (std::size_t a = 0; a < covariance.size(); ++a) {
+      for (std::size_t b = 0; b < covariance.size(); ++b) covariance[a][b] = sigma2 * (*inverse)[a][b];
+    }
+  }
+  result.Correlation = CorrelationOf(covariance);
+  result.Covariance = covariance;
+  for (std::size_t n = 0; n < pathways; ++n) {
+    const std::size_t a = 2 * n;
+    result.Parameters.push_back(MakeActivationParameters(
+        result.Pathways[n], referenceTemperature, minimum.Free[a], minimum.Free[a + 1],
+        {{{covariance[a][a], covariance[a][a + 1]}, {covariance[a + 1][a], covariance[a + 1][a + 1]}}}));
+  }
+  return result;
+}
+
+}  // namespace zamo
