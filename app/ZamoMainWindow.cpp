@@ -278,6 +278,8 @@ void TFZamo::closeEvent(QCloseEvent* event) {
   });
   if (close) {
     workers_.StopAllAndWait();
+    // A fit still going stops at its next iteration and is waited for.
+    if (fit_ != nullptr) fit_->close();
     event->accept();
   } else {
     event->ignore();

@@ -156,7 +156,8 @@ void TLeastSquaresFit::BuildControls() {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
     b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, handler] { RunGuarded(platform_, this, [&] { (this->*handler)(); }); });
+    connect(b, &QPushButton::clicked, this,
+            [this, handler] { RunGuarded(platform_, this, [&] { (this->*handler)(); }); });
     buttons->addWidget(b);
     return b;
   };
@@ -239,10 +240,11 @@ void TLeastSquaresFit::WorkerFinished() {
     progressText_->setText(QStringLiteral("The fit failed."));
     RunGuarded(platform_, this, [&] { std::rethrow_exception(error); });
   } else {
-    progressText_->setText(result_->Converged ? QStringLiteral("Converged after %1 iterations.").arg(result_->Iterations)
-                                              : QStringLiteral("Stopped after %1 iterations: the constants reached "
-                                                               "are shown, not converged.")
-                                                    .arg(result_->Iterations));
+    progressText_->setText(result_->Converged
+                               ? QStringLiteral("Converged after %1 iterations.").arg(result_->Iterations)
+                               : QStringLiteral("Stopped after %1 iterations: the constants reached "
+                                                "are shown, not converged.")
+                                     .arg(result_->Iterations));
     ShowResult();
   }
   emit FitEnded();
@@ -263,16 +265,16 @@ void TLeastSquaresFit::ShowResult() {
     table_->item(row, kFitted)->setText(Number(fit.K[fit.Free[n]]));
     table_->item(row, kError)->setText(Number(fit.StandardError[n]));
     if (std::isfinite(fit.Interval95[n][0])) {
-      table_->item(row, kInterval)->setText(Number(fit.Interval95[n][0]) + QStringLiteral(" \u2026 ") +
-                                            Number(fit.Interval95[n][1]));
+      table_->item(row, kInterval)
+          ->setText(Number(fit.Interval95[n][0]) + QStringLiteral(" \u2026 ") + Number(fit.Interval95[n][1]));
     }
     const Real k = fit.K[fit.Free[n]];
     if (k != 0 && std::isfinite(fit.StandardError[n])) {
       table_->item(row, kRelative)->setText(QString::asprintf("%.1Lf %%", 100 * fit.StandardError[n] / std::fabs(k)));
     }
     if (profile) {
-      table_->item(row, kProfile)->setText(End(fit.ProfileInterval95[n][0]) + QStringLiteral(" \u2026 ") +
-                                           End(fit.ProfileInterval95[n][1]));
+      table_->item(row, kProfile)
+          ->setText(End(fit.ProfileInterval95[n][0]) + QStringLiteral(" \u2026 ") + End(fit.ProfileInterval95[n][1]));
     }
     QStringList flags;
     QStringList explanations;
@@ -317,8 +319,9 @@ void TLeastSquaresFit::ShowCorrelations() {
 
 void TLeastSquaresFit::ShowStatistics() {
   const FitResult& fit = *result_;
-  QString text = QStringLiteral("<table cellspacing='2'><tr><th align='left'>SSR</th><th align='right'>before</th>"
-                                "<th align='right'>after</th></tr>");
+  QString text = QStringLiteral(
+      "<table cellspacing='2'><tr><th align='left'>SSR</th><th align='right'>before</th>"
+      "<th align='right'>after</th></tr>");
   const auto row = [&](const QString& name, const std::optional<Real>& before, const std::optional<Real>& after) {
     text += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td></tr>")
                 .arg(name, SumText(before), SumText(after));
@@ -326,7 +329,10 @@ void TLeastSquaresFit::ShowStatistics() {
   row(QStringLiteral("left"), fit.Before.Left, fit.After.Left);
   row(QStringLiteral("right"), fit.Before.Right, fit.After.Right);
   row(QStringLiteral("total"), fit.Before.Total, fit.After.Total);
-  text += QStringLiteral("</table><p>sigma %1<br>dof %2 (n %3)").arg(QString::asprintf("%.5Lg", fit.Sigma)).arg(fit.Dof).arg(fit.N);
+  text += QStringLiteral("</table><p>sigma %1<br>dof %2 (n %3)")
+              .arg(QString::asprintf("%.5Lg", fit.Sigma))
+              .arg(fit.Dof)
+              .arg(fit.N);
   if (fit.Sigmas) {
     text += QStringLiteral("<br>weighted SSR %1<br>sigma of A..H:").arg(QString::asprintf("%.4Lf", fit.WeightedSsr));
     for (const Real s : *fit.Sigmas) text += QString::asprintf(" %.3Lg", s);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "optimize/LeastSquaresFit.h"
+#include "optimize/LeastSquaresWorker.h"
 
 class QCheckBox;
 class QComboBox;
@@ -16,7 +17,6 @@ class QTableWidget;
 
 namespace zamo {
 
-class LeastSquaresWorker;
 class Platform;
 class ProjectSession;
 

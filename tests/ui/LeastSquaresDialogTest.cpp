@@ -141,8 +141,7 @@ class LeastSquaresDialogTest : public WindowTestCase {
     QVERIFY(OpenDialog(f, d));
     QVERIFY(FitAndWait(d));
     QTest::mouseClick(d.Copy, Qt::LeftButton);
-    QCOMPARE(f.Platform.Clipboard,
-             QString::fromStdString(FitTabSeparated(d.Window->Settings(), *d.Window->Result())));
+    QCOMPARE(f.Platform.Clipboard, QString::fromStdString(FitTabSeparated(d.Window->Settings(), *d.Window->Result())));
     QVERIFY(f.Platform.Clipboard.startsWith(QStringLiteral("Constant\tStart\tFitted")));
   }
 
