@@ -102,7 +102,7 @@ void TLeastSquaresFit::BuildControls() {
   }
   table_->resizeColumnsToContents();
   table_->setMinimumHeight(table_->verticalHeader()->length() + table_->horizontalHeader()->height() + 4);
-  layout->addWidget(table_, 1);
+  layout->addWidget(table_);
 
   auto* choices = new QHBoxLayout;
   choices->addWidget(new QLabel(QStringLiteral("Experiments:"), this));
@@ -132,6 +132,8 @@ void TLeastSquaresFit::BuildControls() {
   correlation_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   correlation_->horizontalHeader()->setDefaultSectionSize(46);
   correlation_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  // Room for the sixteen constants without scrolling.
+  correlation_->setMinimumHeight(17 * (table_->fontMetrics().height() + 4) + 4);
   results->addWidget(correlation_, 1);
   statistics_ = new QLabel(this);
   statistics_->setObjectName(QStringLiteral("Statistics"));
@@ -175,7 +177,7 @@ void TLeastSquaresFit::BuildControls() {
   buttons->addWidget(close_);
   layout->addLayout(buttons);
   fit_->setDefault(true);
-  resize(900, 640);
+  resize(980, 900);
 }
 
 FitSettings TLeastSquaresFit::Settings() const {
