@@ -6,7 +6,6 @@
 #include "document/DataFileImport.h"
 #include "document/Edit.h"
 #include "document/NewFile.h"
-#include "document/TextFile.h"
 #include "model/Conversions.h"
 #include "model/EvaluateDeviation.h"
 #include "model/RateConstantStep.h"
@@ -82,9 +81,8 @@ void TFZamo::SaveGraph1Click() {
     return;
   }
   Recalculate(kGraphIntervals);
-  const QImage picture = RenderGraph(project_, zoomBar_->value());
   try {
-    WriteFileAtomically(path->toStdString(), GraphBmpBytes(picture));
+    SaveGraphPicture(path->toStdString(), project_, zoomBar_->value());
   } catch (...) {
     // The curves go back to the screen's width before the error is shown.
     Recalculate();

@@ -64,12 +64,7 @@ void TFZamo::OpenAtStart(const QString& path) {
 // Reads the whole file before anything of the open project changes; errors name the file.
 void TFZamo::OpenProjectFile(const std::string& file) {
   const TextLines lines = ReadTextFile(file);
-  try {
-    ReadProjectText(lines, file);
-  } catch (ZamoError& error) {
-    error.SetFile(file);
-    throw;
-  }
+  ReadingFile(file, [&] { ReadProjectText(lines, file); });
 }
 
 // Writes the project to a file the user chooses. Unlike a bare write, nothing of the

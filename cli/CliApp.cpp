@@ -1,53 +1,75 @@
 #include "cli/CliApp.h"
 
+#include <cerrno>
 #include <exception>
+#include <new>
 #include <ostream>
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "model/EscapedText.h"
+#include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
 
 namespace zamo::cli {
 
+namespace {
+
+void RunCommand(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err,
+                const Environment& env) {
+  LoadProject(line, project);
+  if (line.Command == "calc") {
+    RunCalc(line, project, out);
+  } else if (line.Command == "deviation") {
+    RunDeviation(project, out);
+  } else if (line.Command == "report") {
+    RunReport(project, out);
+  } else if (line.Command == "save") {
+    RunSave(line, project, out);
+  } else if (line.Command == "optimize") {
+    RunOptimize(line, project, out, err, env);
+  } else if (line.Command == "import") {
+    RunImport(line, project, out, err);
+  } else if (line.Command == "graph") {
+    RunGraph(line, project, env);
+  }
+}
+
+}  // namespace
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Environment& env) {
+  std::string subject;  // the file the command works on, once the arguments are understood
+  const auto fail = [&](const std::string& text) {
+    err << "zamo-cli: " << EscapeControlCharacters(subject.empty() ? text : subject + ": " + text) << '\n';
+    return 1;
+  };
   try {
     const CommandLine line = ParseCommandLine(args);
     if (line.Help) {
       out << UsageText();
       return 0;
     }
+    subject = SubjectFile(line);
     KineticProject project;
-    LoadProject(line, project);
-    if (line.Command == "calc") {
-      RunCalc(line, project, out);
-    } else if (line.Command == "deviation") {
-      RunDeviation(project, out);
-    } else if (line.Command == "report") {
-      RunReport(project, out);
-    } else if (line.Command == "save") {
-      RunSave(line, project, out);
-    } else if (line.Command == "optimize") {
-      RunOptimize(line, project, out, err, env);
-    } else if (line.Command == "import") {
-      RunImport(line, project, out, err);
-    } else if (line.Command == "graph") {
-      RunGraph(line, project, env);
-    }
+    RunCommand(line, project, out, err, env);
+    errno = 0;
     out.flush();
     if (!out) {
-      err << "zamo-cli: cannot write the output\n";
-      return 1;
+      subject = "standard output";
+      return fail(errno != 0 ? "cannot be written: " + texts::SystemReason(errno) : "cannot be written");
     }
     return 0;
   } catch (const UsageError& error) {
-    err << "zamo-cli: " << error.what() << "\n\n" << UsageText();
+    err << "zamo-cli: " << EscapeControlCharacters(error.what()) << "\n\n" << UsageText();
     return 2;
-  } catch (const ZamoError& error) {
+  } catch (ZamoError& error) {
+    error.SetFile(subject);
     err << "zamo-cli: " << error.Describe() << '\n';
     return 1;
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory");
   } catch (const std::exception& error) {
-    err << "zamo-cli: " << error.what() << '\n';
-    return 1;
+    return fail(error.what());
   }
 }
 

@@ -13,6 +13,7 @@
 #include "model/Conversions.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
+#include "model/PlatformTexts.h"
 #include "model/RecalcCurves.h"
 #include "model/ZamoError.h"
 #include "optimize/OptimizeRateConstants.h"
@@ -38,15 +39,6 @@ std::string Scientific(Real value) {
 void ShowProject(KineticProject& project) {
   project.DataValid = true;
   RecalcCurves(project, kPlotIntervals);
-}
-
-void WithFile(const std::string& file, auto&& step) {
-  try {
-    step();
-  } catch (ZamoError& error) {
-    error.SetFile(file);
-    throw;
-  }
 }
 
 // Brings the deviation sums of every present experiment up to date, not only the shown
@@ -84,20 +76,28 @@ void DrawProgressBar(std::ostream& err, int position, Real relative) {
 
 }  // namespace
 
+std::string SubjectFile(const CommandLine& line) {
+  if (line.Command == "import") {
+    if (const std::optional<std::string> right = line.Value("--right")) return *right;
+    if (const std::optional<std::string> left = line.Value("--left")) return *left;
+  }
+  return line.Project.value_or(kExampleFileName);
+}
+
 void LoadProject(const CommandLine& line, KineticProject& project) {
   ReadProjectText(project, ExampleProjectText(), "");
   project.FileName = kExampleFileName;
   ShowProject(project);
   if (line.Project) {
     const TextLines lines = ReadTextFile(*line.Project);
-    WithFile(*line.Project, [&] {
+    ReadingFile(*line.Project, [&] {
       ReadProjectText(project, lines, *line.Project);
       ShowProject(project);
     });
   }
   if (const std::optional<Side> side = line.Experiment()) {
     project.ShowLeft = *side == Side::Left;
-    WithFile(line.Project.value_or(kExampleFileName), [&] { RecalcCurves(project, kPlotIntervals); });
+    RecalcCurves(project, kPlotIntervals);
   }
 }
 
@@ -162,13 +162,17 @@ void RunOptimize(const CommandLine& line, KineticProject& project, std::ostream&
 }
 
 void RunGraph(const CommandLine& line, KineticProject& project, const Environment& env) {
-  if (!env.RenderGraph) throw ZamoError("this zamo-cli was built without the windows library and draws no pictures");
+  const std::string path = *line.Value("-o");
+  if (!env.SaveGraph) {
+    throw FileError(path, texts::CannotCreateFile(
+                              path, "this zamo-cli was built without the windows library and draws no pictures"));
+  }
   int position = project.ShowLeft ? project.ZoomLeft : project.ZoomRight;
   if (const std::optional<std::string> given = line.Value("--zoom-position")) position = StrToInt(*given);
   // As the window's zoom bar would hold it.
   position = std::clamp(position, 1, 325);
   RecalcCurves(project, kGraphIntervals);
-  WriteFileAtomically(*line.Value("-o"), env.RenderGraph(project, position));
+  env.SaveGraph(path, project, position);
 }
 
 void RunImport(const CommandLine& line, KineticProject& project, std::ostream& out, std::ostream& err) {
@@ -181,8 +185,13 @@ void RunImport(const CommandLine& line, KineticProject& project, std::ostream& o
   for (const auto& [option, choice] : {std::pair{"--left", &request.Left}, std::pair{"--right", &request.Right}}) {
     if (const std::optional<std::string> path = line.Value(option)) {
       *choice = DataFileChoice{*path, ReadTextFile(*path)};
-      // Loading a file puts its first line into the temperature box.
-      request.TemperatureText = (*choice)->Lines.empty() ? "" : (*choice)->Lines.front();
+      // Loading a file puts its first line into the dialog's temperature box. Here nothing
+      // can be typed, so the box gets the line the file's own temperature is read from, the
+      // first that holds anything, and a file without one is refused with its name.
+      LineCursor cursor((*choice)->Lines);
+      request.TemperatureText = ReadingFile(*path, [&] { return cursor.ReadNextLine("the temperature"); });
+      request.TemperatureFile = *path;
+      request.TemperatureLine = cursor.LineNumber();
     }
   }
   if (!request.Left && !request.Right)

@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
   env.ProgressBar = isatty(STDERR_FILENO) == 1;
 #ifdef ZAMO_CLI_WITH_GRAPH
   zamo::cli::GraphRenderer graphs(argc, argv);
-  env.RenderGraph = [&graphs](const zamo::KineticProject& project, int zoomBarPosition) {
-    return graphs.RenderBmp(project, zoomBarPosition);
+  env.SaveGraph = [&graphs](const std::string& path, const zamo::KineticProject& project, int zoomBarPosition) {
+    graphs.Save(path, project, zoomBarPosition);
   };
 #endif
   const std::vector<std::string> args(argv + 1, argv + argc);

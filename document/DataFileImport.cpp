@@ -91,7 +91,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     SpeciesValues& observed = experiment.Observed[row];
     Real sum = 0;
     for (int s = 1; s <= given; ++s) {
-      observed[s] = numbers.Values[static_cast<std::size_t>(s)] / 100;
+      observed[s] = ObservedFraction(numbers, text, s, s, line);
       sum += observed[s];
     }
     observed[given + 1] = 1 - sum;
@@ -113,7 +113,12 @@ ImportResult ImportDataFiles(KineticProject& project, const ImportRequest& reque
   if (!problems.empty()) throw FormatError(problems.front());
 
   ProjectData data = static_cast<const ProjectData&>(project);
-  data.AbsoluteTemperature = StrToFloat(request.TemperatureText);
+  try {
+    data.AbsoluteTemperature = AtLine(request.TemperatureLine, [&] { return StrToFloat(request.TemperatureText); });
+  } catch (ZamoError& error) {
+    if (!request.TemperatureFile.empty()) error.SetFile(request.TemperatureFile);
+    throw;
+  }
   data.RateConstantsPerReaction = RateConstantsPerReaction(request.RateConstantCountText);
   ResetForReading(data);
   data.Left.Present = request.Left.has_value();
