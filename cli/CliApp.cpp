@@ -1,6 +1,5 @@
 #include "cli/CliApp.h"
 
-#include <cerrno>
 #include <exception>
 #include <new>
 #include <ostream>
@@ -52,11 +51,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     subject = SubjectFile(line);
     KineticProject project;
     RunCommand(line, project, out, err, env);
-    errno = 0;
     out.flush();
     if (!out) {
       subject = "standard output";
-      return fail(errno != 0 ? "cannot be written: " + texts::SystemReason(errno) : "cannot be written");
+      const int error = env.OutputError ? env.OutputError() : 0;
+      return fail(error != 0 ? "cannot be written: " + texts::SystemReason(error) : "cannot be written");
     }
     return 0;
   } catch (const UsageError& error) {

@@ -25,6 +25,8 @@ struct Environment {
   bool ProgressBar = false;
   // Pictures for "graph"; empty in a build without the windows.
   GraphFunction SaveGraph;
+  // The system's reason (errno) why the output could not be written; 0 or empty when unknown.
+  std::function<int()> OutputError;
 };
 
 // Runs zamo-cli with the arguments after the program name. Output goes to out, messages to

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "cli/DescriptorOutput.h"
 #ifdef ZAMO_CLI_WITH_GRAPH
 #include "cli/GraphRenderer.h"
 #endif
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
     graphs.Save(path, project, zoomBarPosition);
   };
 #endif
+  zamo::cli::DescriptorOutput output(STDOUT_FILENO);
+  std::ostream out(&output);
+  env.OutputError = [&output] { return output.Error(); };
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return zamo::cli::Run(args, std::cout, std::cerr, env);
+  return zamo::cli::Run(args, out, std::cerr, env);
 }
