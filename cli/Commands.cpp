@@ -11,6 +11,7 @@
 #include "document/ProjectWriter.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
 #include "model/PlatformTexts.h"
@@ -201,7 +202,8 @@ void RunImport(const CommandLine& line, KineticProject& project, std::ostream& o
 
   const ImportResult result = ImportDataFiles(project, request, WrittenDateTime(line));
   for (const ImportWarning& warning : result.Warnings) {
-    err << "zamo-cli: warning: " << warning.File << ": " << warning.Text << " (" << warning.Detail << ")\n";
+    err << "zamo-cli: warning: "
+        << EscapeControlCharacters(warning.File + ": " + warning.Text + " (" + warning.Detail + ")") << '\n';
   }
   RecalcCurves(project, kPlotIntervals);
   RunSave(line, project, out);

@@ -194,6 +194,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {"import", "--left", "@/l.dat"},
                 1,
                 "zamo-cli: @/l.dat:12:7: expected a percentage from -1000 to 1000 for species A, found 5000\n"},
+        // The remainder of a row is written as the next species' percentage.
+        Refusal{"ImportRemainderAboveTheLimit",
+                {{"l.dat", LeftDataWith({{11, "30.0  -1000  -1000"}})}},
+                {"import", "--left", "@/l.dat"},
+                1,
+                "zamo-cli: @/l.dat:12: the remainder to 100 % for species C would be 2100, outside -1000 to 1000\n"},
         // A rate set the closed form cannot evaluate: the data file whose constants count.
         Refusal{"ImportFloatErrorNamesTheDataFile",
                 {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", InertRightData()}},
