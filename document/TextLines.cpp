@@ -84,44 +84,26 @@ NumberLine ParseNumberLine(std::string_view text) {
   while (begin < end && isControlOrBlank(text[begin])) ++begin;
   while (end > begin && isControlOrBlank(text[end - 1])) --end;
 
-  // Tokens up to the limit are kept; the count goes on so that the message can say how
-  // many numbers the line holds.
+  // Where the tokens stand: each runs from a character that is not a blank to the next
+  // blank. Past the limit they are only counted, for the message.
   NumberLine result;
-  std::array<std::string, NumberLine::kMaxNumbers> tokens;
   int count = 0;
   int columnOfFirstExtra = 0;
-  bool inToken = false;
-  for (std::size_t i = begin; i < end; ++i) {
-    const char c = text[i];
-    const auto slot = static_cast<std::size_t>(count - 1);
-    if (c == ' ') {
-      if (inToken && count <= NumberLine::kMaxNumbers) {
-        result.Widths[slot] = static_cast<int>(i) + 1 - result.Columns[slot];
-      }
-      inToken = false;
+  for (std::size_t i = begin; i < end;) {
+    if (text[i] == ' ') {
+      ++i;
       continue;
     }
-    if (!inToken) {
-      inToken = true;
-      if (++count > NumberLine::kMaxNumbers) {
-        if (columnOfFirstExtra == 0) columnOfFirstExtra = static_cast<int>(i) + 1;
-      } else {
-        result.Columns[static_cast<std::size_t>(count - 1)] = static_cast<int>(i) + 1;
-      }
+    std::size_t next = i;
+    while (next < end && text[next] != ' ') ++next;
+    if (count < NumberLine::kMaxNumbers) {
+      result.Columns[static_cast<std::size_t>(count)] = static_cast<int>(i) + 1;
+      result.Widths[static_cast<std::size_t>(count)] = static_cast<int>(next - i);
+    } else if (count == NumberLine::kMaxNumbers) {
+      columnOfFirstExtra = static_cast<int>(i) + 1;
     }
-    if (count > NumberLine::kMaxNumbers) continue;
-    std::string& token = tokens[static_cast<std::size_t>(count - 1)];
-    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
-      token += c;
-    } else if (c == ',') {
-      token += '.';
-    } else if (c == 'D' || c == 'd') {
-      token += 'E';
-    }
-  }
-  if (inToken && count <= NumberLine::kMaxNumbers) {
-    const auto slot = static_cast<std::size_t>(count - 1);
-    result.Widths[slot] = static_cast<int>(end) + 1 - result.Columns[slot];
+    ++count;
+    i = next;
   }
   if (count > NumberLine::kMaxNumbers) {
     FormatError error("a line holds at most " + std::to_string(NumberLine::kMaxNumbers) + " numbers, this one " +
@@ -129,10 +111,21 @@ NumberLine ParseNumberLine(std::string_view text) {
     error.SetColumn(columnOfFirstExtra);
     throw error;
   }
+
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    if (!TryStrToFloat(tokens[slot], result.Values[slot])) {
-      ConversionError error(texts::NotAFloat(tokens[slot]));
+    std::string token;
+    for (const char c : result.Written(text, i)) {
+      if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
+        token += c;
+      } else if (c == ',') {
+        token += '.';
+      } else if (c == 'D' || c == 'd') {
+        token += 'E';
+      }
+    }
+    if (!TryStrToFloat(token, result.Values[slot])) {
+      ConversionError error(texts::NotAFloat(token));
       error.SetColumn(result.Columns[slot]);
       throw error;
     }
