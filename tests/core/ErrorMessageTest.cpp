@@ -60,11 +60,13 @@ std::string LeftDataWith(const std::map<std::size_t, std::string>& changes) {
   return DataWith("left-tmcp-210.dat", changes);
 }
 
-// The right example data with k1..k7 all 0: A never reacts, which the closed form cannot
-// evaluate.
-std::string InertRightData() {
+// The right example data with rates the closed form cannot evaluate: k1 and k8 of opposite
+// sign with equal decay rates of A and B leave no real decay constants.
+std::string UnsolvableRightData() {
   std::map<std::size_t, std::string> changes;
-  for (std::size_t i = 2; i <= 8; ++i) changes[i] = "0.0  3.623E-05";  // after an empty line
+  for (std::size_t i = 2; i <= 8; ++i) changes[i] = "0.0  0.0";  // after an empty line
+  changes[2] = "1.0E-04  -1.0E-04";
+  changes[3] = "1.0E-04  3.0E-04";
   return DataWith("right-ipcp-210.dat", changes);
 }
 
@@ -210,10 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "zamo-cli: @/l.dat:12: the remainder to 100 % for species C would be 2100, outside -1000 to 1000\n"},
         // A rate set the closed form cannot evaluate: the data file whose constants count.
         Refusal{"ImportFloatErrorNamesTheDataFile",
-                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", InertRightData()}},
+                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", UnsolvableRightData()}},
                 {"import", "--left", "@/l.dat", "--right", "@/r.dat"},
                 1,
-                "zamo-cli: @/r.dat: Gleitkommadivision durch Null\n"},
+                "zamo-cli: @/r.dat: Ungültige Gleitkommaoperation\n"},
         // ---- writing ----
         Refusal{"SaveIntoAMissingFolder",
                 {},
