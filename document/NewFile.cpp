@@ -65,7 +65,6 @@ TNewFileForm::TNewFileForm(TFZamo& main, QWidget* parent)
   // Up to two optional digits, one required digit, ".", two optional decimals.
   temperature_ = new MaskEdit(QStringLiteral("TemperatureValue"), QStringLiteral("009.00;_"), this);
   temperature_->setMaxLength(6);
-  connect(temperature_, &QLineEdit::textEdited, this, [this] { temperatureFile_.clear(); });
   rateCount_ = new MaskEdit(QStringLiteral("NumOfKValue"), QStringLiteral("09;_"), this);
   rateCount_->setText(QStringLiteral("16"));
   rateCount_->setEnabled(false);
@@ -136,7 +135,6 @@ void TNewFileForm::LoadFile(bool left) {
   (left ? leftFile_ : rightFile_)->setText(*path);
   // The file's first line goes into the temperature box as it stands.
   temperature_->setText(choice.Lines.empty() ? QString() : FromBytes(choice.Lines.front()));
-  temperatureFile_ = choice.Path;
   (left ? left_ : right_) = std::move(choice);
 }
 
@@ -153,10 +151,6 @@ ImportRequest TNewFileForm::Request() const {
   request.Left = left_;
   request.Right = right_;
   request.TemperatureText = ToBytes(Typed(temperature_));
-  if (!temperatureFile_.empty()) {
-    request.TemperatureFile = temperatureFile_;
-    request.TemperatureLine = 1;
-  }
   request.RateConstantCountText = ToBytes(Typed(rateCount_));
   return request;
 }

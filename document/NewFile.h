@@ -41,8 +41,6 @@ class TNewFileForm : public QDialog {
   TFZamo& main_;
   std::optional<DataFileChoice> left_;
   std::optional<DataFileChoice> right_;
-  // The data file whose first line the temperature box holds, until the user edits it.
-  std::string temperatureFile_;
   bool imported_ = false;
 
   QLineEdit* title_;

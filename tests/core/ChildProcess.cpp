@@ -59,7 +59,7 @@ fs::path MakeTestFolder(const std::string& name) {
   if (UnprivilegedUser().IsOtherUser && !OthersCanReach(base)) base = "/tmp";
   std::string pattern = (base / ("zamo-" + name + "-XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a test folder in " + base.string());
-  const fs::path folder = pattern;
+  fs::path folder = pattern;
   fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
   GiveToTestUser(folder);

@@ -331,7 +331,8 @@ TEST_F(FileWriterTest, FileSizeLimitIsAnErrorThatLeavesNoTemporary) {
   const fs::path file = dir_ / "big.zam";
   Put(file, "old");
   const ChildResult child = RunInChild(dir_, false, [&] {
-    const rlimit limit{64 * 1024, 64 * 1024};
+    constexpr rlim_t kLimit = 64 * 1024;
+    const rlimit limit{kLimit, kLimit};
     setrlimit(RLIMIT_FSIZE, &limit);
     return TryWrite(file, std::string(1 << 20, 'b'));
   });
@@ -362,7 +363,7 @@ ChildResult SignalDuringWrite(const fs::path& folder, int signal, bool ignoreHan
       if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(20));
     }
     if (seen) kill(writer.Pid, signal);
-    const ChildResult result = test::WaitForChild(writer);
+    ChildResult result = test::WaitForChild(writer);
     if (seen) return result;
     fs::remove(folder / "big.zam");
     Put(folder / "big.zam", "old");
