@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
+#include "model/ZamoError.h"
+#include "optimize/FitResiduals.h"
+#include "optimize/LeastSquaresFit.h"
 #include "optimize/OptimizeRateConstants.h"
 
 namespace zamo::fuzz {
@@ -79,6 +83,7 @@ Experiment DecodeExperiment(Bytes& in) {
 struct FuzzedRun {
   bool Search = false;  // run the search too, not only the objectives
   OptimizationSettings Settings;
+  FitExperiments Experiments = FitExperiments::Both;
   OptimizationRunData Data;
 };
 
@@ -91,6 +96,8 @@ FuzzedRun Decode(Bytes& in) {
   run.Settings.Withoutk6k7k13k14 = (flags & 4) != 0;
   run.Settings.HighPr_k1k8 = (flags & 8) != 0;
   run.Settings.AllSpecies = (flags & 16) != 0;
+  run.Experiments = std::array{FitExperiments::Both, FitExperiments::Left, FitExperiments::Right,
+                               FitExperiments::Both}[(flags >> 5) & 3];
   for (int i = 1; i <= kRateConstantCount; ++i) run.Data.K[i] = DecodeRate(in);
   run.Data.Left = DecodeExperiment(in);
   run.Data.Right = DecodeExperiment(in);
@@ -127,14 +134,64 @@ void CheckCoordinateSearch(const FuzzedRun& run) {
   if (lastPosition != 1000) Broken(kName, "a finished run reports position 1000");
 }
 
-// The objectives fuzzed. The least-squares fit's objective is to join this table; the
-// decoding of the rest of the input is shared by all of them.
+// The residuals of the least-squares fit, their derivatives, and the fit itself (stopped
+// after a few iterations).
+void CheckLeastSquaresFit(const FuzzedRun& run) {
+  constexpr const char* kName = "least-squares fit";
+  FitSettings settings;
+  settings.Experiments = run.Experiments;
+  settings.Free = DefaultFreeSet(run.Data.K, run.Settings.VaryK15K16);
+  FitProblem problem;
+  problem.Constants = run.Data.K;
+  problem.Left = run.Data.Left;
+  problem.Right = run.Data.Right;
+  problem.Experiments = run.Experiments;
+  std::vector<Real> free;
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    if (!settings.Free[i]) continue;
+    problem.Free.push_back(i);
+    free.push_back(run.Data.K[i]);
+  }
+  if (!problem.Free.empty()) {
+    std::vector<Real> residuals(static_cast<std::size_t>(problem.ResidualCount()));
+    if (!FitResiduals(problem, free, residuals.data())) {
+      for (const Real r : residuals) {
+        if (!std::isfinite(r)) Broken(kName, "residuals are finite where the closed form evaluates");
+      }
+    }
+    std::vector<FitJet> jets(residuals.size());
+    if (!FitResiduals(problem, free, jets.data())) {
+      // Only the values: the slopes are doubles, which overflow or turn NaN where growing
+      // exponentials (negative rates or times) or extreme rates leave a double's range.
+      for (const FitJet& r : jets) {
+        if (!std::isfinite(r.Value)) Broken(kName, "residuals with derivatives are finite");
+      }
+    }
+  }
+  if (!run.Search) return;
+
+  std::atomic<bool> stop{false};
+  const FitProgressSink progress = [&](int iteration, Real, const RateConstants&) {
+    if (iteration >= 3) stop = true;
+  };
+  try {
+    const FitResult result = FitRateConstants(settings, run.Data, progress, stop);
+    for (int i = 1; i <= kRateConstantCount; ++i) {
+      if (!std::isfinite(result.K[i])) Broken(kName, "the constants reached are finite");
+    }
+  } catch (const ZamoError&) {
+    // Nothing to fit, or start constants the closed form cannot evaluate: a clean refusal.
+  }
+}
+
+// The objectives fuzzed; the decoding of the rest of the input is shared by all of them.
 struct Objective {
   const char* Name;
   void (*Check)(const FuzzedRun& run);
 };
 
-constexpr std::array kObjectives = {Objective{"coordinate search", CheckCoordinateSearch}};
+constexpr std::array kObjectives = {Objective{"coordinate search", CheckCoordinateSearch},
+                                    Objective{"least-squares fit", CheckLeastSquaresFit}};
 
 }  // namespace
 
