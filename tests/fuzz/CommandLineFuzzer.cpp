@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -37,18 +38,26 @@ void MakePathsAbsolute(int& argc, char**& argv) {
   argv = pointers.data();
 }
 
+std::string scratchFolder;
+
+void RemoveScratchFolder() {
+  std::error_code error;
+  std::filesystem::remove_all(scratchFolder, error);
+}
+
 }  // namespace
 
 // The fuzzer works in a scratch folder of its own (in memory where /dev/shm exists, as the
 // writer flushes every file to disk), so that the files its command lines name and write
-// stay there.
+// stay there; it is removed when the fuzzer ends normally.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakePathsAbsolute(*argc, *argv);
-  std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm/zamo-cli-fuzz-XXXXXX" : "/tmp/zamo-cli-fuzz-XXXXXX";
-  if (mkdtemp(folder.data()) == nullptr || chdir(folder.c_str()) != 0) {
+  scratchFolder = access("/dev/shm", W_OK) == 0 ? "/dev/shm/zamo-cli-fuzz-XXXXXX" : "/tmp/zamo-cli-fuzz-XXXXXX";
+  if (mkdtemp(scratchFolder.data()) == nullptr || chdir(scratchFolder.c_str()) != 0) {
     std::perror("scratch folder");
     std::abort();
   }
+  std::atexit(RemoveScratchFolder);
   return 0;
 }
 
