@@ -81,9 +81,8 @@ void TFZamo::SaveGraph1Click() {
     return;
   }
   session_.Recalculate(kGraphIntervals);
-  const QImage picture = RenderGraph(session_.Project(), zoomBar_->value());
   try {
-    WriteFileAtomically(path->toStdString(), GraphBmpBytes(picture));
+    SaveGraphPicture(path->toStdString(), session_.Project(), zoomBar_->value());
   } catch (...) {
     // The curves go back to the screen's width before the error is shown.
     session_.Recalculate(PlotIntervals());

@@ -12,9 +12,10 @@ struct KineticProject;
 
 namespace zamo::cli {
 
-// Draws the enlarged plot of the project's current experiment at a zoom bar position as the
-// bytes of a BMP file (the windows library provides it).
-using GraphFunction = std::function<std::string(const KineticProject& project, int zoomBarPosition)>;
+// Writes the enlarged plot of the project's current experiment at a zoom bar position to a
+// file as a BMP picture, as the window's "Save Graph" does (the windows library provides
+// it). Throws FileError naming the file.
+using GraphFunction = std::function<void(const std::string& path, const KineticProject& project, int zoomBarPosition)>;
 
 // What the tool gets from its surroundings besides the arguments.
 struct Environment {
@@ -23,11 +24,16 @@ struct Environment {
   // Draw a progress bar on the error stream (it is a terminal).
   bool ProgressBar = false;
   // Pictures for "graph"; empty in a build without the windows.
-  GraphFunction RenderGraph;
+  GraphFunction SaveGraph;
+  // The system's reason (errno) why the output could not be written; 0 or empty when unknown.
+  std::function<int()> OutputError;
 };
 
 // Runs zamo-cli with the arguments after the program name. Output goes to out, messages to
-// err. Returns the exit status: 0 success, 1 error, 2 wrong usage.
+// err. Returns the exit status: 0 success, 1 error, 2 wrong usage. Every error message
+// names the file it concerns (an error without one gets the file the command works on:
+// the project, the example's name, or the data file whose rate constants an import took),
+// with control characters escaped.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Environment& env = {});
 
 }  // namespace zamo::cli

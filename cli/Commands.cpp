@@ -9,9 +9,11 @@
 #include "document/ExampleProject.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
 #include "model/Limits.h"
+#include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
 #include "optimize/OptimizeRateConstants.h"
 #include "optimize/RelativeOptimizationText.h"
@@ -30,15 +32,6 @@ std::string Scientific(Real value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.20Le", value);
   return buffer;
-}
-
-void WithFile(const std::string& file, auto&& step) {
-  try {
-    step();
-  } catch (ZamoError& error) {
-    error.SetFile(file);
-    throw;
-  }
 }
 
 DateTime WrittenDateTime(const CommandLine& line) {
@@ -65,12 +58,20 @@ void DrawProgressBar(std::ostream& err, int position, Real relative) {
 
 }  // namespace
 
+std::string SubjectFile(const CommandLine& line) {
+  if (line.Command == "import") {
+    if (const std::optional<std::string> right = line.Value("--right")) return *right;
+    if (const std::optional<std::string> left = line.Value("--left")) return *left;
+  }
+  return line.Project.value_or(kExampleFileName);
+}
+
 void LoadProject(const CommandLine& line, ProjectSession& session) {
   session.SetPlotIntervals(kPlotIntervals);
   session.OpenExample();
   if (line.Project) session.OpenFile(*line.Project);
   if (const std::optional<Side> side = line.Experiment()) {
-    WithFile(line.Project.value_or(kExampleFileName), [&] { session.ShowExperiment(*side); });
+    ReadingFile(line.Project.value_or(kExampleFileName), [&] { session.ShowExperiment(*side); });
   }
 }
 
@@ -135,14 +136,18 @@ void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream&
 }
 
 void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env) {
-  if (!env.RenderGraph) throw ZamoError("this zamo-cli was built without the windows library and draws no pictures");
+  const std::string path = *line.Value("-o");
+  if (!env.SaveGraph) {
+    throw FileError(path, texts::CannotCreateFile(
+                              path, "this zamo-cli was built without the windows library and draws no pictures"));
+  }
   const KineticProject& project = session.Project();
   int position = project.ShowLeft ? project.ZoomLeft : project.ZoomRight;
   if (const std::optional<std::string> given = line.Value("--zoom-position")) position = StrToInt(*given);
   // As the window's zoom bar would hold it.
   position = std::clamp(position, kZoomPositionMin, kZoomPositionMax);
   session.Recalculate(kGraphIntervals);
-  WriteFileAtomically(*line.Value("-o"), env.RenderGraph(project, position));
+  env.SaveGraph(path, project, position);
 }
 
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err) {
@@ -156,8 +161,13 @@ void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& o
   for (const auto& [option, choice] : {std::pair{"--left", &request.Left}, std::pair{"--right", &request.Right}}) {
     if (const std::optional<std::string> path = line.Value(option)) {
       *choice = DataFileChoice{*path, ReadTextFile(*path)};
-      // Loading a file puts its first line into the temperature box.
-      request.TemperatureText = (*choice)->Lines.empty() ? "" : (*choice)->Lines.front();
+      // Loading a file puts its first line into the dialog's temperature box. Here nothing
+      // can be typed, so the box gets the line the file's own temperature is read from, the
+      // first that holds anything, and a file without one is refused with its name.
+      LineCursor cursor((*choice)->Lines);
+      request.TemperatureText = ReadingFile(*path, [&] { return cursor.ReadNextLine("the temperature"); });
+      request.TemperatureFile = *path;
+      request.TemperatureLine = cursor.LineNumber();
     }
   }
   if (!request.Left && !request.Right)
@@ -167,7 +177,8 @@ void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& o
 
   const ImportResult result = session.Import(request, WrittenDateTime(line));
   for (const ImportWarning& warning : result.Warnings) {
-    err << "zamo-cli: warning: " << warning.File << ": " << warning.Text << " (" << warning.Detail << ")\n";
+    err << "zamo-cli: warning: "
+        << EscapeControlCharacters(warning.File + ": " + warning.Text + " (" + warning.Detail + ")") << '\n';
   }
   RunSave(line, session, out);
 }

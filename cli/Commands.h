@@ -1,12 +1,18 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
 #include "document/ProjectSession.h"
 
 namespace zamo::cli {
+
+// The file an error of the command concerns when it names none itself: the project, the
+// example's file name without one, and for import the data file whose rate constants the
+// project takes (the right one when both are given, as it is analysed last).
+std::string SubjectFile(const CommandLine& line);
 
 // The project the command works on, in the state the main window would show it: the
 // built-in example as at start-up, then the named project opened over it, then the

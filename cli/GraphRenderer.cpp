@@ -10,12 +10,12 @@ GraphRenderer::GraphRenderer(int& argc, char** argv) : argc_(argc), argv_(argv) 
 
 GraphRenderer::~GraphRenderer() = default;
 
-std::string GraphRenderer::RenderBmp(const KineticProject& project, int zoomBarPosition) {
+void GraphRenderer::Save(const std::string& path, const KineticProject& project, int zoomBarPosition) {
   if (!application_) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
-  return GraphBmpBytes(RenderGraph(project, zoomBarPosition));
+  SaveGraphPicture(path, project, zoomBarPosition);
 }
 
 }  // namespace zamo::cli

@@ -21,7 +21,8 @@ class GraphRenderer {
   GraphRenderer(const GraphRenderer&) = delete;
   GraphRenderer& operator=(const GraphRenderer&) = delete;
 
-  std::string RenderBmp(const KineticProject& project, int zoomBarPosition);
+  // Writes the picture as the window's "Save Graph" does (SaveGraphPicture).
+  void Save(const std::string& path, const KineticProject& project, int zoomBarPosition);
 
  private:
   int& argc_;

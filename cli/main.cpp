@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "cli/DescriptorOutput.h"
 #ifdef ZAMO_CLI_WITH_GRAPH
 #include "cli/GraphRenderer.h"
 #endif
@@ -34,10 +35,13 @@ int main(int argc, char** argv) {
   env.ProgressBar = isatty(STDERR_FILENO) == 1;
 #ifdef ZAMO_CLI_WITH_GRAPH
   zamo::cli::GraphRenderer graphs(argc, argv);
-  env.RenderGraph = [&graphs](const zamo::KineticProject& project, int zoomBarPosition) {
-    return graphs.RenderBmp(project, zoomBarPosition);
+  env.SaveGraph = [&graphs](const std::string& path, const zamo::KineticProject& project, int zoomBarPosition) {
+    graphs.Save(path, project, zoomBarPosition);
   };
 #endif
+  zamo::cli::DescriptorOutput output(STDOUT_FILENO);
+  std::ostream out(&output);
+  env.OutputError = [&output] { return output.Error(); };
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return zamo::cli::Run(args, std::cout, std::cerr, env);
+  return zamo::cli::Run(args, out, std::cerr, env);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/Conversions.h"
+#include "model/NumberFormat.h"
 #include "model/ZamoError.h"
 
 namespace zamo {
@@ -91,10 +92,19 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     SpeciesValues& observed = experiment.Observed[row];
     Real sum = 0;
     for (int s = 1; s <= given; ++s) {
-      observed[s] = numbers.Values[static_cast<std::size_t>(s)] / 100;
+      observed[s] = ObservedFraction(numbers, text, s, s, line);
       sum += observed[s];
     }
-    observed[given + 1] = 1 - sum;
+    // A remainder up to G is written with the others, so it must be a percentage that the
+    // project reader takes back (H is never written).
+    const Real remainder = 1 - sum;
+    const Real percent = remainder * 100;
+    if (given < 7 && !(percent >= -kMaxPercentage && percent <= kMaxPercentage)) {
+      FailAtLine(line, "the remainder to 100 % for species " + std::string(1, static_cast<char>('A' + given)) +
+                           " would be " + FloatToText(percent) + ", outside -" + std::to_string(kMaxPercentage) +
+                           " to " + std::to_string(kMaxPercentage));
+    }
+    observed[given + 1] = remainder;
   }
 
   data.AbsoluteTemperature = ToAbsoluteTemperature(temperature);
@@ -115,7 +125,12 @@ ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& reque
   ImportResult result;
   ProjectData& data = result.Data;
   data = base;
-  data.AbsoluteTemperature = StrToFloat(request.TemperatureText);
+  try {
+    data.AbsoluteTemperature = AtLine(request.TemperatureLine, [&] { return StrToFloat(request.TemperatureText); });
+  } catch (ZamoError& error) {
+    if (!request.TemperatureFile.empty()) error.SetFile(request.TemperatureFile);
+    throw;
+  }
   data.RateConstantsPerReaction = RateConstantsPerReaction(request.RateConstantCountText);
   ResetForReading(data);
   data.Left.Present = request.Left.has_value();

@@ -26,6 +26,10 @@ struct ImportRequest {
   std::optional<DataFileChoice> Right;
   // The temperature box; it must not be empty, but each file's own temperature replaces it.
   std::string TemperatureText;
+  // Where the box's text was taken from, so that its conversion error names the data file
+  // and line; empty and 0 when it was typed.
+  std::string TemperatureFile;
+  int TemperatureLine = 0;
   // The number of rate constants (16 for k1..k16); half of it minus one are read per reaction.
   std::string RateConstantCountText = "16";
 };

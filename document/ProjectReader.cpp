@@ -154,7 +154,7 @@ class Reader {
     }
     SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(r)];
     const int n = std::min(numbers.LastIndex, kSpeciesCount);
-    for (int s = 1; s <= n; ++s) observed[s] = numbers.Values[static_cast<std::size_t>(s)] / 100;
+    for (int s = 1; s <= n; ++s) observed[s] = ObservedFraction(numbers, text, s, s, line);
     // H is never taken from the text: it is what the seven others leave.
     Real sum = 0;
     for (int s = 1; s <= 7; ++s) sum += observed[s];

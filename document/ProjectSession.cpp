@@ -121,12 +121,7 @@ void ProjectSession::OpenExample() {
 
 void ProjectSession::OpenFile(const std::string& path) {
   const TextLines lines = ReadTextFile(path);
-  try {
-    OpenText(lines, path);
-  } catch (ZamoError& error) {
-    error.SetFile(path);
-    throw;
-  }
+  ReadingFile(path, [&] { OpenText(lines, path); });
 }
 
 void ProjectSession::OpenText(const TextLines& lines, const std::string& fileName) {

@@ -46,11 +46,7 @@ std::vector<SeriesFileEntry> ParseSeriesText(const TextLines& lines, const std::
 
 SeriesProject ReadSeriesProject(const std::string& path) {
   const TextLines lines = ReadTextFile(path);
-  return InFile(path, [&] {
-    KineticProject project;
-    ReadProjectText(project, lines, path);
-    return SeriesProject{path, static_cast<const ProjectData&>(project)};
-  });
+  return InFile(path, [&] { return SeriesProject{path, ReadProjectText(ProjectData{}, lines, path).Data}; });
 }
 
 TemperatureSeries ReadSeriesProjects(const std::vector<std::string>& paths) {

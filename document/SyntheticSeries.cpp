@@ -90,7 +90,7 @@ SyntheticSeriesSpec ExampleSeriesSpec() {
 
 TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath) {
   KineticProject example;
-  ReadProjectText(example, ExampleProjectText(), "");
+  static_cast<ProjectData&>(example) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
   const std::filesystem::path path(seriesPath);
   GaussianNoise random(spec.Seed);
   TemperatureSeries series;
@@ -124,7 +124,8 @@ TemperatureSeries WriteSyntheticSeries(const SyntheticSeriesSpec& spec, const st
     static_cast<ProjectData&>(project) = member.Data;
     // The deviation sections hold what a reader of the file computes: the percentages as
     // written, against the constants as written.
-    ReadProjectText(project, BuildProjectText(project, project.DataDateTime), member.File);
+    static_cast<ProjectData&>(project) =
+        ReadProjectText(project, BuildProjectText(project, project.DataDateTime), member.File).Data;
     const CoefficientSet set = PrepareCoefficients(project.K);
     project.LeftDeviation = ComputeDeviation(project.Left, Side::Left, set);
     project.RightDeviation = ComputeDeviation(project.Right, Side::Right, set);

@@ -6,29 +6,43 @@
 
 namespace zamo {
 
-void FailAtLine(int lineNumber, const std::string& text) {
+void FailAtLine(int lineNumber, const std::string& text, int column) {
   FormatError error(text);
   error.SetLine(lineNumber);
+  error.SetColumn(column);
   throw error;
 }
 
 TextLines SplitLines(std::string_view bytes) {
-  TextLines lines;
-  std::string current;
-  bool open = false;  // a line has started that no terminator has ended yet
+  // First only count and measure, so that a line over the limit is refused before
+  // anything is stored, and the list is allocated once.
+  std::size_t count = 0;
+  std::size_t length = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n') {
-      lines.push_back(std::move(current));
-      current.clear();
-      open = false;
+      ++count;
+      length = 0;
       if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else {
-      current += c;
-      open = true;
+    } else if (++length > kMaxLineBytes) {
+      FailAtLine(static_cast<int>(count + 1), "the line is longer than the limit of " +
+                                                  std::to_string(kMaxLineBytes >> 10) + " KiB (" +
+                                                  std::to_string(kMaxLineBytes) + " bytes)");
     }
   }
-  if (open) lines.push_back(std::move(current));
+  if (length > 0) ++count;
+
+  TextLines lines;
+  lines.reserve(count);
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(bytes.substr(start, i - start));
+    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
   return lines;
 }
 
@@ -65,40 +79,71 @@ const std::string& LineCursor::ReadNextLine(std::string_view expected) {
 
 NumberLine ParseNumberLine(std::string_view text) {
   const auto isControlOrBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  while (!text.empty() && isControlOrBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isControlOrBlank(text.back())) text.remove_suffix(1);
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isControlOrBlank(text[begin])) ++begin;
+  while (end > begin && isControlOrBlank(text[end - 1])) --end;
 
-  std::vector<std::string> tokens;
-  if (!text.empty()) tokens.emplace_back();
-  bool afterBlank = false;
-  for (const char c : text) {
-    if (c == ' ') {
-      afterBlank = true;
+  // Where the tokens stand: each runs from a character that is not a blank to the next
+  // blank. Past the limit they are only counted, for the message.
+  NumberLine result;
+  int count = 0;
+  int columnOfFirstExtra = 0;
+  for (std::size_t i = begin; i < end;) {
+    if (text[i] == ' ') {
+      ++i;
       continue;
     }
-    if (afterBlank) {
-      tokens.emplace_back();
-      afterBlank = false;
+    std::size_t next = i;
+    while (next < end && text[next] != ' ') ++next;
+    if (count < NumberLine::kMaxNumbers) {
+      result.Columns[static_cast<std::size_t>(count)] = static_cast<int>(i) + 1;
+      result.Widths[static_cast<std::size_t>(count)] = static_cast<int>(next - i);
+    } else if (count == NumberLine::kMaxNumbers) {
+      columnOfFirstExtra = static_cast<int>(i) + 1;
     }
-    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
-      tokens.back() += c;
-    } else if (c == ',') {
-      tokens.back() += '.';
-    } else if (c == 'D' || c == 'd') {
-      tokens.back() += 'E';
+    ++count;
+    i = next;
+  }
+  if (count > NumberLine::kMaxNumbers) {
+    FormatError error("a line holds at most " + std::to_string(NumberLine::kMaxNumbers) + " numbers, this one " +
+                      std::to_string(count));
+    error.SetColumn(columnOfFirstExtra);
+    throw error;
+  }
+
+  for (int i = 0; i < count; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    std::string token;
+    for (const char c : result.Written(text, i)) {
+      if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
+        token += c;
+      } else if (c == ',') {
+        token += '.';
+      } else if (c == 'D' || c == 'd') {
+        token += 'E';
+      }
     }
-  }
-  if (tokens.size() > NumberLine::kMaxNumbers) {
-    throw FormatError("a line holds at most " + std::to_string(NumberLine::kMaxNumbers) + " numbers, this one " +
-                      std::to_string(tokens.size()));
-  }
-  NumberLine result;
-  for (const std::string& token : tokens) {
-    Real value = 0;
-    if (!TryStrToFloat(token, value)) throw ConversionError(texts::NotAFloat(token));
-    result.Values[static_cast<std::size_t>(++result.LastIndex)] = value;
+    if (!TryStrToFloat(token, result.Values[slot])) {
+      ConversionError error(texts::NotAFloat(token));
+      error.SetColumn(result.Columns[slot]);
+      throw error;
+    }
+    result.LastIndex = i;
   }
   return result;
+}
+
+Real ObservedFraction(const NumberLine& numbers, std::string_view text, int slot, int species, int lineNumber) {
+  const Real percent = numbers.Values[static_cast<std::size_t>(slot)];
+  if (!(percent >= -kMaxPercentage && percent <= kMaxPercentage)) {
+    FailAtLine(lineNumber,
+               "expected a percentage from " + std::to_string(-kMaxPercentage) + " to " +
+                   std::to_string(kMaxPercentage) + " for species " + static_cast<char>('A' + species - 1) +
+                   ", found " + std::string(numbers.Written(text, slot)),
+               numbers.Columns[static_cast<std::size_t>(slot)]);
+  }
+  return percent / 100;
 }
 
 }  // namespace zamo

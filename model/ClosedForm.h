@@ -313,7 +313,9 @@ void DividedFractions(const BasicCoefficientSet<T>& c, std::size_t index, Real t
   MatrixFunction<T> g;  // its integral
   MatrixFunction<T> h;  // the G/H kernel
   const SpeciesMix<T>* mix;
-  if (ValueOf(c.R) * t >= kJointWidth) {
+  // Distances count in units of 1/|t|: a negative time (a row before the start) runs the
+  // solution backwards, with the same divided differences.
+  if (ValueOf(c.R) * std::fabs(t) >= kJointWidth) {
     const std::array<T, 4> e = {T(1), exp(-c.Lambda2 * t), exp(-c.Lambda1 * t), exp(-c.Mu * t)};
     DividedDifferences<ScalarAlgebra<T>, 4> dd(c.SeparateAlgebra, c.SeparateNodes, e, e, t);
     // Largest subsets first: a series over one gives its subsets with the same lowest node.
@@ -347,7 +349,7 @@ void DividedFractions(const BasicCoefficientSet<T>& c, std::size_t index, Real t
 
 }  // namespace detail
 
-// The eight fractions at time t >= 0 for a prepared experiment; C is the mass balance.
+// The eight fractions at time t for a prepared experiment; C is the mass balance.
 // Answers the kind of error where a fraction is not finite (only negative constants make the
 // solution grow).
 template <typename T>

@@ -108,7 +108,7 @@ class DividedDifferences {
     const int hi = nodes_.Highest[mask];
     if (lo == hi) {
       Remember(mask, atNode_[lo]);
-    } else if (nodes_.Spread[mask] * t_ < kClusterWidth) {
+    } else if (nodes_.Spread[mask] * std::fabs(t_) < kClusterWidth) {
       Series(mask, lo);
     } else {
       const Value upper = Of(mask & ~(1u << lo));
@@ -133,7 +133,7 @@ class DividedDifferences {
     // Terms are bounded by reach^q / q!: stop below a hundredth of the last place.
     Real reach = 0;
     for (int k = 0; k < Count; ++k) {
-      if (mask & (1u << k)) reach = std::max(reach, algebra_.Reach(nodes_.Offset[lo][k]) * t_);
+      if (mask & (1u << k)) reach = std::max(reach, algebra_.Reach(nodes_.Offset[lo][k]) * std::fabs(t_));
     }
     int terms = 1;
     for (Real power = reach; terms < kMaxTerms && power * detail::kInverseFactorial[terms] > 1e-22L; ++terms) {

@@ -1,5 +1,7 @@
 #include "model/PlatformTexts.h"
 
+#include <cstring>
+
 namespace zamo::texts {
 
 std::string NotAFloat(std::string_view text) { return "'" + std::string(text) + "' ist kein gültiger Gleitkommawert"; }
@@ -10,12 +12,14 @@ std::string NotADateTime(std::string_view text) {
   return "'" + std::string(text) + "' ist keine gültige Datums- und Uhrzeitangabe";
 }
 
-std::string CannotOpenFile(std::string_view path) {
-  return "Datei " + std::string(path) + " kann nicht geöffnet werden";
+std::string CannotOpenFile(std::string_view path, std::string_view reason) {
+  return "Datei " + std::string(path) + " kann nicht geöffnet werden: " + std::string(reason);
 }
 
-std::string CannotCreateFile(std::string_view path) {
-  return "Datei " + std::string(path) + " kann nicht erstellt werden";
+std::string CannotCreateFile(std::string_view path, std::string_view reason) {
+  return "Datei " + std::string(path) + " kann nicht erstellt werden: " + std::string(reason);
 }
+
+std::string SystemReason(int errorNumber) { return std::strerror(errorNumber); }
 
 }  // namespace zamo::texts

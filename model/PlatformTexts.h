@@ -15,7 +15,12 @@ inline constexpr const char* kInvalidOperation = "Ungültige Gleitkommaoperation
 std::string NotAFloat(std::string_view text);
 std::string NotAnInteger(std::string_view text);
 std::string NotADateTime(std::string_view text);
-std::string CannotOpenFile(std::string_view path);
-std::string CannotCreateFile(std::string_view path);
+// "Datei %s kann nicht geöffnet werden" and "Datei %s kann nicht erstellt werden" with the
+// path, followed by ": " and the reason (the system's text or a limit).
+std::string CannotOpenFile(std::string_view path, std::string_view reason);
+std::string CannotCreateFile(std::string_view path, std::string_view reason);
+
+// The system's text for an errno value (strerror, in the process's locale).
+std::string SystemReason(int errorNumber);
 
 }  // namespace zamo::texts

@@ -1,5 +1,6 @@
 #include "model/ZamoError.h"
 
+#include "model/EscapedText.h"
 #include "model/PlatformTexts.h"
 
 namespace zamo {
@@ -21,9 +22,15 @@ std::string FloatErrorText(FloatError::Kind kind) {
 }  // namespace
 
 std::string ZamoError::Describe() const {
-  std::string where = file_;
-  if (line_ > 0) where += where.empty() ? "line " + std::to_string(line_) : ":" + std::to_string(line_);
-  return where.empty() ? std::string(what()) : where + ": " + what();
+  std::string where = fileInText_ ? std::string() : file_;
+  if (line_ > 0 && where.empty()) {
+    where = "line " + std::to_string(line_);
+    if (column_ > 0) where += ", column " + std::to_string(column_);
+  } else if (line_ > 0) {
+    where += ":" + std::to_string(line_);
+    if (column_ > 0) where += ":" + std::to_string(column_);
+  }
+  return EscapeControlCharacters(where.empty() ? std::string(what()) : where + ": " + what());
 }
 
 FloatError::FloatError(Kind kind) : ZamoError(FloatErrorText(kind)), kind_(kind) {}

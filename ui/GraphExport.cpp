@@ -3,13 +3,18 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QPainter>
+#include <new>
 
+#include "document/FileWriter.h"
+#include "model/PlatformTexts.h"
+#include "model/ZamoError.h"
 #include "ui/PlotPainter.h"
 
 namespace zamo {
 
 QImage RenderGraph(const KineticProject& project, int zoomBarPosition) {
   QImage picture(kGraphWidth, kGraphHeight, QImage::Format_RGB32);
+  if (picture.isNull()) return picture;
   picture.fill(Qt::white);
   QPainter painter(&picture);
   painter.setFont(QGuiApplication::font());
@@ -17,12 +22,25 @@ QImage RenderGraph(const KineticProject& project, int zoomBarPosition) {
   return picture;
 }
 
-std::string GraphBmpBytes(const QImage& picture) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "BMP");
-  return bytes.toStdString();
+void WritePicture(const std::string& path, const QImage& picture) {
+  std::string bytes;
+  try {
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!picture.isNull() && buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "BMP")) {
+      bytes = encoded.toStdString();
+    }
+  } catch (const std::bad_alloc&) {
+    bytes.clear();
+  }
+  if (bytes.empty()) {
+    throw FileError(path, texts::CannotCreateFile(path, "the picture cannot be encoded (out of memory)"));
+  }
+  WriteFileAtomically(path, bytes);
+}
+
+void SaveGraphPicture(const std::string& path, const KineticProject& project, int zoomBarPosition) {
+  WritePicture(path, RenderGraph(project, zoomBarPosition));
 }
 
 }  // namespace zamo

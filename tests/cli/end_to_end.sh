@@ -3,7 +3,8 @@
 # usage: end_to_end.sh ZAMO_CLI DATA_DIR
 set -u
 cli=$1
-tmp=$(mktemp -d)
+# As root, the folder must be reachable for "nobody" below, whatever TMPDIR is.
+if [ "$(id -u)" -eq 0 ]; then tmp=$(mktemp -d -p /tmp); else tmp=$(mktemp -d); fi
 trap 'chmod -R u+w "$tmp"; rm -rf "$tmp"' EXIT
 failures=0
 
@@ -92,16 +93,132 @@ grep -q 'Error by Analysing the File' "$tmp/err" || fail "a swapped data file ga
 expect 1 "$cli" import --left "$tmp/missing.dat"
 expect 2 "$cli" import
 
-# A write that cannot happen leaves the old file intact.
+# ---- Writes an ordinary user may not make. Where the tests run as root, the tool runs as
+# "nobody" (a copy of it, in case the build tree is closed to others), so that permissions
+# bind it; the files it is to be refused keep their content and no temporary is left.
+chmod 755 "$tmp"
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir "$tmp/bin"
+  cp "$cli" "$tmp/bin/zamo-cli"
+  chmod 755 "$tmp/bin" "$tmp/bin/zamo-cli"
+  user_cli=$tmp/bin/zamo-cli
+  as_user() { (cd "$tmp" && setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups "$@"); }
+  give() { chown "$(id -u nobody):$(id -g nobody)" "$@"; }
+else
+  user_cli=$cli
+  as_user() { "$@"; }
+  give() { :; }
+fi
+
+# refused NAME PATH: saving onto PATH as the user fails with "Permission denied" and changes nothing.
+refused() {
+  local name=$1 path=$2 folder
+  folder=$(dirname "$path")
+  local before
+  before=$(ls -A "$folder" | tr '\n' ' ')
+  expect 1 as_user "$user_cli" save -o "$path"
+  grep -qxF "zamo-cli: Datei $path kann nicht erstellt werden: Permission denied" "$tmp/err" ||
+    fail "$name: $(cat "$tmp/err")"
+  cmp -s "$path" "$tmp/example.zam" || fail "$name: a refused save changed the old file"
+  [ "$(ls -A "$folder" | tr '\n' ' ')" = "$before" ] || fail "$name: a temporary file was left behind"
+}
+
 mkdir "$tmp/locked"
 cp "$tmp/example.zam" "$tmp/locked/project.zam"
-chmod a-w "$tmp/locked"
-if [ "$(id -u)" -ne 0 ]; then
-  expect 1 "$cli" save -o "$tmp/locked/project.zam"
-  grep -qF "Datei $tmp/locked/project.zam kann nicht erstellt werden" "$tmp/err" || fail "locked: $(cat "$tmp/err")"
-  cmp -s "$tmp/locked/project.zam" "$tmp/example.zam" || fail "a failed save changed the old file"
+give "$tmp/locked" "$tmp/locked/project.zam"
+chmod 555 "$tmp/locked"
+refused "read-only folder" "$tmp/locked/project.zam"
+
+mkdir "$tmp/mine"
+give "$tmp/mine"
+cp "$tmp/example.zam" "$tmp/mine/read-only.zam"
+give "$tmp/mine/read-only.zam"
+chmod 444 "$tmp/mine/read-only.zam"
+refused "read-only file" "$tmp/mine/read-only.zam"
+# Root too leaves a file alone that has no write bit at all.
+expect 1 "$cli" save -o "$tmp/mine/read-only.zam"
+cmp -s "$tmp/mine/read-only.zam" "$tmp/example.zam" || fail "a save replaced a file without write bits"
+
+if [ "$(id -u)" -eq 0 ]; then
+  cp "$tmp/example.zam" "$tmp/mine/roots.zam"  # owned by root, in a folder nobody may write
+  refused "foreign owner" "$tmp/mine/roots.zam"
 fi
-[ -z "$(ls -A "$tmp/locked" | grep -v '^project.zam$')" ] || fail "a temporary file was left behind"
+
+# A FIFO as the target is written into, not replaced by a regular file.
+mkfifo "$tmp/mine/fifo.zam"
+give "$tmp/mine/fifo.zam"
+timeout 60 cat "$tmp/mine/fifo.zam" >"$tmp/from-fifo" &
+reader=$!
+expect 0 as_user "$user_cli" save -o "$tmp/mine/fifo.zam" --date-time "06.12.26 10:00:00"
+wait "$reader"
+[ -p "$tmp/mine/fifo.zam" ] || fail "the FIFO was replaced"
+cmp -s "$tmp/from-fifo" "$tmp/example.zam" || fail "the FIFO's reader did not get the project"
+
+# Output that cannot be written names the system's reason.
+if [ -w /dev/full ]; then
+  "$cli" report >/dev/full 2>"$tmp/err"
+  status=$?
+  [ "$status" -eq 1 ] || fail "report to a full disk exited with $status"
+  grep -qxF "zamo-cli: standard output: cannot be written: No space left on device" "$tmp/err" ||
+    fail "full disk: $(cat "$tmp/err")"
+fi
+
+# ---- Running out of memory: a message and status 1, never an abort, never a broken file.
+# The smallest address-space limit (to 1 MiB) the tool works under; none under
+# AddressSanitizer, which reserves terabytes of address space.
+works_under() { (ulimit -v "$1" && "$cli" deviation >/dev/null 2>&1); }
+start_limit=
+if works_under 1048576; then
+  low=16384 high=1048576
+  while [ $((high - low)) -gt 1024 ]; do
+    mid=$(((low + high) / 2))
+    if works_under "$mid"; then high=$mid; else low=$mid; fi
+  done
+  start_limit=$high
+fi
+if [ -z "$start_limit" ]; then
+  echo "note: zamo-cli does not start under an address-space limit here; memory checks skipped"
+else
+  head -c 16777216 /dev/zero | tr '\0' '\n' >"$tmp/line-feeds.zam"
+  (ulimit -v $((start_limit + 102400)) && "$cli" deviation "$tmp/line-feeds.zam" >"$tmp/out" 2>"$tmp/err")
+  status=$?
+  [ "$status" -eq 1 ] || fail "reading 16 MiB of line feeds with little memory exited with $status"
+  grep -qxF "zamo-cli: out of memory while reading $tmp/line-feeds.zam" "$tmp/err" ||
+    fail "out of memory: $(cat "$tmp/err")"
+
+  # The picture: from where the tool barely starts to where it draws, every run either
+  # writes the whole picture or fails and leaves the old one; failing to encode the picture
+  # is status 1 with a message. (Fontconfig, which the text of the picture loads, may crash
+  # while it parses its configuration without memory; that is counted, not failed, as long
+  # as it leaves the old file.)
+  expect 0 "$cli" graph -o "$tmp/graph.bmp"
+  if [ -s "$tmp/graph.bmp" ]; then
+    encoding_failed=0
+    crashes=0
+    for step in $(seq 0 40); do
+      kb=$((start_limit + step * 1024))
+      printf 'old picture' >"$tmp/old.bmp"
+      (ulimit -c 0 && ulimit -v "$kb" && "$cli" graph -o "$tmp/old.bmp" >/dev/null 2>"$tmp/err")
+      status=$?
+      if [ "$status" -eq 0 ]; then
+        cmp -s "$tmp/old.bmp" "$tmp/graph.bmp" || fail "graph under $kb KB exited 0 with a broken picture"
+        continue
+      fi
+      [ "$(cat "$tmp/old.bmp")" = "old picture" ] || fail "graph under $kb KB (status $status) broke the old file"
+      if [ "$status" -gt 128 ]; then
+        crashes=$((crashes + 1))
+      elif [ "$status" -ne 1 ]; then
+        fail "graph under $kb KB exited with $status: $(tail -n 2 "$tmp/err")"
+      elif grep -qF "zamo-cli: Datei $tmp/old.bmp kann nicht erstellt werden: the picture cannot be encoded" \
+        "$tmp/err"; then
+        encoding_failed=1
+      fi
+    done
+    [ "$crashes" -eq 0 ] || echo "note: $crashes of 41 runs of graph under a memory limit ended by a signal"
+    [ -z "$(ls -A "$tmp" | grep '^\.old\.bmp\.')" ] || fail "a failed picture left a temporary file"
+    [ "$encoding_failed" -eq 1 ] || fail "no memory limit made the picture's encoding fail"
+  fi
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures end-to-end check(s) failed"

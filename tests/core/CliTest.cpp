@@ -206,7 +206,7 @@ TEST_F(CliFiles, ErrorsNameTheFileAndLineAndExitWithOne) {
   const std::string missing = (folder_ / "missing.zam").string();
   const Result m = RunCli({"report", missing});
   EXPECT_EQ(m.Status, 1);
-  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden\n");
+  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden: No such file or directory\n");
 }
 
 // A project in which A never reacts is a legitimate network: A stays at 100 %.
@@ -235,7 +235,7 @@ TEST_F(CliFiles, SaveIntoAMissingFolderFailsAndWritesNothing) {
   const std::string out = (folder_ / "no-such-folder" / "x.zam").string();
   const Result r = RunCli({"save", "-o", out});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "zamo-cli: Datei " + out + " kann nicht erstellt werden\n");
+  EXPECT_EQ(r.Err, "zamo-cli: Datei " + out + " kann nicht erstellt werden: No such file or directory\n");
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -377,11 +377,11 @@ TEST_F(CliFiles, ImportErrorsNameTheDataFile) {
   const std::string missing = (folder_ / "missing.dat").string();
   const Result m = RunCli({"import", "--left", missing});
   EXPECT_EQ(m.Status, 1);
-  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden\n");
+  EXPECT_EQ(m.Err, "zamo-cli: Datei " + missing + " kann nicht geöffnet werden: No such file or directory\n");
   const std::string broken = Write("broken.dat", {"210.1", "1.0E-06  2.0E-06", "oops"});
   const Result b = RunCli({"import", "--left", broken});
   EXPECT_EQ(b.Status, 1);
-  EXPECT_EQ(b.Err, "zamo-cli: " + broken + ":3: '' ist kein gültiger Gleitkommawert\n");
+  EXPECT_EQ(b.Err, "zamo-cli: " + broken + ":3:1: '' ist kein gültiger Gleitkommawert\n");
 }
 
 }  // namespace

@@ -212,6 +212,7 @@ struct FaultCase {
   const char* kind;
   int line;
   const char* text;
+  int column = 0;  // of the number at fault on a number line
 };
 
 class DataFileFaultTest : public testing::TestWithParam<FaultCase> {};
@@ -224,7 +225,8 @@ TEST_P(DataFileFaultTest, NamesFileAndLine) {
   EXPECT_EQ(failure.Text, c.text);
   EXPECT_EQ(failure.Line, c.line);
   EXPECT_EQ(failure.File, DataPath(c.file));
-  EXPECT_EQ(failure.Described, DataPath(c.file) + ":" + std::to_string(c.line) + ": " + c.text);
+  const std::string column = c.column > 0 ? ":" + std::to_string(c.column) : "";
+  EXPECT_EQ(failure.Described, DataPath(c.file) + ":" + std::to_string(c.line) + column + ": " + c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -242,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase{"DataRowOfBlanks", "data-row-of-blanks.dat", "format", 12,
                               "expected a reaction time and concentrations for row 1 of the 3 rows"},
                     FaultCase{"DataRowNotANumber", "data-row-not-a-number.dat", "conversion", 12,
-                              "'1.2.3' ist kein gültiger Gleitkommawert"},
+                              "'1.2.3' ist kein gültiger Gleitkommawert", 13},
                     // the error names the last line of the text
                     FaultCase{"EndsInRows", "ends-in-rows.dat", "format", 13,
                               "the text ends before row 3 of the 7 rows"}),

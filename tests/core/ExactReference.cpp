@@ -96,7 +96,7 @@ std::array<Quad, 8> Solve(const QuadRates& k, Side side, Real t) {
     for (const Quad v : row) sum += Abs(v);
     if (sum > norm) norm = sum;
   }
-  norm *= static_cast<Quad>(t);
+  norm *= Abs(static_cast<Quad>(t));
   int squarings = 0;
   Quad scale = static_cast<Quad>(t);
   while (norm > Quad(1) / 8) {

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/ChildProcess.h"
+#include "tests/fuzz/CommandLineFuzzChecks.h"
 #include "tests/fuzz/FuzzChecks.h"
+#include "tests/fuzz/ObjectiveFuzzChecks.h"
 
 namespace zamo {
 namespace {
@@ -53,6 +56,40 @@ TEST(FuzzRegression, DataFileInputsPassTheChecks) {
     SCOPED_TRACE(input.string());
     fuzz::CheckDataFile(Bytes(input));
   }
+}
+
+// The seeds the other two fuzzers start from live beside them.
+std::vector<fs::path> SeedsAndRegressions(const std::string& name) {
+  const fs::path root = ZAMO_SOURCE_DIR;
+  std::vector<fs::path> inputs = FilesIn(root / "tests/fuzz/regressions" / name);
+  const std::vector<fs::path> seeds = FilesIn(root / "tests/fuzz/seeds" / name);
+  inputs.insert(inputs.end(), seeds.begin(), seeds.end());
+  return inputs;
+}
+
+TEST(FuzzRegression, ObjectiveInputsPassTheChecks) {
+  const std::vector<fs::path> inputs = SeedsAndRegressions("objective");
+  ASSERT_FALSE(inputs.empty());
+  for (const fs::path& input : inputs) {
+    SCOPED_TRACE(input.string());
+    fuzz::CheckObjectives(Bytes(input));
+  }
+}
+
+// In a child, as the fuzzer works in a scratch folder of its own; a broken rule aborts it.
+TEST(FuzzRegression, CommandLineInputsPassTheChecks) {
+  const std::vector<fs::path> inputs = SeedsAndRegressions("commandline");
+  ASSERT_FALSE(inputs.empty());
+  const fs::path folder = test::MakeTestFolder("commandline-fuzz");
+  for (const fs::path& input : inputs) {
+    const std::string bytes = Bytes(input);
+    const test::ChildResult child = test::RunInChild(folder, false, [&] {
+      fuzz::CheckCommandLine(bytes);
+      return std::string("checked");
+    });
+    EXPECT_EQ(child.Report, "checked") << input << " ended by signal " << child.Signal;
+  }
+  test::RemoveTestFolder(folder);
 }
 
 }  // namespace

@@ -156,6 +156,7 @@ struct BadFile {
   Kind kind;
   int line;
   std::string message;
+  int column = 0;  // of the number at fault on a number line
 };
 
 void PrintTo(const BadFile& bad, std::ostream* out) { *out << bad.file; }
@@ -168,7 +169,10 @@ TEST_P(ProjectReaderErrorTest, NamesTheLine) {
   const std::optional<ZamoError> error = Caught<ZamoError>([&] { Read(lines); });
   ASSERT_TRUE(error);
   EXPECT_EQ(error->what(), bad.message);
-  EXPECT_EQ(error->Describe(), "line " + std::to_string(bad.line) + ": " + bad.message);
+  EXPECT_EQ(error->Line(), bad.line);
+  EXPECT_EQ(error->Column(), bad.column);
+  const std::string column = bad.column > 0 ? ", column " + std::to_string(bad.column) : "";
+  EXPECT_EQ(error->Describe(), "line " + std::to_string(bad.line) + column + ": " + bad.message);
   if (bad.kind == Kind::Format) {
     EXPECT_THROW(Read(lines), FormatError);
   } else {
@@ -190,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"last-row-minus-1.zam", Kind::Format, 47,
                 "expected the number of reaction times of the right reaction (0 to 16), found -1"},
         // Row 7 is the "Right Reaction:" header, whose letters are all dropped.
-        BadFile{"last-row-one-too-many.zam", Kind::Conversion, 45, "'' ist kein gültiger Gleitkommawert"},
+        BadFile{"last-row-one-too-many.zam", Kind::Conversion, 45, "'' ist kein gültiger Gleitkommawert", 1},
         BadFile{"rate-lines-declared-0.zam", Kind::Format, 14,
                 "expected the number of rate constants per reaction (1 to 7), found 0"},
         BadFile{"rate-lines-declared-8.zam", Kind::Format, 14,
@@ -201,11 +205,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"k15-k16-line-one-number.zam", Kind::Format, 31,
                 "expected two numbers for the rate constants k15 and k16, found 1"},
         BadFile{"rate-line-tab-separated.zam", Kind::Conversion, 23,
-                "'1.260E-063.623E-05' ist kein gültiger Gleitkommawert"},
+                "'1.260E-063.623E-05' ist kein gültiger Gleitkommawert", 1},
         BadFile{"data-row-blank.zam", Kind::Format, 39,
                 "expected a reaction time and concentrations for row 2 of the left reaction"},
-        BadFile{"data-row-not-a-number.zam", Kind::Conversion, 53, "'' ist kein gültiger Gleitkommawert"},
-        BadFile{"line-with-42-numbers.zam", Kind::Format, 38, "a line holds at most 41 numbers, this one 42"},
+        BadFile{"data-row-not-a-number.zam", Kind::Conversion, 53, "'' ist kein gültiger Gleitkommawert", 1},
+        BadFile{"line-with-42-numbers.zam", Kind::Format, 38, "a line holds at most 41 numbers, this one 42", 247},
         BadFile{"temperature-with-comma.zam", Kind::Conversion, 10, "'210,1' ist kein gültiger Gleitkommawert"},
         BadFile{"reactant-count-not-integer.zam", Kind::Conversion, 12, "'8.0' ist kein gültiger Integerwert"},
         BadFile{"date-time-invalid.zam", Kind::Conversion, 8,

@@ -189,7 +189,8 @@ TEST_F(SessionTest, SavedTextHoldsTheDeviationsOfBothExperiments) {
 TEST_F(SessionTest, SaveKeepsTheTextAndTheFileOnlyWhenWritten) {
   session_.SetRateFromText(1, "2.0000E-06");
   const std::string missing = (fs::temp_directory_path() / "no-such-folder-zamo" / "x.zam").string();
-  EXPECT_THROW_MSG(session_.Save(missing, kNow), FileError, "Datei " + missing + " kann nicht erstellt werden");
+  EXPECT_THROW_MSG(session_.Save(missing, kNow), FileError,
+                   "Datei " + missing + " kann nicht erstellt werden: No such file or directory");
   EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(Project().FileName, kExampleFileName);
   EXPECT_EQ(session_.ProjectText(), ExampleProjectText());

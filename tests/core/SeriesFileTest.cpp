@@ -131,8 +131,7 @@ TEST(SeriesFileRefusal, AProjectThatCannotBeReadIsNamed) {
   std::string expected;
   int expectedLine = 0;
   try {
-    KineticProject project;
-    ReadProjectText(project, ReadTextFile(broken), broken);
+    (void)ReadProjectText(ProjectData{}, ReadTextFile(broken), broken);
   } catch (const ZamoError& error) {
     expected = error.what();
     expectedLine = error.Line();

@@ -101,3 +101,11 @@ using namespace zamo::test;  // NOLINT: the tests live in namespace zamo
       EXPECT_EQ(std::string(caught_->what()), std::string(text)) << "thrown by " #statement; \
     }                                                                                        \
   } while (false)
+
+// The same for a ZamoError as the user sees it: Describe(), with file, line and column.
+#define EXPECT_THROW_DESCRIBED(statement, Type, text)                               \
+  do {                                                                              \
+    if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {      \
+      EXPECT_EQ(caught_->Describe(), std::string(text)) << "thrown by " #statement; \
+    }                                                                               \
+  } while (false)

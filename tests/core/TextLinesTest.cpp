@@ -127,6 +127,7 @@ struct BadNumberCase {
   const char* name;
   std::string text;
   std::string message;
+  int column;  // of the token at fault, counted in the text as given
 };
 
 void PrintTo(const BadNumberCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -134,16 +135,21 @@ void PrintTo(const BadNumberCase& c, std::ostream* out) { *out << '"' << c.text 
 class ParseNumberLineErrorTest : public testing::TestWithParam<BadNumberCase> {};
 
 TEST_P(ParseNumberLineErrorTest, NamesTheCleanedToken) {
-  EXPECT_THROW_MSG(ParseNumberLine(GetParam().text), ConversionError, GetParam().message);
+  if (const auto error = Caught<ConversionError>([&] { ParseNumberLine(GetParam().text); })) {
+    EXPECT_EQ(error->what(), GetParam().message);
+    EXPECT_EQ(error->Column(), GetParam().column);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tokens, ParseNumberLineErrorTest,
-    testing::Values(BadNumberCase{"TabDoesNotSeparate", "1.0\t2.0", "'1.02.0' ist kein gültiger Gleitkommawert"},
-                    BadNumberCase{"AllCharactersDropped", "n/a", "'' ist kein gültiger Gleitkommawert"},
-                    BadNumberCase{"TabBetweenBlanksIsAnEmptyToken", "1 \t 2", "'' ist kein gültiger Gleitkommawert"},
-                    BadNumberCase{"TwoDecimalCommas", "7  1,5,2", "'1.5.2' ist kein gültiger Gleitkommawert"},
-                    BadNumberCase{"ExponentWithoutDigits", "2.5d", "'2.5E' ist kein gültiger Gleitkommawert"}),
+    testing::Values(BadNumberCase{"TabDoesNotSeparate", "1.0\t2.0", "'1.02.0' ist kein gültiger Gleitkommawert", 1},
+                    BadNumberCase{"AllCharactersDropped", "n/a", "'' ist kein gültiger Gleitkommawert", 1},
+                    BadNumberCase{"TabBetweenBlanksIsAnEmptyToken", "1 \t 2", "'' ist kein gültiger Gleitkommawert", 3},
+                    BadNumberCase{"TwoDecimalCommas", "7  1,5,2", "'1.5.2' ist kein gültiger Gleitkommawert", 4},
+                    BadNumberCase{"ExponentWithoutDigits", "2.5d", "'2.5E' ist kein gültiger Gleitkommawert", 1},
+                    BadNumberCase{"ColumnCountsTheTrimmedBlanks", " \t 7   x", "'' ist kein gültiger Gleitkommawert",
+                                  8}),
     [](const testing::TestParamInfo<BadNumberCase>& row) { return row.param.name; });
 
 std::string Numbers(int count) {
@@ -159,9 +165,23 @@ TEST(ParseNumberLineLimitTest, FortyOneNumbersFillEverySlot) {
   EXPECT_EQ(line.Values[40], 41);
 }
 
-TEST(ParseNumberLineLimitTest, FortyTwoNumbersAreAFormatError) {
-  EXPECT_THROW_MSG(ParseNumberLine(Numbers(42)), FormatError, "a line holds at most 41 numbers, this one 42");
+TEST(ParseNumberLineLimitTest, FortyTwoNumbersAreAFormatErrorAtTheFortySecond) {
+  if (const auto error = Caught<FormatError>([&] { ParseNumberLine(Numbers(42)); })) {
+    EXPECT_STREQ(error->what(), "a line holds at most 41 numbers, this one 42");
+    EXPECT_EQ(error->Column(), static_cast<int>(Numbers(41).size()) + 3);
+  }
   EXPECT_THROW(ParseNumberLine(Numbers(1000)), FormatError);
+}
+
+TEST(ParseNumberLineColumnTest, EachNumberKnowsWhereItStands) {
+  const std::string text = "  1.5   -2,0d1\t";
+  const NumberLine line = ParseNumberLine(text);
+  ASSERT_EQ(line.Count(), 2);
+  EXPECT_EQ(line.Columns[0], 3);
+  EXPECT_EQ(line.Columns[1], 9);
+  EXPECT_EQ(line.Written(text, 0), "1.5");
+  EXPECT_EQ(line.Written(text, 1), "-2,0d1");
+  EXPECT_EQ(line.Values[1], -20);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/RecalcCurves.h"
+#include "model/ZamoError.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/GraphExport.h"
 #include "ui/SpeciesColors.h"
@@ -260,12 +261,16 @@ class GraphExportTest : public WindowTestCase {
   // the screen's width and the project stays unchanged.
   void FailedWriteKeepsTheOldFile_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("folder missing") << "missing/graph.bmp";
-    // No room beside a name of 254 characters for the writer's temporary file.
-    QTest::newRow("existing file, name too long to write beside") << QString(250, QLatin1Char('g')) + ".bmp";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder missing") << "missing/graph.bmp"
+                                    << "No such file or directory";
+    // Refused whoever runs the test, the superuser included.
+    QTest::newRow("existing file without write permission") << "graph.bmp"
+                                                            << "Permission denied";
   }
   void FailedWriteKeepsTheOldFile() {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(name);
@@ -274,13 +279,15 @@ class GraphExportTest : public WindowTestCase {
       QFile old(path);
       QVERIFY(old.open(QIODevice::WriteOnly));
       old.write("old picture");
+      old.close();
+      QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
     MainWindowFixture& f = ShownWindow();
     QVERIFY(!f.Window.Project().Modified);
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_G);
     QCOMPARE(f.Platform.Messages.size(), 1u);
-    QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Datei %1 kann nicht erstellt werden.").arg(path));
+    QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Datei %1 kann nicht erstellt werden: %2.").arg(path, reason));
     QCOMPARE(f.Platform.Messages[0].Caption, QStringLiteral("Kinetic Calculation of Unimolecular Reactions"));
     QCOMPARE(f.Platform.Messages[0].Icon, MessageIcon::Error);
     if (existing) QCOMPARE(Bytes(path), QByteArray("old picture"));
@@ -288,6 +295,30 @@ class GraphExportTest : public WindowTestCase {
              existing ? QStringList{name} : QStringList());
     QCOMPARE(f.Window.Project().Curves.Count(), f.Window.PlotIntervals() + 1);
     QVERIFY(!f.Window.Project().Modified);
+  }
+
+  // A picture that cannot be encoded (QImage gives a null picture when memory runs short)
+  // is an error before the file is touched: never an empty file over the old picture.
+  void PictureThatCannotBeEncodedKeepsTheOldFile() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("graph.bmp"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old picture");
+    old.close();
+    std::optional<QString> message;
+    try {
+      WritePicture(path.toStdString(), QImage());
+    } catch (const FileError& error) {
+      message = QString::fromStdString(error.what());
+    }
+    QCOMPARE(
+        message.value_or(QStringLiteral("no error")),
+        QStringLiteral("Datei %1 kann nicht erstellt werden: the picture cannot be encoded (out of memory)").arg(path));
+    QCOMPARE(Bytes(path), QByteArray("old picture"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("graph.bmp")});
   }
 
   // The window and zamo-cli draw one picture for one state: the project as saved, the

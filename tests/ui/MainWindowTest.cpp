@@ -305,7 +305,8 @@ class MainWindowTest : public WindowTestCase {
     if (saved) QCOMPARE(ReadBack(path).K[1], 1.27e-6L);
     if (saveTo.startsWith(QStringLiteral("missing/"))) {
       QCOMPARE(f.Platform.Messages.size(), 1u);
-      QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Datei %1 kann nicht erstellt werden.").arg(path));
+      QCOMPARE(f.Platform.Messages[0].Text,
+               QStringLiteral("Datei %1 kann nicht erstellt werden: No such file or directory.").arg(path));
     }
     if (!closed) {
       // Nothing is stuck: the next close may still end without saving.
@@ -376,12 +377,16 @@ class MainWindowTest : public WindowTestCase {
 
   void FailedSaveKeepsEverything_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("folder missing") << "missing/x.zam";
-    // No room beside a name of 254 characters for the writer's temporary file.
-    QTest::newRow("existing file, name too long to write beside") << QString(250, QLatin1Char('a')) + ".zam";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder missing") << "missing/x.zam"
+                                    << "No such file or directory";
+    // Refused whoever runs the test, the superuser included.
+    QTest::newRow("existing file without write permission") << "read-only.zam"
+                                                            << "Permission denied";
   }
   void FailedSaveKeepsEverything() {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(name);
@@ -390,13 +395,15 @@ class MainWindowTest : public WindowTestCase {
       QFile old(path);
       QVERIFY(old.open(QIODevice::WriteOnly));
       old.write("old\r\n");
+      old.close();
+      QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
     MainWindowFixture& f = ShownWindow();
     MakeAChange(f);
     f.Platform.FileAnswers = {path};
     f.Press(Qt::CTRL | Qt::Key_S);
     QCOMPARE(f.Platform.Messages.size(), 1u);
-    QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Datei %1 kann nicht erstellt werden.").arg(path));
+    QCOMPARE(f.Platform.Messages[0].Text, QStringLiteral("Datei %1 kann nicht erstellt werden: %2.").arg(path, reason));
     QCOMPARE(f.Platform.Messages[0].Caption, kApplicationCaption);
     QCOMPARE(f.Platform.Messages[0].Icon, MessageIcon::Error);
     QVERIFY(f.Window.Project().Modified);
@@ -433,7 +440,8 @@ class MainWindowTest : public WindowTestCase {
     QTest::addColumn<QString>("message");
     const QString missing = QStringLiteral(ZAMO_TEST_DATA_DIR "/no-such-file.zam");
     const QString broken = QStringLiteral(ZAMO_TEST_DATA_DIR "/temperature-with-comma.zam");
-    QTest::newRow("missing") << missing << QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(missing);
+    QTest::newRow("missing")
+        << missing << QStringLiteral("Datei %1 kann nicht geöffnet werden: No such file or directory.").arg(missing);
     QTest::newRow("broken text") << broken << broken + QStringLiteral(":10: '210,1' ist kein gültiger Gleitkommawert.");
   }
   void OpenOfAnUnreadableFileChangesNothing() {
