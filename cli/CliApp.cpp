@@ -51,8 +51,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       return 0;
     }
     subject = SubjectFile(line);
-    ProjectSession session;
-    RunCommand(line, session, out, err, env);
+    if (line.Command == "series") {
+      RunSeries(line, out, env);
+    } else {
+      ProjectSession session;
+      RunCommand(line, session, out, err, env);
+    }
     out.flush();
     if (!out) {
       subject = "standard output";

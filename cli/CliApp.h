@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "model/TemperatureSeries.h"
+
 namespace zamo {
 struct KineticProject;
-}
+struct SeriesResult;
+}  // namespace zamo
 
 namespace zamo::cli {
 
@@ -16,6 +19,10 @@ namespace zamo::cli {
 // file as a BMP picture, as the window's "Save Graph" does (the windows library provides
 // it). Throws FileError naming the file.
 using GraphFunction = std::function<void(const std::string& path, const KineticProject& project, int zoomBarPosition)>;
+
+// Writes the Arrhenius plot of a fitted series to a file (PNG, SVG or PDF by its extension).
+using SeriesPlotFunction =
+    std::function<void(const std::string& path, const TemperatureSeries& series, const SeriesResult& result)>;
 
 // What the tool gets from its surroundings besides the arguments.
 struct Environment {
@@ -25,6 +32,8 @@ struct Environment {
   bool ProgressBar = false;
   // Pictures for "graph"; empty in a build without the windows.
   GraphFunction SaveGraph;
+  // Pictures for "series --plot"; empty in a build without the windows.
+  SeriesPlotFunction SaveArrheniusPlot;
   // The system's reason (errno) why the output could not be written; 0 or empty when unknown.
   std::function<int()> OutputError;
 };

@@ -20,13 +20,14 @@ struct CommandInfo {
   std::vector<OptionInfo> Options;
   bool TakesProject;
   bool TakesTimes;
+  bool TakesFiles = false;  // every positional is a file (series)
 };
 
 const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 8> kCommands = {{
+const std::array<CommandInfo, 9> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
@@ -65,6 +66,17 @@ const std::array<CommandInfo, 8> kCommands = {{
       kDateTime},
      true,
      false},
+    {"series",
+     {{"--method", true},
+      {"--free", true},
+      {"--free-all", false},
+      {"--vary-k15-k16", false},
+      {"--weights", true},
+      {"--json", false},
+      {"--plot", true}},
+     false,
+     false,
+     true},
 }};
 
 const CommandInfo* FindCommand(const std::string& name) {
@@ -153,6 +165,16 @@ std::string UsageText() {
          "      zero ones too). --weights species weights each species by its own scatter;\n"
          "      --profile adds profile-likelihood intervals; -o writes the project with the\n"
          "      fitted constants. Ctrl+C stops after the current iteration\n"
+         "  series SERIES.zams | PROJECT.zam... [--method two-stage|global|both]\n"
+         "         [--free LIST | --free-all] [--vary-k15-k16] [--weights none|species]\n"
+         "         [--json] [--plot OUT.png|OUT.svg|OUT.pdf]\n"
+         "      activation parameters of every pathway from projects at several\n"
+         "      temperatures (a series file lists them, one path per line): per pathway Ea,\n"
+         "      log10 A, Delta H, Delta S and the correlation of Ea with ln A, by the\n"
+         "      two-stage method (each project fitted, then ln k against 1/T) and by one\n"
+         "      global fit of all projects' data; then per temperature the fitted\n"
+         "      constants. Free constants and weighting as for fit. --json prints one JSON\n"
+         "      object instead; --plot writes the Arrhenius plot\n"
          "  graph [PROJECT] [--experiment left|right] [--zoom-position P] -o OUT.bmp\n"
          "      writes the enlarged plot as the main window's \"Save Graph\" does: an 800x600\n"
          "      BMP picture at zoom bar position P (1..325; default: the project's remembered\n"
@@ -224,6 +246,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (const auto weights = line.Value("--weights"); weights && *weights != "none" && *weights != "species") {
     throw UsageError("--weights takes none or species");
+  }
+
+  if (const auto method = line.Value("--method");
+      method && *method != "two-stage" && *method != "global" && *method != "both") {
+    throw UsageError("--method takes two-stage, global or both");
+  }
+  if (command->TakesFiles) {
+    if (positionals.empty()) throw UsageError(line.Command + " needs a series file or the project files");
+    line.Files = positionals;
+    return line;
   }
 
   // calc: the first positional is the project unless it reads as a number (a time).

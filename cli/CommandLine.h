@@ -20,6 +20,7 @@ struct CommandLine {
   bool Help = false;
   std::optional<std::string> Project;  // the built-in example when absent
   std::vector<std::string> Times;      // calc: times in seconds, as typed
+  std::vector<std::string> Files;      // series: a series file or project files
   // Options as given, by name ("--steps", "-o"); flags map to an empty value.
   std::map<std::string, std::string> Options;
 

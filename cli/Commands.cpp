@@ -63,6 +63,7 @@ std::string SubjectFile(const CommandLine& line) {
     if (const std::optional<std::string> right = line.Value("--right")) return *right;
     if (const std::optional<std::string> left = line.Value("--left")) return *left;
   }
+  if (line.Command == "series") return line.Files.front();
   return line.Project.value_or(kExampleFileName);
 }
 

@@ -29,5 +29,10 @@ void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream&
 void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env);
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err);
 void RunFit(const CommandLine& line, ProjectSession& session, std::ostream& out, const Environment& env);
+// A series works on the projects its files name, not on one open project.
+void RunSeries(const CommandLine& line, std::ostream& out, const Environment& env);
+
+// "k1,k3,k15": the constants named there are free, zero ones included. Throws UsageError.
+OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list);
 
 }  // namespace zamo::cli

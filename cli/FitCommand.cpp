@@ -9,8 +9,6 @@
 
 namespace zamo::cli {
 
-namespace {
-
 // "k1,k3,k15": the constants named there are free, zero ones included.
 OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list) {
   OneBased<bool, kRateConstantCount> free{};
@@ -31,6 +29,8 @@ OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list) {
   }
   return free;
 }
+
+namespace {
 
 FitSettings SettingsOf(const CommandLine& line, const RateConstants& k) {
   FitSettings settings;

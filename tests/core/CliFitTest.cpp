@@ -9,7 +9,9 @@
 
 #include "cli/CliApp.h"
 #include "document/ProjectReader.h"
+#include "document/SeriesFile.h"
 #include "optimize/LeastSquaresFit.h"
+#include "optimize/SeriesFit.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {
@@ -128,6 +130,78 @@ TEST(CliFit, WrongUsageExitsWithTwoAndSaysWhy) {
     EXPECT_EQ(r.Status, 2) << c.Message;
     EXPECT_EQ(r.Err.substr(0, r.Err.find('\n')), "zamo-cli: " + c.Message);
   }
+}
+
+}  // namespace
+}  // namespace zamo
+
+namespace zamo {
+namespace {
+
+const std::string kSeries = std::string(ZAMO_TEST_DATA_DIR) + "/series/synthetic-series.zams";
+
+// The JSON of a series holds what the core's fit of the same series gives.
+TEST(CliSeries, JsonHoldsBothMethodsAndTheSingleFits) {
+  const Result r = RunCli({"series", kSeries, "--json"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const nlohmann::json json = nlohmann::json::parse(r.Out);
+  const std::atomic<bool> stop{false};
+  const SeriesResult expected = FitSeries(SeriesSettings{}, ReadSeries(kSeries), nullptr, stop);
+  ASSERT_EQ(json["temperatures_K"].size(), expected.Temperatures.size());
+  EXPECT_EQ(json["temperatures_K"][0].get<double>(), static_cast<double>(expected.Temperatures[0]));
+  ASSERT_TRUE(expected.Global.has_value());
+  for (const ActivationParameters& p : expected.Global->Parameters) {
+    const nlohmann::json& g = json["global"]["k" + std::to_string(p.Index)];
+    EXPECT_EQ(g["ea_kj_mol"].get<double>(), static_cast<double>(p.Ea / 1000)) << "k" << p.Index;
+    EXPECT_NEAR(g["log10_a"].get<double>(), static_cast<double>(p.LnA / std::log(10.0L)), 1e-12);
+    EXPECT_EQ(g["ds_j_mol_k"].get<double>(), static_cast<double>(p.DeltaS));
+    EXPECT_EQ(g["t_ref_K"].get<double>(), static_cast<double>(expected.ReferenceTemperature));
+  }
+  for (const ArrheniusLine& line : expected.TwoStage->Lines) {
+    const nlohmann::json& t = json["two_stage"]["k" + std::to_string(line.Parameters.Index)];
+    EXPECT_EQ(t["ea_se"].get<double>(), static_cast<double>(line.Parameters.EaSe / 1000));
+  }
+  EXPECT_EQ(json["global_dof"].get<int>(), expected.Global->Dof);
+  ASSERT_EQ(json["per_temperature"].size(), expected.Single.size());
+  EXPECT_EQ(json["per_temperature"][1]["k"][1].get<double>(), static_cast<double>(expected.Single[1].K[2]));
+  EXPECT_EQ(json["per_temperature"][1]["ssr"].get<double>(), static_cast<double>(expected.Single[1].After.Total));
+  EXPECT_TRUE(json["per_temperature"][0]["se"].contains("k2"));
+}
+
+TEST(CliSeries, OneMethodOnlyHasOnlyItsSection) {
+  const Result twoStage = RunCli({"series", kSeries, "--method", "two-stage", "--json"});
+  ASSERT_EQ(twoStage.Status, 0) << twoStage.Err;
+  const nlohmann::json a = nlohmann::json::parse(twoStage.Out);
+  EXPECT_TRUE(a.contains("two_stage"));
+  EXPECT_FALSE(a.contains("global"));
+  const Result global = RunCli({"series", kSeries, "--method", "global", "--json"});
+  const nlohmann::json b = nlohmann::json::parse(global.Out);
+  EXPECT_FALSE(b.contains("two_stage"));
+  EXPECT_TRUE(b.contains("global"));
+}
+
+TEST(CliSeries, TableNamesEachPathwayAndTemperature) {
+  const Result r = RunCli({"series", kSeries});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out.rfind("Temperature series of 4 projects at 468.15 K 478.15 K 488.15 K 498.15 K", 0), 0u) << r.Out;
+  EXPECT_NE(r.Out.find("\nTwo-stage: each project fitted"), std::string::npos);
+  EXPECT_NE(r.Out.find("\nGlobal fit of every project's data: SSR "), std::string::npos);
+  EXPECT_NE(r.Out.find("\nk2       "), std::string::npos);
+  EXPECT_EQ(r.Out.find(" \n"), std::string::npos) << "no blanks before a line end";
+}
+
+TEST(CliSeries, RefusalsNameTheSeriesFileAndExitWithOne) {
+  const std::string one = std::string(ZAMO_TEST_DATA_DIR) + "/series/one-project.zams";
+  const Result r = RunCli({"series", one});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "zamo-cli: " + one +
+                       ": A temperature series needs projects at two or more temperatures; it holds 1 project\n");
+  const Result usage = RunCli({"series", kSeries, "--method", "fast"});
+  EXPECT_EQ(usage.Status, 2);
+  EXPECT_EQ(usage.Err.substr(0, usage.Err.find('\n')), "zamo-cli: --method takes two-stage, global or both");
+  const Result none = RunCli({"series"});
+  EXPECT_EQ(none.Status, 2);
+  EXPECT_EQ(none.Err.substr(0, none.Err.find('\n')), "zamo-cli: series needs a series file or the project files");
 }
 
 }  // namespace
