@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -80,6 +81,8 @@ void QtPlatform::ClearClipboard() { QGuiApplication::clipboard()->clear(); }
 void QtPlatform::SetClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
 
 QString QtPlatform::ClipboardText() { return QGuiApplication::clipboard()->text(); }
+
+void QtPlatform::SetClipboardImage(const QImage& image) { QGuiApplication::clipboard()->setImage(image); }
 
 SystemInfo QtPlatform::QuerySystem() {
   SystemInfo info = QueryLinuxSystem();

@@ -15,6 +15,7 @@ class QtPlatform : public Platform {
   void ClearClipboard() override;
   void SetClipboardText(const QString& text) override;
   QString ClipboardText() override;
+  void SetClipboardImage(const QImage& image) override;
   SystemInfo QuerySystem() override;
   void Beep() override;
   void Terminate(int status) override;

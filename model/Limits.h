@@ -21,6 +21,16 @@ inline constexpr int kRatePanelWidth = 162;
 inline constexpr int kZoomBarWidth = 13;
 inline constexpr int kMainWindowMinimumWidth = 772;
 
+// The exported plot picture of the plot window and zamo-cli plot: width and height in pixels
+// and the resolution in dots per inch; by default 8 x 6 inches at 300 dpi.
+inline constexpr int kPictureSideMin = 100;
+inline constexpr int kPictureSideMax = 8000;
+inline constexpr int kPictureWidthDefault = 2400;
+inline constexpr int kPictureHeightDefault = 1800;
+inline constexpr int kPictureDpiMin = 30;
+inline constexpr int kPictureDpiMax = 1200;
+inline constexpr int kPictureDpiDefault = 300;
+
 // The number of curve intervals n of a plot: the drawn time axis of a plot whose canvas is
 // `plotWidth` pixels wide (the upper plot's width minus the zoom bar's minus 2).
 constexpr int PlotIntervalsOfPlotWidth(int plotWidth) { return std::max(0, plotWidth - (kZoomBarWidth + 2)); }

@@ -6,11 +6,11 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev libqcustomplot-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libboost-dev
   libceres-dev libeigen3-dev nlohmann-json3-dev
   clang libclang-rt-14-dev clang-format clang-tidy
-  xvfb xauth
+  xvfb xauth poppler-utils
 )
 
 missing=()

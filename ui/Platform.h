@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QImage;
 class QWidget;
 
 namespace zamo {
@@ -52,6 +53,8 @@ class Platform {
   virtual void ClearClipboard() = 0;
   virtual void SetClipboardText(const QString& text) = 0;
   virtual QString ClipboardText() = 0;
+  // A picture onto the clipboard, replacing what it held.
+  virtual void SetClipboardImage(const QImage& image) = 0;
 
   virtual SystemInfo QuerySystem() = 0;
   virtual void Beep() = 0;

@@ -58,6 +58,17 @@ const QImage& SpeciesMarker(int species) {
   return markers[static_cast<std::size_t>(species - 1)];
 }
 
+QColor PlotSpeciesColor(int species) {
+  switch (species) {
+    case 6:
+      return {50, 160, 0};  // F: lime, darkened
+    case 7:
+      return {0, 150, 200};  // G: aqua, darkened
+    default:
+      return SpeciesColor(species);
+  }
+}
+
 QColor GridColor() { return QColor(200, 200, 200); }
 
 }  // namespace zamo

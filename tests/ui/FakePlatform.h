@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <deque>
 #include <optional>
@@ -27,6 +28,7 @@ class FakePlatform : public Platform {
   void ClearClipboard() override { Clipboard.clear(); }
   void SetClipboardText(const QString& text) override { Clipboard = text; }
   QString ClipboardText() override { return Clipboard; }
+  void SetClipboardImage(const QImage& image) override { ClipboardImage = image; }
   SystemInfo QuerySystem() override { return System; }
   void Beep() override { ++Beeps; }
   void Terminate(int status) override { TerminatedWith = status; }
@@ -45,6 +47,7 @@ class FakePlatform : public Platform {
   int Beeps = 0;
   std::optional<int> TerminatedWith;
   QString Clipboard = QStringLiteral("something the user copied");
+  QImage ClipboardImage;
   SystemInfo System;
 };
 
