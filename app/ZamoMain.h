@@ -9,6 +9,7 @@
 #include "optimize/LeastSquaresDialog.h"
 #include "optimize/LinOpt.h"
 #include "optimize/LinOptWorker.h"
+#include "optimize/SeriesWindow.h"
 #include "ui/Platform.h"
 #include "ui/RateConstantPanel.h"
 
@@ -48,6 +49,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   TOptRate* OptimizationDialog() const { return optimization_; }
   // The open least-squares fit dialog, if any.
   TLeastSquaresFit* FitDialog() const { return fit_; }
+  SeriesWindow* TemperatureSeriesWindow() const { return series_; }
 
   // Repaint: schedules both plots to be drawn from the model.
   void DrawPlots();
@@ -74,6 +76,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void ZamoData1Click();
   void OptimizeRateConstants1Click();
   void LeastSquaresFit1Click();
+  void TemperatureSeries1Click();
   void KineticSystem1Click();
   void FullOutput1Click();
   void Help1Click();
@@ -122,6 +125,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   OptimizationWorkers workers_;
   QPointer<TOptRate> optimization_;
   QPointer<TLeastSquaresFit> fit_;
+  QPointer<SeriesWindow> series_;
 
   RateConstantPanel* panel_ = nullptr;
   QSplitter* splitter_ = nullptr;

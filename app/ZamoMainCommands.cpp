@@ -33,6 +33,14 @@ void TFZamo::LeastSquaresFit1Click() {
   fit_->activateWindow();
 }
 
+// One series window: a second command brings the open one to the front.
+void TFZamo::TemperatureSeries1Click() {
+  if (series_ == nullptr) series_ = new SeriesWindow(platform_, this);
+  series_->show();
+  series_->raise();
+  series_->activateWindow();
+}
+
 void TFZamo::Import1Click() {
   (new TNewFileForm(
        session_, platform_, [this] { SaveProject(true); }, this))

@@ -170,6 +170,8 @@ void TFZamo::BuildMenus() {
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), {QKeySequence(QStringLiteral("Ctrl+I"))},
             &TFZamo::Import1Click);
+  AddAction(file, QStringLiteral("TemperatureSeries1"), QStringLiteral("Temperature &Series"), {},
+            &TFZamo::TemperatureSeries1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
 
@@ -280,6 +282,7 @@ void TFZamo::closeEvent(QCloseEvent* event) {
     workers_.StopAllAndWait();
     // A fit still going stops at its next iteration and is waited for.
     if (fit_ != nullptr) fit_->close();
+    if (series_ != nullptr) series_->close();
     event->accept();
   } else {
     event->ignore();

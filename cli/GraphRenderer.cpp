@@ -1,8 +1,9 @@
 #include "cli/GraphRenderer.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include "ui/GraphExport.h"
+#include "ui/SeriesFigure.h"
 
 namespace zamo::cli {
 
@@ -10,12 +11,21 @@ GraphRenderer::GraphRenderer(int& argc, char** argv) : argc_(argc), argv_(argv) 
 
 GraphRenderer::~GraphRenderer() = default;
 
+// The plots are widgets, so the application is a widget application.
+void GraphRenderer::Start() {
+  if (application_) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  application_ = std::make_unique<QApplication>(argc_, argv_);
+}
+
 void GraphRenderer::Save(const std::string& path, const KineticProject& project, int zoomBarPosition) {
-  if (!application_) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    application_ = std::make_unique<QGuiApplication>(argc_, argv_);
-  }
+  Start();
   SaveGraphPicture(path, project, zoomBarPosition);
+}
+
+void GraphRenderer::SaveArrhenius(const std::string& path, const SeriesResult& result) {
+  Start();
+  SaveArrheniusPicture(path, result, PictureSize{});
 }
 
 }  // namespace zamo::cli

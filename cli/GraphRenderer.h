@@ -3,15 +3,19 @@
 #include <memory>
 #include <string>
 
-class QGuiApplication;
+class QApplication;
+
+#include "model/TemperatureSeries.h"
 
 namespace zamo {
 struct KineticProject;
-}
+struct SeriesResult;
+}  // namespace zamo
 
 namespace zamo::cli {
 
-// The windows library's picture of "Save Graph", for zamo-cli. It starts a GUI application
+// The windows library's pictures for zamo-cli: "Save Graph" and the Arrhenius plot of a
+// series. It starts an application
 // on first use, on the offscreen platform unless QT_QPA_PLATFORM says otherwise, so that it
 // works without a display; the application ends with this object.
 class GraphRenderer {
@@ -23,11 +27,15 @@ class GraphRenderer {
 
   // Writes the picture as the window's "Save Graph" does (SaveGraphPicture).
   void Save(const std::string& path, const KineticProject& project, int zoomBarPosition);
+  // Writes the Arrhenius plot of a fitted series (SaveArrheniusPicture, default size).
+  void SaveArrhenius(const std::string& path, const SeriesResult& result);
 
  private:
   int& argc_;
   char** argv_;
-  std::unique_ptr<QGuiApplication> application_;
+  void Start();
+
+  std::unique_ptr<QApplication> application_;
 };
 
 }  // namespace zamo::cli

@@ -10,6 +10,7 @@
 #include "document/SeriesFile.h"
 #include "model/PlatformTexts.h"
 #include "optimize/SeriesFit.h"
+#include "ui/PlotData.h"
 
 namespace zamo::cli {
 
@@ -186,6 +187,16 @@ std::string TrimmedLines(const std::string& text) {
 }  // namespace
 
 void RunSeries(const CommandLine& line, std::ostream& out, const Environment& env) {
+  // A picture that cannot be written is refused before anything is fitted or printed.
+  if (const auto plot = line.Value("--plot")) {
+    if (!env.SaveArrheniusPlot) {
+      throw FileError(*plot, texts::CannotCreateFile(
+                                 *plot, "this zamo-cli was built without the windows library and draws no pictures"));
+    }
+    if (!PictureFormatOfPath(*plot)) {
+      throw FileError(*plot, texts::CannotCreateFile(*plot, "the name must end in .png, .svg or .pdf"));
+    }
+  }
   const SeriesSettings settings = SettingsOf(line);
   const TemperatureSeries series = ReadProjects(line);
   const std::atomic<bool> never{false};
@@ -197,13 +208,7 @@ void RunSeries(const CommandLine& line, std::ostream& out, const Environment& en
     PrintText(text, series, result);
     out << TrimmedLines(text.str());
   }
-  if (const auto plot = line.Value("--plot")) {
-    if (!env.SaveArrheniusPlot) {
-      throw FileError(*plot, texts::CannotCreateFile(
-                                 *plot, "this zamo-cli was built without the windows library and draws no pictures"));
-    }
-    env.SaveArrheniusPlot(*plot, series, result);
-  }
+  if (const auto plot = line.Value("--plot")) env.SaveArrheniusPlot(*plot, series, result);
 }
 
 }  // namespace zamo::cli

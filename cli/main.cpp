@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
   env.SaveGraph = [&graphs](const std::string& path, const zamo::KineticProject& project, int zoomBarPosition) {
     graphs.Save(path, project, zoomBarPosition);
   };
+  env.SaveArrheniusPlot = [&graphs](const std::string& path, const zamo::TemperatureSeries&,
+                                    const zamo::SeriesResult& result) { graphs.SaveArrhenius(path, result); };
 #endif
   zamo::cli::DescriptorOutput output(STDOUT_FILENO);
   std::ostream out(&output);
