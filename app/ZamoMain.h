@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "document/ProjectSession.h"
@@ -11,6 +12,8 @@
 #include "optimize/LinOptWorker.h"
 #include "optimize/SeriesWindow.h"
 #include "ui/Platform.h"
+#include "ui/PlotData.h"
+#include "ui/PlotWindow.h"
 #include "ui/RateConstantPanel.h"
 
 class QAction;
@@ -50,6 +53,8 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   // The open least-squares fit dialog, if any.
   TLeastSquaresFit* FitDialog() const { return fit_; }
   SeriesWindow* TemperatureSeriesWindow() const { return series_; }
+  // The plot window, once opened.
+  TPlotWindow* PlotWindow() const { return plot_.get(); }
 
   // Repaint: schedules both plots to be drawn from the model.
   void DrawPlots();
@@ -79,6 +84,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void TemperatureSeries1Click();
   void KineticSystem1Click();
   void FullOutput1Click();
+  void Plot1Click();
   void Help1Click();
   void About1Click();
 
@@ -126,6 +132,10 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   QPointer<TOptRate> optimization_;
   QPointer<TLeastSquaresFit> fit_;
   QPointer<SeriesWindow> series_;
+  // The last finished fit, for the plot window's band.
+  std::optional<PlotFit> lastFit_;
+  // A window of its own, not a child: it listens to the session and so ends before it.
+  std::unique_ptr<TPlotWindow> plot_;
 
   RateConstantPanel* panel_ = nullptr;
   QSplitter* splitter_ = nullptr;

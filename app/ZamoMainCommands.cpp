@@ -27,7 +27,14 @@ void TFZamo::OptimizeRateConstants1Click() {
 
 // One fit dialog at a time: a second command brings the open one to the front.
 void TFZamo::LeastSquaresFit1Click() {
-  if (fit_ == nullptr) fit_ = new TLeastSquaresFit(session_, platform_, this);
+  if (fit_ == nullptr) {
+    fit_ = new TLeastSquaresFit(session_, platform_, this);
+    connect(fit_, &TLeastSquaresFit::FitEnded, this, [this] {
+      if (fit_ == nullptr || !fit_->Result()) return;
+      lastFit_ = FitOfProject(*fit_->Result(), session_.Project());
+      if (plot_) plot_->SetFit(*lastFit_);
+    });
+  }
   fit_->show();
   fit_->raise();
   fit_->activateWindow();
@@ -69,6 +76,17 @@ void TFZamo::Paste2Click() {
   const std::optional<int> row = panel_->FocusedRow();
   if (!row) return;
   session_.PasteRate(RateIndexOfBox(*row, session_.Project().ShowLeft), ToBytes(platform_.ClipboardText()));
+}
+
+// One plot window: the command opens it, or brings it to the front.
+void TFZamo::Plot1Click() {
+  if (!plot_) {
+    plot_ = std::make_unique<TPlotWindow>(session_, platform_);
+    if (lastFit_) plot_->SetFit(*lastFit_);
+  }
+  plot_->show();
+  plot_->raise();
+  plot_->activateWindow();
 }
 
 void TFZamo::FullOutput1Click() {

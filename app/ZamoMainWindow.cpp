@@ -206,6 +206,8 @@ void TFZamo::BuildMenus() {
             {QKeySequence(QStringLiteral("F1"))}, &TFZamo::KineticSystem1Click);
   AddAction(view, QStringLiteral("FullOutput1"), QStringLiteral("&Full Output"), {QKeySequence(QStringLiteral("F4"))},
             &TFZamo::FullOutput1Click);
+  AddAction(view, QStringLiteral("Plot1"), QStringLiteral("&Plot"), {QKeySequence(QStringLiteral("F6"))},
+            &TFZamo::Plot1Click);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
   AddAction(help, QStringLiteral("Help1"), QStringLiteral("&Help"), {QKeySequence(QStringLiteral("Ctrl+H"))},
@@ -237,6 +239,7 @@ void TFZamo::BuildContextMenu() {
   mirror(QStringLiteral("PopupKineticSystem"), QStringLiteral("Show &Kinetic System\tF1"),
          QStringLiteral("KineticSystem1"));
   mirror(QStringLiteral("PopupFullOutput"), QStringLiteral("&View Full Output\tF4"), QStringLiteral("FullOutput1"));
+  mirror(QStringLiteral("PopupPlot"), QStringLiteral("View &Plot\tF6"), QStringLiteral("Plot1"));
   mirror(QStringLiteral("PopupOptimize"), QStringLiteral("Optimize Rate Constants\tF8"),
          QStringLiteral("OptimizeRateConstants1"));
   mirror(QStringLiteral("PopupLeastSquaresFit"), QStringLiteral("Least-Squares Fit\tF9"),

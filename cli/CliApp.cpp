@@ -33,6 +33,8 @@ void RunCommand(const CommandLine& line, ProjectSession& session, std::ostream& 
     RunFit(line, session, out, env);
   } else if (line.Command == "graph") {
     RunGraph(line, session, env);
+  } else if (line.Command == "plot") {
+    RunPlot(line, session, env);
   }
 }
 

@@ -11,6 +11,8 @@
 namespace zamo {
 struct KineticProject;
 struct SeriesResult;
+struct PictureSize;
+struct PlotOptions;
 }  // namespace zamo
 
 namespace zamo::cli {
@@ -24,6 +26,12 @@ using GraphFunction = std::function<void(const std::string& path, const KineticP
 using SeriesPlotFunction =
     std::function<void(const std::string& path, const TemperatureSeries& series, const SeriesResult& result)>;
 
+// Writes the project's figure of the plot window as a PNG, SVG or PDF file (by the name's
+// extension) of the size (the windows library provides it). Throws FileError naming the
+// file.
+using PlotFunction = std::function<void(const std::string& path, const KineticProject& project,
+                                        const PlotOptions& options, const PictureSize& size)>;
+
 // What the tool gets from its surroundings besides the arguments.
 struct Environment {
   // Set when the user asks a running optimization to stop (Ctrl+C).
@@ -34,6 +42,8 @@ struct Environment {
   GraphFunction SaveGraph;
   // Pictures for "series --plot"; empty in a build without the windows.
   SeriesPlotFunction SaveArrheniusPlot;
+  // Pictures for "plot"; empty in a build without the windows.
+  PlotFunction SavePlot;
   // The system's reason (errno) why the output could not be written; 0 or empty when unknown.
   std::function<int()> OutputError;
 };

@@ -27,7 +27,7 @@ const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 9> kCommands = {{
+const std::array<CommandInfo, 10> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
@@ -54,6 +54,17 @@ const std::array<CommandInfo, 9> kCommands = {{
      false,
      false},
     {"graph", {kExperiment, {"--zoom-position", true}, kOutput}, true, false},
+    {"plot",
+     {kExperiment,
+      {"--residuals", false},
+      {"--time-unit", true},
+      {"--log-time", false},
+      {"--width", true},
+      {"--height", true},
+      {"--dpi", true},
+      kOutput},
+     true,
+     false},
     {"fit",
      {{"--free", true},
       {"--free-all", false},
@@ -123,7 +134,7 @@ std::optional<std::string> CommandLine::Value(const std::string& name) const {
 
 std::optional<Side> CommandLine::Experiment() const {
   const std::optional<std::string> value = Value("--experiment");
-  if (!value) return std::nullopt;
+  if (!value || *value == "both") return std::nullopt;
   return *value == "left" ? Side::Left : Side::Right;
 }
 
@@ -179,6 +190,14 @@ std::string UsageText() {
          "      writes the enlarged plot as the main window's \"Save Graph\" does: an 800x600\n"
          "      BMP picture at zoom bar position P (1..325; default: the project's remembered\n"
          "      zoom of the shown experiment)\n"
+         "  plot [PROJECT] [--experiment left|right|both] [--residuals] [--time-unit s|min|h]\n"
+         "       [--log-time] [--width W --height H --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
+         "      writes the plot window's figure: calculated curves over the measured points\n"
+         "      (both experiments side by side with \"both\"), with --residuals the panel of\n"
+         "      observed - calculated; time in minutes unless --time-unit, logarithmic with\n"
+         "      --log-time. The format follows the extension; W x H pixels (100..8000,\n"
+         "      default 2400 x 1800) at D dpi (30..1200, default 300); SVG and PDF are\n"
+         "      drawings of the same size in inches\n"
          "\n"
          "options:\n"
          "  --experiment left|right  the shown experiment (default: the one the read selects)\n"
@@ -232,13 +251,22 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Options[name] = value;
   }
 
-  if (const auto experiment = line.Value("--experiment");
-      experiment && *experiment != "left" && *experiment != "right") {
-    throw UsageError("--experiment takes left or right");
+  if (const auto experiment = line.Value("--experiment"); experiment && *experiment != "left" &&
+                                                          *experiment != "right" &&
+                                                          !(line.Command == "plot" && *experiment == "both")) {
+    throw UsageError(line.Command == "plot" ? "--experiment takes left, right or both"
+                                            : "--experiment takes left or right");
   }
   CheckWholeNumber(line, "--zoom-position", kZoomPositionMin, kZoomPositionMax);
   CheckWholeNumber(line, "--steps", kOptimizationStepsMin, kOptimizationStepsMax);
   if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
+  CheckWholeNumber(line, "--width", kPictureSideMin, kPictureSideMax);
+  CheckWholeNumber(line, "--height", kPictureSideMin, kPictureSideMax);
+  CheckWholeNumber(line, "--dpi", kPictureDpiMin, kPictureDpiMax);
+  if (const auto unit = line.Value("--time-unit"); unit && *unit != "s" && *unit != "min" && *unit != "h") {
+    throw UsageError("--time-unit takes s, min or h");
+  }
+  if (line.Command == "plot" && !line.Has("-o")) throw UsageError("plot needs -o OUT.png, OUT.svg or OUT.pdf");
   if (line.Has("--free") && line.Has("--free-all")) throw UsageError("--free and --free-all exclude each other");
   if (const auto experiments = line.Value("--experiments");
       experiments && *experiments != "both" && *experiments != "left" && *experiments != "right") {

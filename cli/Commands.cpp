@@ -19,6 +19,7 @@
 #include "optimize/RelativeOptimizationText.h"
 #include "ui/FullOutputText.h"
 #include "ui/GraphSize.h"
+#include "ui/PlotData.h"
 
 namespace zamo::cli {
 
@@ -149,6 +150,26 @@ void RunGraph(const CommandLine& line, ProjectSession& session, const Environmen
   position = std::clamp(position, kZoomPositionMin, kZoomPositionMax);
   session.Recalculate(kGraphIntervals);
   env.SaveGraph(path, project, position);
+}
+
+void RunPlot(const CommandLine& line, ProjectSession& session, const Environment& env) {
+  const std::string path = *line.Value("-o");
+  if (!PictureFormatOfPath(path)) throw FileError(path, texts::CannotCreateFile(path, kPictureExtensionReason));
+  if (!env.SavePlot) {
+    throw FileError(path, texts::CannotCreateFile(
+                              path, "this zamo-cli was built without the windows library and draws no pictures"));
+  }
+  PlotOptions options;
+  // LoadProject has shown the chosen experiment; "both" leaves the shown one and draws both.
+  options.Experiments = line.Value("--experiment") == "both" ? PlotExperiments::Both : PlotExperiments::Shown;
+  if (const std::optional<std::string> unit = line.Value("--time-unit")) options.Unit = *TimeUnitOfSymbol(*unit);
+  options.LogTime = line.Has("--log-time");
+  options.Residuals = line.Has("--residuals");
+  PictureSize size;
+  if (const auto width = line.Value("--width")) size.Width = StrToInt(*width);
+  if (const auto height = line.Value("--height")) size.Height = StrToInt(*height);
+  if (const auto dpi = line.Value("--dpi")) size.Dpi = StrToInt(*dpi);
+  env.SavePlot(path, session.Project(), options, size);
 }
 
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err) {

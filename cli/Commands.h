@@ -27,6 +27,7 @@ void RunSave(const CommandLine& line, ProjectSession& session, std::ostream& out
 void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err,
                  const Environment& env);
 void RunGraph(const CommandLine& line, ProjectSession& session, const Environment& env);
+void RunPlot(const CommandLine& line, ProjectSession& session, const Environment& env);
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err);
 void RunFit(const CommandLine& line, ProjectSession& session, std::ostream& out, const Environment& env);
 // A series works on the projects its files name, not on one open project.

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "ui/GraphExport.h"
+#include "ui/PlotExport.h"
 #include "ui/SeriesFigure.h"
 
 namespace zamo::cli {
@@ -26,6 +27,12 @@ void GraphRenderer::Save(const std::string& path, const KineticProject& project,
 void GraphRenderer::SaveArrhenius(const std::string& path, const SeriesResult& result) {
   Start();
   SaveArrheniusPicture(path, result, PictureSize{});
+}
+
+void GraphRenderer::SavePlot(const std::string& path, const KineticProject& project, const PlotOptions& options,
+                             const PictureSize& size) {
+  Start();
+  SavePlotPicture(path, project, options, size);
 }
 
 }  // namespace zamo::cli

@@ -10,14 +10,16 @@ class QApplication;
 namespace zamo {
 struct KineticProject;
 struct SeriesResult;
+struct PictureSize;
+struct PlotOptions;
 }  // namespace zamo
 
 namespace zamo::cli {
 
-// The windows library's pictures for zamo-cli: "Save Graph" and the Arrhenius plot of a
-// series. It starts an application
-// on first use, on the offscreen platform unless QT_QPA_PLATFORM says otherwise, so that it
-// works without a display; the application ends with this object.
+// The windows library's pictures for zamo-cli: "Save Graph", the Arrhenius plot of a
+// series and the plot window's figure. It starts an application on first use, on the
+// offscreen platform unless QT_QPA_PLATFORM says otherwise, so that it works without a
+// display; the application ends with this object.
 class GraphRenderer {
  public:
   GraphRenderer(int& argc, char** argv);
@@ -29,6 +31,9 @@ class GraphRenderer {
   void Save(const std::string& path, const KineticProject& project, int zoomBarPosition);
   // Writes the Arrhenius plot of a fitted series (SaveArrheniusPicture, default size).
   void SaveArrhenius(const std::string& path, const SeriesResult& result);
+  // Writes the plot window's figure (SavePlotPicture).
+  void SavePlot(const std::string& path, const KineticProject& project, const PlotOptions& options,
+                const PictureSize& size);
 
  private:
   int& argc_;

@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
   };
   env.SaveArrheniusPlot = [&graphs](const std::string& path, const zamo::TemperatureSeries&,
                                     const zamo::SeriesResult& result) { graphs.SaveArrhenius(path, result); };
+  env.SavePlot = [&graphs](const std::string& path, const zamo::KineticProject& project,
+                           const zamo::PlotOptions& options,
+                           const zamo::PictureSize& size) { graphs.SavePlot(path, project, options, size); };
 #endif
   zamo::cli::DescriptorOutput output(STDOUT_FILENO);
   std::ostream out(&output);

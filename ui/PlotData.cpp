@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "model/IsoprCalcConc.h"
 #include "model/NumberFormat.h"
 #include "optimize/FitBand.h"
-#include "optimize/LeastSquaresFit.h"
 
 namespace zamo {
 
@@ -62,8 +62,8 @@ SpeciesValues Percent(const SpeciesValues& fractions) {
   return percent;
 }
 
-ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const PlotOptions& options,
-                               const FitResult* fit, int samples, const CoefficientSet* set) {
+ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const PlotOptions& options, const PlotFit* fit,
+                               int samples, const CoefficientSet* set) {
   const Experiment& experiment = project.ExperimentOf(side);
   ExperimentPlot plot;
   plot.Which = side;
@@ -75,7 +75,7 @@ ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const P
     for (const Real t : plot.Times) plot.Curves.push_back(Percent(Calculated(set, side, t)));
   }
   if (fit != nullptr && options.Band && FitIsCurrent(*fit, project)) {
-    for (const SpeciesValues& half : ConfidenceBand(*fit, side, plot.Times)) plot.Band.push_back(Percent(half));
+    for (const SpeciesValues& half : ConfidenceBand(fit->Fit, side, plot.Times)) plot.Band.push_back(Percent(half));
   }
   if (experiment.Present) {
     for (int j = 1; j <= std::min(experiment.LastRow, kMaxRow); ++j) {
@@ -139,9 +139,15 @@ std::optional<PictureFormat> PictureFormatOfPath(std::string_view path) {
   return std::nullopt;
 }
 
-bool FitIsCurrent(const FitResult& fit, const KineticProject& project) { return fit.K == project.K; }
+PlotFit FitOfProject(FitResult fit, const KineticProject& project) {
+  return {std::move(fit), project.Left, project.Right};
+}
 
-PlotData BuildPlotData(const KineticProject& project, const PlotOptions& options, const FitResult* fit, int samples) {
+bool FitIsCurrent(const PlotFit& fit, const KineticProject& project) {
+  return fit.Fit.K == project.K && fit.Left == project.Left && fit.Right == project.Right;
+}
+
+PlotData BuildPlotData(const KineticProject& project, const PlotOptions& options, const PlotFit* fit, int samples) {
   PlotData data;
   data.Title = project.Title;
   data.Temperature = FloatToText(project.Temperature);

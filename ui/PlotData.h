@@ -8,10 +8,9 @@
 
 #include "model/KineticProject.h"
 #include "model/Limits.h"
+#include "optimize/LeastSquaresFit.h"
 
 namespace zamo {
-
-struct FitResult;
 
 // What the plot window and zamo-cli plot draw, computed without a toolkit: per experiment
 // the calculated curves, the measured rows with their residuals and, after a least-squares
@@ -51,6 +50,10 @@ struct PictureSize {
 };
 
 enum class PictureFormat { Png, Svg, Pdf };
+
+// Why a picture file is refused before it is touched.
+inline constexpr const char* kPictureExtensionReason = "the name must end in .png, .svg or .pdf";
+inline constexpr const char* kPictureOutOfMemory = "the picture cannot be encoded (out of memory)";
 
 // The format a file name asks for by its extension (".png", ".svg", ".pdf", in any case).
 std::optional<PictureFormat> PictureFormatOfPath(std::string_view path);
@@ -96,14 +99,24 @@ struct PlotData {
 
 inline constexpr int kPlotSamples = 1000;
 
+// A finished least-squares fit with the measurements it was fitted to.
+struct PlotFit {
+  FitResult Fit;
+  Experiment Left;
+  Experiment Right;
+};
+
+PlotFit FitOfProject(FitResult fit, const KineticProject& project);
+
 // The fit's constants are exactly the project's (the fit was applied, or found the
-// constants the project holds): only then does its band belong to the curves.
-bool FitIsCurrent(const FitResult& fit, const KineticProject& project);
+// constants the project holds) and so are its measurements: only then does its band belong
+// to the curves.
+bool FitIsCurrent(const PlotFit& fit, const KineticProject& project);
 
 // The plot of the project. Uses K, not the curve store, so that both experiments can be
 // drawn whatever the main window shows. `fit` may be null; its band is computed only when
 // options.Band is set and FitIsCurrent holds. `samples` >= 2.
-PlotData BuildPlotData(const KineticProject& project, const PlotOptions& options, const FitResult* fit,
+PlotData BuildPlotData(const KineticProject& project, const PlotOptions& options, const PlotFit* fit,
                        int samples = kPlotSamples);
 
 }  // namespace zamo

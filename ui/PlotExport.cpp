@@ -132,7 +132,7 @@ QByteArray EncodePlot(QCustomPlot& plot, PictureFormat format, const PictureSize
 
 void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size) {
   const std::optional<PictureFormat> format = PictureFormatOfPath(path);
-  if (!format) throw FileError(path, texts::CannotCreateFile(path, "the name must end in .png, .svg or .pdf"));
+  if (!format) throw FileError(path, texts::CannotCreateFile(path, kPictureExtensionReason));
   std::string bytes;
   try {
     const QByteArray encoded = EncodePlot(plot, *format, size);
@@ -141,7 +141,7 @@ void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureS
     bytes.clear();
   }
   if (bytes.empty()) {
-    throw FileError(path, texts::CannotCreateFile(path, "the picture cannot be encoded (out of memory)"));
+    throw FileError(path, texts::CannotCreateFile(path, kPictureOutOfMemory));
   }
   WriteFileAtomically(path, bytes);
 }
@@ -149,6 +149,7 @@ void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureS
 void SavePlotPicture(const std::string& path, const KineticProject& project, const PlotOptions& options,
                      const PictureSize& size) {
   QCustomPlot plot;
+  plot.resize(LayoutSize(size));
   DrawPlotFigure(plot, BuildPlotData(project, options, nullptr), options);
   WritePlotPicture(path, plot, size);
 }
