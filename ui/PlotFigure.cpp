@@ -27,7 +27,8 @@ constexpr int kBandAlpha = 48;
 constexpr double kConcentrationMargin = 0.02;
 constexpr double kResidualMargin = 1.15;
 constexpr double kResidualMinimum = 0.5;  // percentage points either side of 0
-constexpr int kResidualRowStretch = 35;
+constexpr int kResidualRowStretch = 45;
+constexpr int kResidualTicks = 4;
 constexpr int kCurveRowStretch = 100;
 constexpr int kLegendColumns = 4;
 
@@ -38,8 +39,12 @@ constexpr std::array<QCPScatterStyle::ScatterShape, kSpeciesCount> kShapes = {
     QCPScatterStyle::ssSquare,   QCPScatterStyle::ssStar,
 };
 
+// A proportional sans-serif face wherever the desktop has one (the offscreen platform's
+// default resolves to a fixed-pitch face).
 QFont PixelFont(int pixels, bool bold = false) {
   QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(pixels);
   font.setBold(bold);
   return font;
@@ -167,6 +172,8 @@ void DrawResiduals(QCustomPlot& plot, QCPAxisRect* rect, const ExperimentPlot& e
     AddGraph(rect, QStringLiteral("Residual") + side + SpeciesLetter(s), s, false)->setData(keys, values);
   }
   rect->axis(QCPAxis::atLeft)->setRange(-largest, largest);
+  // The panel is low: few labels, so that they do not run into each other.
+  rect->axis(QCPAxis::atLeft)->ticker()->setTickCount(kResidualTicks);
 
   QCPAxis* time = rect->axis(QCPAxis::atBottom);
   auto* zero = new QCPItemStraightLine(&plot);

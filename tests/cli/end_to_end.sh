@@ -54,21 +54,29 @@ done
 expect 1 "$cli" report "$tmp/empty.zam"
 
 # The plot window's figure without a display: a PNG of the asked size and resolution, an SVG
-# whose axis titles stay text, a PDF; a refused name or option leaves an old file alone.
-expect 0 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$cli" plot --experiment both --residuals --log-time \
-  --width 1200 --height 900 --dpi 150 -o "$tmp/plot.png"
-[ "$(head -c 8 "$tmp/plot.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "plot.png is no PNG"
-# IHDR: width and height as 32-bit big-endian numbers at bytes 16..23; pHYs: 5906 dots per metre.
-[ "$(od -An -tu1 -j16 -N8 "$tmp/plot.png" | tr -s ' ')" = " 0 0 4 176 0 0 3 132" ] || fail "plot.png is not 1200 x 900"
-grep -q pHYs "$tmp/plot.png" || fail "plot.png carries no resolution"
-expect 0 "$cli" plot --time-unit h -o "$tmp/plot.svg"
-tr '\n' ' ' <"$tmp/plot.svg" >"$tmp/plot-svg-line"
-grep -qF '>Time (h)</text>' "$tmp/plot-svg-line" || fail "the SVG has no time axis title as text"
-grep -qF '>Concentration (%)</text>' "$tmp/plot-svg-line" || fail "the SVG has no concentration axis title as text"
-expect 0 "$cli" plot --experiment right -o "$tmp/plot.pdf"
-[ "$(head -c 5 "$tmp/plot.pdf")" = "%PDF-" ] || fail "plot.pdf is no PDF"
-if command -v pdftotext >/dev/null; then
-  pdftotext "$tmp/plot.pdf" - | grep -q "Concentration (%)" || fail "the PDF's axis title is not text"
+# whose axis titles stay text, a PDF (a tool built without the windows says so and draws
+# nothing); a refused name or option leaves an old file alone.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$cli" plot --experiment both --residuals --log-time \
+  --width 1200 --height 900 --dpi 150 -o "$tmp/plot.png" >"$tmp/out" 2>"$tmp/err"
+status=$?
+if [ "$status" -eq 1 ] && grep -qF "was built without the windows library" "$tmp/err"; then
+  echo "note: this zamo-cli draws no pictures; plot files not checked"
+else
+  [ "$status" -eq 0 ] || fail "plot exited with $status: $(head -c 300 "$tmp/err")"
+  [ "$(head -c 8 "$tmp/plot.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "plot.png is no PNG"
+  # IHDR: width and height as 32-bit big-endian numbers at bytes 16..23.
+  [ "$(od -An -tu1 -j16 -N8 "$tmp/plot.png" | tr -s ' ')" = " 0 0 4 176 0 0 3 132" ] ||
+    fail "plot.png is not 1200 x 900"
+  grep -q pHYs "$tmp/plot.png" || fail "plot.png carries no resolution"
+  expect 0 "$cli" plot --time-unit h -o "$tmp/plot.svg"
+  tr '\n' ' ' <"$tmp/plot.svg" >"$tmp/plot-svg-line"
+  grep -qF '>Time (h)</text>' "$tmp/plot-svg-line" || fail "the SVG has no time axis title as text"
+  grep -qF '>Concentration (%)</text>' "$tmp/plot-svg-line" || fail "the SVG has no concentration axis title as text"
+  expect 0 "$cli" plot --experiment right -o "$tmp/plot.pdf"
+  [ "$(head -c 5 "$tmp/plot.pdf")" = "%PDF-" ] || fail "plot.pdf is no PDF"
+  if command -v pdftotext >/dev/null; then
+    pdftotext "$tmp/plot.pdf" - | grep -q "Concentration (%)" || fail "the PDF's axis title is not text"
+  fi
 fi
 printf 'old picture' >"$tmp/old.gif"
 expect 1 "$cli" plot -o "$tmp/old.gif"
