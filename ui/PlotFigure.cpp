@@ -180,6 +180,8 @@ void DrawResiduals(QCustomPlot& plot, QCPAxisRect* rect, const ExperimentPlot& e
   zero->setObjectName(QStringLiteral("Zero") + side);
   zero->setClipAxisRect(rect);
   zero->setPen(QPen(Qt::black, 1));
+  // Crisp: a hairline between two pixel rows would be drawn as two grey ones.
+  zero->setAntialiased(false);
   for (QCPItemPosition* end : {zero->point1, zero->point2}) end->setAxes(time, rect->axis(QCPAxis::atLeft));
   zero->point1->setCoords(time->range().lower, 0);
   zero->point2->setCoords(time->range().upper, 0);
@@ -266,8 +268,8 @@ void DrawPlotFigure(QCustomPlot& plot, const PlotData& data, const PlotOptions& 
   plot.plotLayout()->clear();
   plot.setBackground(Qt::white);
   plot.setAutoAddPlottableToLegend(false);
-  plot.setAntialiasedElements(QCP::aePlottables | QCP::aeItems | QCP::aeScatters | QCP::aeFills | QCP::aeLegendItems);
-  plot.setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid);
+  plot.setAntialiasedElements(QCP::aePlottables | QCP::aeScatters | QCP::aeFills | QCP::aeLegendItems);
+  plot.setNotAntialiasedElements(QCP::aeAxes | QCP::aeGrid | QCP::aeItems);
 
   QCPLayoutGrid* layout = plot.plotLayout();
   QString title = FromBytes(data.Title);

@@ -52,8 +52,9 @@ TPlotWindow::TPlotWindow(ProjectSession& session, Platform& platform)
   BuildControls();
   resize(kInitialWidth, kInitialHeight);
   listener_ = session_.AddListener([this](const SessionEvent& event) {
-    // A stepped constant is computed, and drawn, when the stepper is released.
-    if (event.Change != SessionChange::RateStepped) Redraw();
+    // A stepped constant is computed, and drawn, when the stepper is released; a change of
+    // the modified mark or the file name changes nothing drawn.
+    if (event.Change == SessionChange::Shown || event.Change == SessionChange::Computed) Redraw();
   });
   Redraw();
 }

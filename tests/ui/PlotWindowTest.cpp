@@ -133,12 +133,12 @@ class PlotWindowTest : public WindowTestCase {
     QVERIFY(curves != nullptr);
     QCOMPARE(curves->axis(QCPAxis::atBottom)->label(), QStringLiteral("Time (min)"));
     QCOMPARE(curves->axis(QCPAxis::atLeft)->label(), QStringLiteral("Concentration (%)"));
-    const QCPLegend* legend = window->Plot().legend;
+    QCPLegend* legend = window->Plot().legend;
     QCOMPARE(legend->itemCount(), kSpeciesCount);
     QSet<int> shapes;
     QSet<QRgb> colours;
     for (int s = 1; s <= kSpeciesCount; ++s) {
-      const auto* item = qobject_cast<QCPPlottableLegendItem*>(legend->item(s - 1));
+      auto* item = qobject_cast<QCPPlottableLegendItem*>(legend->item(s - 1));
       QVERIFY(item != nullptr);
       const QString expected = s == 1   ? QStringLiteral("A (1,3,3-Trimethylcyclopropene)")
                                : s == 2 ? QStringLiteral("B (1-Isopropylcyclopropene)")
