@@ -18,6 +18,7 @@
 #include "model/RecalcCurves.h"
 #include "optimize/OptimizeRateConstants.h"
 #include "tests/core/TestSupport.h"
+#include "ui/PlotData.h"
 
 namespace zamo {
 namespace {
@@ -382,6 +383,67 @@ TEST_F(CliFiles, ImportErrorsNameTheDataFile) {
   const Result b = RunCli({"import", "--left", broken});
   EXPECT_EQ(b.Status, 1);
   EXPECT_EQ(b.Err, "zamo-cli: " + broken + ":3:1: '' ist kein gültiger Gleitkommawert\n");
+}
+
+// zamo-cli plot hands the windows library what the options ask for: the experiments (the
+// shown one switched first), the time axis, the residuals and the picture's size.
+TEST(CliPlot, OptionsReachThePicture) {
+  struct Case {
+    std::vector<std::string> Args;
+    PlotExperiments Experiments;
+    Side Shown;
+    TimeUnit Unit;
+    bool Log;
+    bool Residuals;
+    PictureSize Size;
+  };
+  const std::vector<Case> cases = {
+      {{"plot", "-o", "p.png"}, PlotExperiments::Shown, Side::Left, TimeUnit::Minutes, false, false, {2400, 1800, 300}},
+      {{"plot", "--experiment", "right", "--time-unit", "h", "-o", "p.svg"},
+       PlotExperiments::Shown,
+       Side::Right,
+       TimeUnit::Hours,
+       false,
+       false,
+       {2400, 1800, 300}},
+      {{"plot", "--experiment", "both", "--residuals", "--log-time", "--time-unit", "s", "--width", "800", "--height",
+        "600", "--dpi", "96", "-o", "p.pdf"},
+       PlotExperiments::Both,
+       Side::Left,
+       TimeUnit::Seconds,
+       true,
+       true,
+       {800, 600, 96}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Args));
+    std::optional<PlotOptions> options;
+    std::optional<PictureSize> size;
+    std::string path;
+    Side shown = Side::Left;
+    cli::Environment env;
+    env.SavePlot = [&](const std::string& p, const KineticProject& project, const PlotOptions& o,
+                       const PictureSize& s) {
+      path = p;
+      shown = project.CurrentSide();
+      options = o;
+      size = s;
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(cli::Run(c.Args, out, err, env), 0) << err.str();
+    ASSERT_TRUE(options && size);
+    EXPECT_EQ(path, c.Args.back());
+    EXPECT_EQ(options->Experiments, c.Experiments);
+    EXPECT_EQ(shown, c.Shown);
+    EXPECT_EQ(options->Unit, c.Unit);
+    EXPECT_EQ(options->LogTime, c.Log);
+    EXPECT_EQ(options->Residuals, c.Residuals);
+    EXPECT_FALSE(options->Range);
+    EXPECT_EQ(size->Width, c.Size.Width);
+    EXPECT_EQ(size->Height, c.Size.Height);
+    EXPECT_EQ(size->Dpi, c.Size.Dpi);
+  }
 }
 
 }  // namespace
