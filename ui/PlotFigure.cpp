@@ -31,6 +31,9 @@ constexpr int kResidualRowStretch = 45;
 constexpr int kResidualTicks = 4;
 constexpr int kCurveRowStretch = 100;
 constexpr int kLegendColumns = 4;
+constexpr int kLegendSideMargin = 10;
+constexpr int kLegendTopMargin = 4;
+constexpr int kLegendBottomMargin = 10;
 
 // One shape per species, readable where curves and markers cross.
 constexpr std::array<QCPScatterStyle::ScatterShape, kSpeciesCount> kShapes = {
@@ -216,6 +219,8 @@ void AddLegend(QCustomPlot& plot, QCPLayoutGrid* layout, const PlotData& data, b
   legend->setLayer(QStringLiteral("legend"));
   legend->setFont(PixelFont(kLegendPixels));
   legend->setBorderPen(Qt::NoPen);
+  // Room between the last row of entries and the picture's edge.
+  legend->setMargins(QMargins(kLegendSideMargin, kLegendTopMargin, kLegendSideMargin, kLegendBottomMargin));
   legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
   legend->setWrap(kLegendColumns);
   legend->setRowSpacing(0);
