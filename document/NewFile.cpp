@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 
@@ -31,13 +32,29 @@ QLineEdit* Field(QWidget* parent, const QString& name, const std::string& value)
   return field;
 }
 
+// A sunken panel that shows a path too long for it with its start left out, so that the file
+// name stays visible; its text stays the whole path.
+class PathPanel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect area = contentsRect().adjusted(2, 0, -2, 0);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideLeft, area.width()));
+  }
+};
+
 QLabel* FilePanel(QWidget* parent, const QString& name) {
-  auto* panel = new QLabel(kNoFile, parent);
+  auto* panel = new PathPanel(kNoFile, parent);
   panel->setObjectName(name);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  panel->setMinimumWidth(220);
-  // A long path must not widen the fixed dialog.
+  // A long path must not widen the fixed dialog, nor squeeze the buttons beside it: the panel
+  // shows what fits and the whole path as its tip.
+  panel->setMinimumWidth(80);
   panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return panel;
 }
@@ -193,6 +210,7 @@ void TNewFileForm::Take(bool left, DataFileChoice choice) {
     temperature_->setText(choice.Lines.empty() ? QString() : FromBytes(choice.Lines.front()));
   }
   (left ? leftFile_ : rightFile_)->setText(FromBytes(choice.Path));
+  (left ? leftFile_ : rightFile_)->setToolTip(FromBytes(choice.Path));
   (left ? left_ : right_) = std::move(choice);
 }
 
