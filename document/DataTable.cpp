@@ -18,7 +18,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kRowShape = "a row holds the time in minutes, then A to G in %";
 
 std::string ColumnName(int column) {
-  const std::string number = "column " + std::to_string(column);
+  std::string number = "column " + std::to_string(column);
   if (column == 1) return number + " (the time in minutes)";
   if (column <= kLastAllowedColumn) return number + " (" + static_cast<char>('A' + column - 2) + " in %)";
   return number;
