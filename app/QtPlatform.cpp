@@ -5,7 +5,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QImage>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -74,6 +77,29 @@ std::optional<QString> QtPlatform::ChooseOpenFile(QWidget* parent, const FileDia
 
 std::optional<QString> QtPlatform::ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) {
   return RunFileDialog(parent, options, true);
+}
+
+std::optional<int> QtPlatform::AskInteger(QWidget* parent, const IntegerQuestion& question) {
+  bool accepted = false;
+  const int value = QInputDialog::getInt(parent, question.Title, question.Label, question.Value, question.Minimum,
+                                         question.Maximum, 1, &accepted);
+  if (!accepted) return std::nullopt;
+  return value;
+}
+
+bool QtPlatform::SetUpPrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+// The user's settings of the program "zamo", where the desktop keeps them (on Linux
+// ~/.config/zamo/zamo.conf).
+QSettings& QtPlatform::Settings() {
+  if (!settings_ && !settingsFile_.isEmpty()) {
+    settings_ = std::make_unique<QSettings>(settingsFile_, QSettings::IniFormat);
+  }
+  if (!settings_) settings_ = std::make_unique<QSettings>(QStringLiteral("zamo"), QStringLiteral("zamo"));
+  return *settings_;
 }
 
 void QtPlatform::ClearClipboard() { QGuiApplication::clipboard()->clear(); }

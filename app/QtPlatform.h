@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QSettings>
+#include <QString>
+#include <memory>
+#include <utility>
+
 #include "ui/Platform.h"
 
 namespace zamo {
@@ -8,10 +13,17 @@ namespace zamo {
 // system queries.
 class QtPlatform : public Platform {
  public:
+  // The settings live in `settingsFile` (an INI file) when one is named, so that a test or a
+  // benchmark never touches the user's; else where the desktop keeps the program's.
+  explicit QtPlatform(QString settingsFile = {}) : settingsFile_(std::move(settingsFile)) {}
+
   void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) override;
+  bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
+  QSettings& Settings() override;
   void ClearClipboard() override;
   void SetClipboardText(const QString& text) override;
   QString ClipboardText() override;
@@ -20,6 +32,10 @@ class QtPlatform : public Platform {
   void Beep() override;
   void Terminate(int status) override;
   bool OpenLink(const QString& link) override;
+
+ private:
+  QString settingsFile_;
+  std::unique_ptr<QSettings> settings_;
 };
 
 }  // namespace zamo

@@ -15,6 +15,7 @@
 #include "ui/PlotData.h"
 #include "ui/PlotWindow.h"
 #include "ui/RateConstantPanel.h"
+#include "ui/RecentProjects.h"
 
 class QAction;
 class QMenu;
@@ -24,6 +25,7 @@ class QSplitter;
 namespace zamo {
 
 class PaintBox;
+class TNewFileForm;
 
 // The main window: the plots of the current experiment on the left, the rate-constant
 // panel on the right, the menus, and the document lifecycle of the one open project. It
@@ -88,6 +90,14 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void Help1Click();
   void About1Click();
 
+  // Files: the result table, the recent projects, files dropped on the window.
+  void ExportTable1Click();
+  // Opens a project of the recent list after the save prompt; one that no longer exists is
+  // removed from the list with a message.
+  void OpenRecentProject(const QString& path);
+  // Opens the import dialog (at most one command's worth; each call makes a new one).
+  TNewFileForm* OpenImportDialog();
+
   QAction* Action(const QString& name) const;
   QMenu* ContextMenu() const { return contextMenu_; }
   // Pixels of the plots' time axis: the upper plot's width minus the zoom bar's minus 2.
@@ -98,6 +108,8 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildPlots();
@@ -120,6 +132,10 @@ class TFZamo : public QMainWindow, private RatePanelHost {
 
   // "Bestätigung": the save prompt of Open and closing.
   PromptAnswer SavePrompt();
+  // Opens a project file and puts it first in the recent list.
+  void OpenProjectFile(const QString& path);
+  // The "Open &Recent" submenu from the recent list.
+  void ShowRecentProjects();
 
   // RatePanelHost
   void RefuseInput() override;
@@ -143,6 +159,8 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   PaintBox* lower_ = nullptr;
   QScrollBar* zoomBar_ = nullptr;
   QMenu* contextMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  RecentProjects recent_{platform_};
 
   bool aborted_ = false;
   bool paintBusy_ = true;

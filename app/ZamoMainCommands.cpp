@@ -48,11 +48,7 @@ void TFZamo::TemperatureSeries1Click() {
   series_->activateWindow();
 }
 
-void TFZamo::Import1Click() {
-  (new TNewFileForm(
-       session_, platform_, [this] { SaveProject(true); }, this))
-      ->show();
-}
+void TFZamo::Import1Click() { OpenImportDialog(); }
 
 void TFZamo::ZamoData1Click() { (new TEditForm(session_, platform_, this))->show(); }
 

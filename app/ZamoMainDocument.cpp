@@ -38,11 +38,11 @@ void TFZamo::Open1Click() {
     DrawPlots();
     return;
   }
-  session_.OpenFile(path->toStdString());
+  OpenProjectFile(*path);
 }
 
 void TFZamo::OpenAtStart(const QString& path) {
-  RunGuarded([&] { session_.OpenFile(path.toStdString()); });
+  RunGuarded([&] { OpenProjectFile(path); });
 }
 
 // Writes the project to a file the user chooses. Unlike a bare write, nothing of the
@@ -60,7 +60,11 @@ bool TFZamo::SaveProject(bool saveAs) {
     if (saveAs) DrawPlots();
     return false;
   }
-  return zamo::RunGuarded(platform_, this, [&] { session_.Save(path->toStdString(), CurrentDateTime()); });
+  return zamo::RunGuarded(platform_, this, [&] {
+    session_.Save(path->toStdString(), CurrentDateTime());
+    recent_.Add(*path);
+    ShowRecentProjects();
+  });
 }
 
 void TFZamo::Save1Click() { SaveProject(false); }

@@ -55,6 +55,7 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
   row->addWidget(splitter_->parentWidget(), 1);
   row->addWidget(panel_);
   setCentralWidget(central);
+  setAcceptDrops(true);
   const int menuHeight = menuBar()->sizeHint().height();
   setMinimumSize(kClientWidth, kClientHeight + menuHeight);
   resize(kClientWidth, kClientHeight + menuHeight);
@@ -160,6 +161,11 @@ void TFZamo::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   AddAction(file, QStringLiteral("Open1"), QStringLiteral("&Open"), {QKeySequence(QStringLiteral("Ctrl+O"))},
             &TFZamo::Open1Click);
+  recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+  recentMenu_->setObjectName(QStringLiteral("OpenRecent1"));
+  // Another run of the program may have changed the list meanwhile.
+  connect(recentMenu_, &QMenu::aboutToShow, this, &TFZamo::ShowRecentProjects);
+  ShowRecentProjects();
   file->addSeparator();
   AddAction(file, QStringLiteral("Save1"), QStringLiteral("&Save"), {QKeySequence(QStringLiteral("Ctrl+S"))},
             &TFZamo::Save1Click);
@@ -167,6 +173,9 @@ void TFZamo::BuildMenus() {
             &TFZamo::SaveAs1Click);
   AddAction(file, QStringLiteral("SaveGraph1"), QStringLiteral("Save Graph"), {QKeySequence(QStringLiteral("Ctrl+G"))},
             &TFZamo::SaveGraph1Click);
+  QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
+  exportMenu->setObjectName(QStringLiteral("Export1"));
+  AddAction(exportMenu, QStringLiteral("ExportTable1"), QStringLiteral("&Table (CSV)"), {}, &TFZamo::ExportTable1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), {QKeySequence(QStringLiteral("Ctrl+I"))},
             &TFZamo::Import1Click);

@@ -23,6 +23,8 @@ void RunCommand(const CommandLine& line, ProjectSession& session, std::ostream& 
     RunDeviation(session, out);
   } else if (line.Command == "report") {
     RunReport(session, out);
+  } else if (line.Command == "table") {
+    RunTable(line, session, out);
   } else if (line.Command == "save") {
     RunSave(line, session, out);
   } else if (line.Command == "optimize") {

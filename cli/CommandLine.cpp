@@ -27,10 +27,11 @@ const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 10> kCommands = {{
+const std::array<CommandInfo, 11> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
+    {"table", {{"--points", true}, kOutput}, true, false},
     {"save", {kOutput, kDateTime}, true, false},
     {"optimize",
      {{"--steps", true},
@@ -49,6 +50,8 @@ const std::array<CommandInfo, 10> kCommands = {{
       {"--author", true},
       {"--left-name", true},
       {"--right-name", true},
+      {"--constants", true},
+      {"--temperature", true},
       kOutput,
       kDateTime},
      false,
@@ -151,6 +154,11 @@ std::string UsageText() {
          "      the total deviation, then per species: letter, Dev. and abs(Dev.) (tab-separated)\n"
          "  report [PROJECT] [--experiment left|right]\n"
          "      the lines of the full output report\n"
+         "  table [PROJECT] [--points N] [-o OUT.csv]\n"
+         "      the result table as comma-separated text (RFC 4180, \".\" decimals): per present\n"
+         "      experiment and measured row the time in minutes and seconds, observed,\n"
+         "      calculated and residual A..H in %; then the calculated curves at N evenly\n"
+         "      spaced times from 0 to the last reaction time (2..10001, default 101)\n"
          "  save [PROJECT] [-o OUT.zam]\n"
          "      evaluates every present experiment and writes the project text to OUT\n"
          "      (replaced atomically) or to standard output\n"
@@ -162,9 +170,14 @@ std::string UsageText() {
          "      optimization in percent; with -o also writes the project. Ctrl+C stops the\n"
          "      run after the current cycle and keeps what it reached\n"
          "  import [--left LEFT.dat] [--right RIGHT.dat] [--title T] [--author A]\n"
-         "         [--left-name N] [--right-name N] [-o OUT.zam]\n"
+         "         [--left-name N] [--right-name N] [--constants PROJECT.zam]\n"
+         "         [--temperature C] [-o OUT.zam]\n"
          "      builds a project from experimental data files as the import dialog does and\n"
-         "      writes it to OUT or to standard output; warnings go to standard error\n"
+         "      writes it to OUT or to standard output; warnings go to standard error.\n"
+         "      LEFT and RIGHT may be tables (.csv, .tsv, .txt: the time in minutes, then A..G\n"
+         "      in %, one row per line, a header line allowed); without a .dat file the rate\n"
+         "      constants, the temperature and the names come from PROJECT (default: the\n"
+         "      built-in example), and --temperature sets the temperature in degrees Celsius\n"
          "  fit [PROJECT] [--free LIST | --free-all] [--vary-k15-k16]\n"
          "      [--experiments both|left|right] [--weights none|species] [--profile]\n"
          "      [--json] [-o OUT.zam]\n"
@@ -251,6 +264,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Options[name] = value;
   }
 
+  Real ignored = 0;
   if (const auto experiment = line.Value("--experiment"); experiment && *experiment != "left" &&
                                                           *experiment != "right" &&
                                                           !(line.Command == "plot" && *experiment == "both")) {
@@ -259,6 +273,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   CheckWholeNumber(line, "--zoom-position", kZoomPositionMin, kZoomPositionMax);
   CheckWholeNumber(line, "--steps", kOptimizationStepsMin, kOptimizationStepsMax);
+  CheckWholeNumber(line, "--points", kTablePointsMin, kTablePointsMax);
+  if (const auto temperature = line.Value("--temperature"); temperature && !TryStrToFloat(*temperature, ignored)) {
+    throw UsageError("--temperature takes a temperature in degrees Celsius");
+  }
   if (line.Command == "graph" && !line.Has("-o")) throw UsageError("graph needs -o OUT.bmp");
   CheckWholeNumber(line, "--width", kPictureSideMin, kPictureSideMax);
   CheckWholeNumber(line, "--height", kPictureSideMin, kPictureSideMax);
@@ -288,7 +306,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
   // calc: the first positional is the project unless it reads as a number (a time).
   std::size_t next = 0;
-  Real ignored = 0;
   if (command->TakesProject && next < positionals.size() &&
       !(command->TakesTimes && TryStrToFloat(positionals[next], ignored))) {
     line.Project = positionals[next++];

@@ -7,12 +7,14 @@
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
+#include "document/ResultTable.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
 #include "model/EscapedText.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
 #include "model/Limits.h"
+#include "model/NumberFormat.h"
 #include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
 #include "optimize/OptimizeRateConstants.h"
@@ -61,8 +63,11 @@ void DrawProgressBar(std::ostream& err, int position, Real relative) {
 
 std::string SubjectFile(const CommandLine& line) {
   if (line.Command == "import") {
-    if (const std::optional<std::string> right = line.Value("--right")) return *right;
-    if (const std::optional<std::string> left = line.Value("--left")) return *left;
+    for (const char* option : {"--right", "--left"}) {
+      const std::optional<std::string> path = line.Value(option);
+      if (path && DataFormatOfPath(*path) == DataFormat::ZamoData) return *path;
+    }
+    if (const std::optional<std::string> constants = line.Value("--constants")) return *constants;
   }
   if (line.Command == "series") return line.Files.front();
   return line.Project.value_or(kExampleFileName);
@@ -104,6 +109,16 @@ void RunDeviation(const ProjectSession& session, std::ostream& out) {
 
 void RunReport(const ProjectSession& session, std::ostream& out) {
   for (const std::string& text : FullOutputText(session.Project())) out << text << '\n';
+}
+
+void RunTable(const CommandLine& line, const ProjectSession& session, std::ostream& out) {
+  int points = kTablePointsDefault;
+  if (const std::optional<std::string> given = line.Value("--points")) points = StrToInt(*given);
+  if (const std::optional<std::string> path = line.Value("-o")) {
+    WriteResultTable(*path, session.Project(), points);
+  } else {
+    out << ResultTableCsv(session.Project(), points);
+  }
 }
 
 void RunSave(const CommandLine& line, ProjectSession& session, std::ostream& out) { WriteProject(line, session, out); }
@@ -173,6 +188,19 @@ void RunPlot(const CommandLine& line, ProjectSession& session, const Environment
 }
 
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err) {
+  if (!line.Has("--left") && !line.Has("--right")) {
+    throw UsageError("import needs --left or --right (You have to Load a Zamo-Data-File)");
+  }
+  bool dataFile = false;
+  for (const char* option : {"--left", "--right"}) {
+    const std::optional<std::string> path = line.Value(option);
+    dataFile = dataFile || (path && DataFormatOfPath(*path) == DataFormat::ZamoData);
+  }
+  if (dataFile && (line.Has("--constants") || line.Has("--temperature"))) {
+    throw UsageError("--constants and --temperature are for tables alone: a .dat file holds its own");
+  }
+  // A table holds neither rate constants nor a temperature: they come from this project.
+  if (const std::optional<std::string> constants = line.Value("--constants")) session.OpenFile(*constants);
   const KineticProject& project = session.Project();
   ImportRequest request;
   // Like the dialog, the fields start from the open project where it has them.
@@ -181,19 +209,19 @@ void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& o
   request.LeftName = line.Value("--left-name").value_or(project.LeftReactantName);
   request.RightName = line.Value("--right-name").value_or(project.RightReactantName);
   for (const auto& [option, choice] : {std::pair{"--left", &request.Left}, std::pair{"--right", &request.Right}}) {
-    if (const std::optional<std::string> path = line.Value(option)) {
-      *choice = DataFileChoice{*path, ReadTextFile(*path)};
-      // Loading a file puts its first line into the dialog's temperature box. Here nothing
-      // can be typed, so the box gets the line the file's own temperature is read from, the
-      // first that holds anything, and a file without one is refused with its name.
-      LineCursor cursor((*choice)->Lines);
-      request.TemperatureText = ReadingFile(*path, [&] { return cursor.ReadNextLine("the temperature"); });
-      request.TemperatureFile = *path;
-      request.TemperatureLine = cursor.LineNumber();
-    }
+    const std::optional<std::string> path = line.Value(option);
+    if (!path) continue;
+    *choice = DataFileChoice{*path, ReadTextFile(*path), DataFormatOfPath(*path)};
+    if ((*choice)->Format == DataFormat::Table) continue;
+    // Loading a file puts its first line into the dialog's temperature box. Here nothing
+    // can be typed, so the box gets the line the file's own temperature is read from, the
+    // first that holds anything, and a file without one is refused with its name.
+    LineCursor cursor((*choice)->Lines);
+    request.TemperatureText = ReadingFile(*path, [&] { return cursor.ReadNextLine("the temperature"); });
+    request.TemperatureFile = *path;
+    request.TemperatureLine = cursor.LineNumber();
   }
-  if (!request.Left && !request.Right)
-    throw UsageError("import needs --left or --right (You have to Load a Zamo-Data-File)");
+  if (!dataFile) request.TemperatureText = line.Value("--temperature").value_or(FloatToText(project.Temperature));
   const std::vector<std::string> problems = CheckImportRequest(request);
   if (!problems.empty()) throw FormatError(problems.front());
 

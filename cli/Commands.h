@@ -11,7 +11,8 @@ namespace zamo::cli {
 
 // The file an error of the command concerns when it names none itself: the project, the
 // example's file name without one, and for import the data file whose rate constants the
-// project takes (the right one when both are given, as it is analysed last).
+// project takes (the right one when both are given, as it is analysed last; --constants or
+// the example's name when only tables are given).
 std::string SubjectFile(const CommandLine& line);
 
 // The project the command works on, in the state the main window would show it: the
@@ -23,6 +24,7 @@ void LoadProject(const CommandLine& line, ProjectSession& session);
 void RunCalc(const CommandLine& line, const ProjectSession& session, std::ostream& out);
 void RunDeviation(const ProjectSession& session, std::ostream& out);
 void RunReport(const ProjectSession& session, std::ostream& out);
+void RunTable(const CommandLine& line, const ProjectSession& session, std::ostream& out);
 void RunSave(const CommandLine& line, ProjectSession& session, std::ostream& out);
 void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err,
                  const Environment& env);

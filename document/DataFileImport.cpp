@@ -1,7 +1,9 @@
 #include "document/DataFileImport.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "document/DataTable.h"
 #include "model/Conversions.h"
 #include "model/NumberFormat.h"
 #include "model/ZamoError.h"
@@ -30,6 +32,14 @@ int RateConstantsPerReaction(const std::string& countText) {
 }
 
 }  // namespace
+
+DataFormat DataFormatOfPath(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return DataFormat::ZamoData;
+  std::string extension;
+  for (const char c : path.substr(dot + 1)) extension += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "csv" || extension == "tsv" || extension == "txt" ? DataFormat::Table : DataFormat::ZamoData;
+}
 
 std::vector<std::string> CheckImportRequest(const ImportRequest& request) {
   if (!request.Left && !request.Right) return {"You have to Load a Zamo-Data-File"};
@@ -109,13 +119,32 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
 
   data.AbsoluteTemperature = ToAbsoluteTemperature(temperature);
   experiment.LastRow = rows - 1;
+  CheckStartRow(experiment, side, file, warnings);
+}
 
+void CheckStartRow(const Experiment& experiment, Side side, const std::string& file,
+                   std::vector<ImportWarning>& warnings) {
   const bool startHasB = experiment.Observed[0][2] != 0;
   if (side == Side::Left ? startHasB : !startHasB) {
     warnings.push_back({file, kAnalysisError,
                         side == Side::Left ? "the start row of the left reaction holds some B"
                                            : "the start row of the right reaction holds no B"});
   }
+}
+
+std::optional<Side> StartRowSide(const DataFileChoice& choice) {
+  ProjectData scratch;
+  std::vector<ImportWarning> warnings;
+  try {
+    if (choice.Format == DataFormat::Table) {
+      AnalyseDataTable(scratch, Side::Left, choice.Lines, warnings, choice.Path);
+    } else {
+      AnalyseDataFile(scratch, Side::Left, choice.Lines, warnings, choice.Path);
+    }
+  } catch (const ZamoError&) {
+    return std::nullopt;
+  }
+  return scratch.Left.Observed[0][2] == 0 ? Side::Left : Side::Right;
 }
 
 ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& request, DateTime now) {
@@ -126,7 +155,8 @@ ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& reque
   ProjectData& data = result.Data;
   data = base;
   try {
-    data.AbsoluteTemperature = AtLine(request.TemperatureLine, [&] { return StrToFloat(request.TemperatureText); });
+    data.AbsoluteTemperature =
+        AtLine(request.TemperatureLine, [&] { return ToAbsoluteTemperature(StrToFloat(request.TemperatureText)); });
   } catch (ZamoError& error) {
     if (!request.TemperatureFile.empty()) error.SetFile(request.TemperatureFile);
     throw;
@@ -135,11 +165,19 @@ ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& reque
   ResetForReading(data);
   data.Left.Present = request.Left.has_value();
   data.Right.Present = request.Right.has_value();
+  const auto isDataFile = [](const std::optional<DataFileChoice>& choice) {
+    return choice && choice->Format == DataFormat::ZamoData;
+  };
+  if (!isDataFile(request.Left) && !isDataFile(request.Right)) data.K = base.K;
 
   for (const auto& [side, choice] : {std::pair{Side::Left, &request.Left}, std::pair{Side::Right, &request.Right}}) {
     if (!*choice) continue;
     try {
-      AnalyseDataFile(data, side, (*choice)->Lines, result.Warnings, (*choice)->Path);
+      if ((*choice)->Format == DataFormat::Table) {
+        AnalyseDataTable(data, side, (*choice)->Lines, result.Warnings, (*choice)->Path);
+      } else {
+        AnalyseDataFile(data, side, (*choice)->Lines, result.Warnings, (*choice)->Path);
+      }
     } catch (ZamoError& error) {
       error.SetFile((*choice)->Path);
       throw;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/TextLines.h"
@@ -10,10 +11,21 @@
 
 namespace zamo {
 
-// One experimental data file (".dat") chosen for an experiment, read whole.
+// How the measurements of one experiment are written: the program's own data file
+// (".dat": temperature, rate constants, rows) or a delimited table of rows alone (a
+// spreadsheet's CSV, TSV or semicolon-separated text, see DataTable.h).
+enum class DataFormat { ZamoData, Table };
+
+// The format a file name says: ".csv", ".tsv" and ".txt" (in any case) are tables, every
+// other name a data file.
+DataFormat DataFormatOfPath(std::string_view path);
+
+// The measurements chosen for an experiment, read whole: a file, or the clipboard (whose
+// Path is then "clipboard").
 struct DataFileChoice {
   std::string Path;
   TextLines Lines;
+  DataFormat Format = DataFormat::ZamoData;
 };
 
 // What the import dialog collects.
@@ -24,7 +36,8 @@ struct ImportRequest {
   std::string RightName;
   std::optional<DataFileChoice> Left;
   std::optional<DataFileChoice> Right;
-  // The temperature box; it must not be empty, but each file's own temperature replaces it.
+  // The temperature box in degrees Celsius; it must not be empty, but each data file's own
+  // temperature replaces it (a table has none).
   std::string TemperatureText;
   // Where the box's text was taken from, so that its conversion error names the data file
   // and line; empty and 0 when it was typed.
@@ -61,10 +74,22 @@ std::vector<std::string> CheckImportRequest(const ImportRequest& request);
 void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::vector<ImportWarning>& warnings,
                      const std::string& file);
 
+// The experiment whose start the choice's start row fits: the left one when it holds no B,
+// the right one when it holds some; nothing when its rows cannot be read.
+std::optional<Side> StartRowSide(const DataFileChoice& choice);
+
+// The plausibility check of an imported start row: the left reaction starts without B, the
+// right one with some. A start row that does not fit adds the warning "Error by Analysing the
+// File" for `file`; the data stay as read.
+void CheckStartRow(const Experiment& experiment, Side side, const std::string& file,
+                   std::vector<ImportWarning>& warnings);
+
 // Builds a new project from the request, starting from `base` (the open project): checks,
 // analyses the chosen files (the right one last, so its temperature counts), fills the
 // descriptive fields, lends a single experiment's times to the missing one and sets both
-// zooms to 315. Errors name the file and line; nothing outside the result is touched.
+// zooms to 315. A table holds neither rate constants nor a temperature: when no data file is
+// among the chosen, the rate constants stay those of `base` and the temperature is the box's.
+// Errors name the file (or "clipboard") and line; nothing outside the result is touched.
 [[nodiscard]] ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& request, DateTime now);
 
 // The zoom position every imported project starts with.

@@ -3,12 +3,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 
+#include "document/DataTable.h"
 #include "document/ProjectSession.h"
 #include "document/TextFile.h"
 #include "model/DateTime.h"
+#include "model/NumberFormat.h"
 #include "ui/ErrorText.h"
 #include "ui/MaskEdit.h"
 #include "ui/Platform.h"
@@ -18,7 +21,9 @@ namespace zamo {
 
 namespace {
 
-const QString kDataFilter = QStringLiteral("Zamo-Data-Files (*.dat);;All Files (*)");
+const QString kDataFilter = QStringLiteral(
+    "Zamo-Data-Files and Tables (*.dat *.csv *.tsv *.txt);;Zamo-Data-Files (*.dat);;Tables (*.csv *.tsv *.txt);;"
+    "All Files (*)");
 const QString kNoFile = QStringLiteral("*.dat");
 
 QLineEdit* Field(QWidget* parent, const QString& name, const std::string& value) {
@@ -27,13 +32,39 @@ QLineEdit* Field(QWidget* parent, const QString& name, const std::string& value)
   return field;
 }
 
+// A sunken panel that shows a path too long for it with its start left out, so that the file
+// name stays visible; its text stays the whole path.
+class PathPanel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect area = contentsRect().adjusted(2, 0, -2, 0);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideLeft, area.width()));
+  }
+};
+
 QLabel* FilePanel(QWidget* parent, const QString& name) {
-  auto* panel = new QLabel(kNoFile, parent);
+  auto* panel = new PathPanel(kNoFile, parent);
   panel->setObjectName(name);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  panel->setMinimumWidth(300);
+  // A long path must not widen the fixed dialog, nor squeeze the buttons beside it: the panel
+  // shows what fits and the whole path as its tip.
+  panel->setMinimumWidth(80);
+  panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return panel;
+}
+
+QHBoxLayout* ButtonPair(QPushButton* load, QPushButton* paste) {
+  auto* pair = new QHBoxLayout;
+  pair->setSpacing(4);
+  pair->addWidget(load);
+  pair->addWidget(paste);
+  return pair;
 }
 
 // The typed text of a masked field: mask literals and blank places left out.
@@ -77,6 +108,14 @@ TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::fun
   loadLeft->setObjectName(QStringLiteral("BitBtn3"));
   auto* loadRight = new QPushButton(QStringLiteral("Load File for Right Reactions"), this);
   loadRight->setObjectName(QStringLiteral("BitBtn4"));
+  auto* pasteLeft = new QPushButton(QStringLiteral("Paste Table"), this);
+  pasteLeft->setObjectName(QStringLiteral("PasteLeftTable"));
+  pasteLeft->setToolTip(
+      QStringLiteral("The left reactions' rows from the clipboard: time in minutes, then A to G in %"));
+  auto* pasteRight = new QPushButton(QStringLiteral("Paste Table"), this);
+  pasteRight->setObjectName(QStringLiteral("PasteRightTable"));
+  pasteRight->setToolTip(
+      QStringLiteral("The right reactions' rows from the clipboard: time in minutes, then A to G in %"));
   auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("BitBtn1OK"));
   ok->setDefault(true);
@@ -85,6 +124,8 @@ TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::fun
   cancel->setObjectName(QStringLiteral("BitBtn2"));
   connect(loadLeft, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn3Click(); }); });
   connect(loadRight, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn4Click(); }); });
+  connect(pasteLeft, &QPushButton::clicked, this, [this] { Guarded([this] { PasteTableClick(true); }); });
+  connect(pasteRight, &QPushButton::clicked, this, [this] { Guarded([this] { PasteTableClick(false); }); });
   connect(ok, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1OKClick(); }); });
   connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
 
@@ -100,12 +141,12 @@ TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::fun
   grid->addWidget(leftName_, 2, 1, 1, 2);
   grid->addWidget(label(QStringLiteral("Data-File of the Left-Reactions")), 3, 0);
   grid->addWidget(leftFile_, 3, 1);
-  grid->addWidget(loadLeft, 3, 2);
+  grid->addLayout(ButtonPair(loadLeft, pasteLeft), 3, 2);
   grid->addWidget(label(QStringLiteral("Name of the Right-Reactions")), 4, 0);
   grid->addWidget(rightName_, 4, 1, 1, 2);
   grid->addWidget(label(QStringLiteral("Data-File of the Right-Reactions")), 5, 0);
   grid->addWidget(rightFile_, 5, 1);
-  grid->addWidget(loadRight, 5, 2);
+  grid->addLayout(ButtonPair(loadRight, pasteRight), 5, 2);
   grid->addWidget(label(QStringLiteral("Temperature")), 6, 0);
   auto* numbers = new QHBoxLayout;
   numbers->addWidget(temperature_);
@@ -135,10 +176,41 @@ void TNewFileForm::LoadFile(bool left) {
   options.DefaultSuffix = QStringLiteral("dat");
   const std::optional<QString> path = platform_.ChooseOpenFile(this, options);
   if (!path) return;
-  DataFileChoice choice{path->toStdString(), ReadTextFile(path->toStdString())};
-  (left ? leftFile_ : rightFile_)->setText(*path);
-  // The file's first line goes into the temperature box as it stands.
-  temperature_->setText(choice.Lines.empty() ? QString() : FromBytes(choice.Lines.front()));
+  const std::string file = path->toStdString();
+  Take(left, DataFileChoice{file, ReadTextFile(file), DataFormatOfPath(file)});
+}
+
+void TNewFileForm::PasteTableClick(bool left) {
+  const std::string text = ToBytes(platform_.ClipboardText());
+  Take(left, DataFileChoice{kClipboardSource, ReadingFile(kClipboardSource, [&] { return PastedLines(text); }),
+                            DataFormat::Table});
+}
+
+void TNewFileForm::LoadFiles(const QStringList& paths) {
+  bool leftFree = true;
+  bool rightFree = true;
+  for (const QString& path : paths) {
+    Guarded([&] {
+      const std::string file = path.toStdString();
+      DataFileChoice choice{file, ReadTextFile(file), DataFormatOfPath(file)};
+      bool left = StartRowSide(choice).value_or(leftFree ? Side::Left : Side::Right) == Side::Left;
+      if (left ? !leftFree : !rightFree) left = !left;
+      Take(left, std::move(choice));
+      (left ? leftFree : rightFree) = false;
+    });
+  }
+}
+
+void TNewFileForm::Take(bool left, DataFileChoice choice) {
+  if (choice.Format == DataFormat::Table) {
+    ReadingFile(choice.Path, [&] { (void)ReadDataTable(choice.Lines); });
+    if (Typed(temperature_).isEmpty()) temperature_->setText(FromBytes(FloatToText(session_.Project().Temperature)));
+  } else {
+    // The file's first line goes into the temperature box as it stands.
+    temperature_->setText(choice.Lines.empty() ? QString() : FromBytes(choice.Lines.front()));
+  }
+  (left ? leftFile_ : rightFile_)->setText(FromBytes(choice.Path));
+  (left ? leftFile_ : rightFile_)->setToolTip(FromBytes(choice.Path));
   (left ? left_ : right_) = std::move(choice);
 }
 

@@ -135,13 +135,18 @@ NumberLine ParseNumberLine(std::string_view text) {
 }
 
 Real ObservedFraction(const NumberLine& numbers, std::string_view text, int slot, int species, int lineNumber) {
-  const Real percent = numbers.Values[static_cast<std::size_t>(slot)];
+  const auto index = static_cast<std::size_t>(slot);
+  return PercentageAsFraction(numbers.Values[index], numbers.Written(text, slot), species, lineNumber,
+                              numbers.Columns[index]);
+}
+
+Real PercentageAsFraction(Real percent, std::string_view written, int species, int lineNumber, int column) {
   if (!(percent >= -kMaxPercentage && percent <= kMaxPercentage)) {
     FailAtLine(lineNumber,
                "expected a percentage from " + std::to_string(-kMaxPercentage) + " to " +
                    std::to_string(kMaxPercentage) + " for species " + static_cast<char>('A' + species - 1) +
-                   ", found " + std::string(numbers.Written(text, slot)),
-               numbers.Columns[static_cast<std::size_t>(slot)]);
+                   ", found " + std::string(written),
+               column);
   }
   return percent / 100;
 }

@@ -94,4 +94,8 @@ NumberLine ParseNumberLine(std::string_view text);
 // row's line and the number's column, naming the species (1..8 for A..H).
 Real ObservedFraction(const NumberLine& numbers, std::string_view text, int slot, int species, int lineNumber);
 
+// The same for a percentage read elsewhere (a table's cell), `written` as it stands at
+// `column` of the line.
+Real PercentageAsFraction(Real percent, std::string_view written, int species, int lineNumber, int column);
+
 }  // namespace zamo

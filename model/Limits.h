@@ -15,6 +15,12 @@ inline constexpr int kOptimizationStepsMin = 1;
 inline constexpr int kOptimizationStepsMax = 40;
 inline constexpr int kOptimizationStepsDefault = 15;
 
+// The curves of the exported result table: 2..10001 evenly spaced points per experiment from
+// the start to the last reaction time, 101 (a hundredth of that time apart) at first.
+inline constexpr int kTablePointsMin = 2;
+inline constexpr int kTablePointsMax = 10001;
+inline constexpr int kTablePointsDefault = 101;
+
 // The main window's fixed widths: the rate-constant panel on the right and the zoom bar
 // beside the lower plot; and the window's smallest client width.
 inline constexpr int kRatePanelWidth = 162;

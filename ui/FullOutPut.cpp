@@ -1,13 +1,18 @@
 #include "ui/FullOutPut.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "document/TextFile.h"
+#include "ui/ErrorText.h"
 #include "ui/FullOutputText.h"
 #include "ui/Platform.h"
+#include "ui/PrintText.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -15,14 +20,33 @@ namespace zamo {
 TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       platform_(platform),
+      lines_(FullOutputText(project)),
       output_(new QPlainTextEdit(this)) {
   setObjectName(QStringLiteral("OutPutForm"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  setFixedSize(632, 547);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  output_->setFixedSize(632, 547);
   layout->addWidget(output_);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(8, 6, 8, 6);
+  buttons->addStretch();
+  const auto button = [this, buttons](const QString& name, const QString& text, void (TOutPutForm::*handler)()) {
+    auto* pushButton = new QPushButton(text, this);
+    pushButton->setObjectName(name);
+    pushButton->setAutoDefault(false);
+    pushButton->setEnabled(!lines_.empty());
+    connect(pushButton, &QPushButton::clicked, this,
+            [this, handler] { RunGuarded(platform_, this, [this, handler] { (this->*handler)(); }); });
+    buttons->addWidget(pushButton);
+  };
+  button(QStringLiteral("SaveAsButton"), QStringLiteral("Save As"), &TOutPutForm::SaveAsClick);
+  button(QStringLiteral("PrintButton"), QStringLiteral("Print"), &TOutPutForm::PrintClick);
+  layout->addLayout(buttons);
 
   output_->setObjectName(QStringLiteral("OutPut"));
   output_->setReadOnly(true);
@@ -41,10 +65,24 @@ TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWid
   output_->clear();
   setWindowTitle(QString::fromStdString(FullOutputCaption(project.ShowLeft)));
   QStringList lines;
-  for (const std::string& line : FullOutputText(project)) lines.append(FromBytes(line));
+  for (const std::string& line : lines_) lines.append(FromBytes(line));
   output_->setPlainText(lines.join(QLatin1Char('\n')));
   output_->moveCursor(QTextCursor::Start);
 }
+
+// The report as shown, one line each, with CR LF as the project files have.
+void TOutPutForm::SaveAsClick() {
+  FileDialogOptions options;
+  options.Title = QStringLiteral("Save Full Output As");
+  options.Filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+  options.DefaultSuffix = QStringLiteral("txt");
+  options.ConfirmOverwrite = true;
+  if (const std::optional<QString> path = platform_.ChooseSaveFile(this, options)) {
+    WriteTextFileAtomically(path->toStdString(), lines_);
+  }
+}
+
+void TOutPutForm::PrintClick() { PrintText(platform_, this, *output_, windowTitle()); }
 
 bool TOutPutForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == output_ && event->type() == QEvent::KeyPress) {

@@ -6,6 +6,8 @@
 #include <string>
 
 class QImage;
+class QPrinter;
+class QSettings;
 class QWidget;
 
 namespace zamo {
@@ -35,9 +37,18 @@ struct FileDialogOptions {
   bool ConfirmOverwrite = false;
 };
 
-// The one door to the desktop: message boxes, the save prompt, file dialogs, the clipboard
-// and the system queries go through it, so that tests can script the answers and read what
-// a message said.
+// A whole number asked for in a small dialog.
+struct IntegerQuestion {
+  QString Title;
+  QString Label;
+  int Value = 0;  // proposed
+  int Minimum = 0;
+  int Maximum = 0;
+};
+
+// The one door to the desktop: message boxes, the save prompt, file, number and print
+// dialogs, the clipboard, the settings kept between runs and the system queries go through
+// it, so that tests can script the answers and read what a message said.
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -49,6 +60,14 @@ class Platform {
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
   virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
+  // The number chosen within the question's limits, or nothing when the user cancels.
+  virtual std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) = 0;
+  // The print dialog for `printer`: true when the user chose to print, with the printer set
+  // up as chosen (a printer, or a PDF file as its output file name).
+  virtual bool SetUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+
+  // What the program keeps between runs (the recent projects), for this user.
+  virtual QSettings& Settings() = 0;
 
   virtual void ClearClipboard() = 0;
   virtual void SetClipboardText(const QString& text) = 0;

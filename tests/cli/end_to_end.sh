@@ -129,6 +129,25 @@ grep -q 'Error by Analysing the File' "$tmp/err" || fail "a swapped data file ga
 expect 1 "$cli" import --left "$tmp/missing.dat"
 expect 2 "$cli" import
 
+# Tables import to the same project; a broken table names file, line and column.
+expect 0 "$cli" import --left "$2/example-left.csv" --right "$2/example-right-decimal-comma.tsv" -o "$tmp/tables.zam"
+[ -s "$tmp/err" ] && fail "importing the example tables warned: $(cat "$tmp/err")"
+expect 0 "$cli" deviation "$tmp/tables.zam"
+cmp -s "$tmp/out" "$tmp/dev-example" || fail "the example imported from tables deviates differently"
+printf 'Time;A;B;C;D;E;F;G\r\n0;100;0;0;0;0;0;0\r\n30;90;1;x;0;0;0;0\r\n' >"$tmp/broken.csv"
+expect 1 "$cli" import --left "$tmp/broken.csv" -o "$tmp/never.zam"
+grep -qxF "zamo-cli: $tmp/broken.csv:3:9: expected a number in column 4 (C in %), found 'x'" "$tmp/err" ||
+  fail "broken table: $(cat "$tmp/err")"
+[ -e "$tmp/never.zam" ] && fail "a refused table wrote a project"
+
+# The result table: a file through the writer, the same as on standard output.
+expect 0 "$cli" table --points 5 -o "$tmp/table.csv"
+expect 0 "$cli" table --points 5
+cmp -s "$tmp/out" "$tmp/table.csv" || fail "table -o differs from standard output"
+[ "$(grep -c $'\r$' "$tmp/table.csv")" -eq 27 ] || fail "the table has not 27 CR LF records (2 headers, 14 rows, 1 empty, 10 points)"
+expect 2 "$cli" table --points 1
+expect 1 "$cli" table "$tmp/random.zam"
+
 # ---- Writes an ordinary user may not make. Where the tests run as root, the tool runs as
 # "nobody" (a copy of it, in case the build tree is closed to others), so that permissions
 # bind it; the files it is to be refused keep their content and no temporary is left.

@@ -446,5 +446,79 @@ TEST(CliPlot, OptionsReachThePicture) {
   }
 }
 
+// ---- tables ----
+
+// A project read back from zamo-cli's output.
+KineticProject ReadOutput(const std::string& out) {
+  KineticProject project;
+  ReadInto(project, SplitLines(out), "out.zam");
+  return project;
+}
+
+TEST(CliImport, ExampleTablesRebuildTheExampleWithItsConstantsAndTemperature) {
+  const Result imported = RunCli({"import", "--left", DataFile("example-left.csv"), "--right",
+                                  DataFile("example-right-decimal-comma.tsv"), "--date-time", "06.12.26 10:00:00"});
+  ASSERT_EQ(imported.Status, 0) << imported.Err;
+  EXPECT_TRUE(imported.Err.empty());
+  const TextLines got = SplitLines(imported.Out);
+  const TextLines example = SplitLines(RunCli({"save", "--date-time", "06.12.26 10:00:00"}).Out);
+  ASSERT_EQ(got.size(), example.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    if (i == 4 || i == 6 || i == 7 || i == 16) continue;  // data-file paths, date, zoom
+    EXPECT_EQ(got[i], example[i]) << "line " << i + 1;
+  }
+  EXPECT_EQ(got[4], DataFile("example-left.csv"));
+}
+
+TEST_F(CliFiles, TableTakesConstantsFromAProjectAndTheTemperatureFromTheOption) {
+  const KineticProject source = test::Example();
+  const std::string constants = Write("constants.zam", test::ExampleTextWith({{22, "2.5E-06  3.623E-05"}}));
+  const Result r = RunCli({"import", "--right", DataFile("example-right-decimal-comma-semicolon.txt"), "--constants",
+                           constants, "--temperature", "150.5"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const KineticProject imported = ReadOutput(r.Out);
+  EXPECT_EQ(imported.K[1], 2.5e-6L);
+  EXPECT_EQ(imported.K[2], source.K[2]);
+  EXPECT_EQ(imported.Temperature, 150.5L);
+  EXPECT_FALSE(imported.Left.Present);
+  EXPECT_TRUE(imported.Right == source.Right);
+}
+
+TEST_F(CliFiles, RefusedTablesAndOptionsNameWhatIsWrong) {
+  const std::string broken = Write("rows.csv", {"0,0,100,0,0,0,0,0", "30,x,0,0,0,0,0,0"});
+  const Result b = RunCli({"import", "--right", broken});
+  EXPECT_EQ(b.Status, 1);
+  EXPECT_EQ(b.Err, "zamo-cli: " + broken + ":2:4: expected a number in column 2 (A in %), found 'x'\n");
+  EXPECT_TRUE(b.Out.empty());
+
+  const Result mixed = RunCli({"import", "--left", DataFile("left-tmcp-210.dat"), "--temperature", "20"});
+  EXPECT_EQ(mixed.Status, 2);
+  const Result temperature = RunCli({"import", "--left", broken, "--temperature", "warm"});
+  EXPECT_EQ(temperature.Status, 2);
+  EXPECT_NE(temperature.Err.find("--temperature takes a temperature in degrees Celsius"), std::string::npos);
+}
+
+TEST_F(CliFiles, TableGoesToStandardOutputOrTheFile) {
+  const Result printed = RunCli({"table", "--points", "3"});
+  ASSERT_EQ(printed.Status, 0) << printed.Err;
+  const TextLines lines = SplitLines(printed.Out);
+  // Header, 7 + 7 rows, an empty line, header, 3 + 3 points.
+  ASSERT_EQ(lines.size(), 1u + 14 + 1 + 1 + 6);
+  EXPECT_EQ(lines[16].substr(0, 33), "Experiment,Reactant,Point,Time (m");
+  EXPECT_EQ(lines[18].substr(0, 47), "Left,\"1,3,3-Trimethylcyclopropene\",1,300,18000,");
+
+  const std::string path = (folder_ / "table.csv").string();
+  const Result written = RunCli({"table", "--points", "3", "-o", path});
+  EXPECT_EQ(written.Status, 0);
+  EXPECT_TRUE(written.Out.empty());
+  EXPECT_EQ(ReadTextFile(path), lines);
+
+  for (const char* points : {"1", "10002", "many"}) {
+    EXPECT_EQ(RunCli({"table", "--points", points}).Status, 2) << points;
+  }
+  const Result missing = RunCli({"table", (folder_ / "none.zam").string()});
+  EXPECT_EQ(missing.Status, 1);
+}
+
 }  // namespace
 }  // namespace zamo

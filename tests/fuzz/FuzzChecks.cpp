@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
@@ -102,13 +103,15 @@ void CheckProjectText(std::string_view bytes) {
 
 void CheckDataFile(std::string_view bytes) {
   const TextLines lines = SplitLines(bytes);
-  for (const Side side : {Side::Left, Side::Right}) {
+  for (const auto& [side, format] :
+       {std::pair{Side::Left, DataFormat::ZamoData}, std::pair{Side::Right, DataFormat::ZamoData},
+        std::pair{Side::Left, DataFormat::Table}, std::pair{Side::Right, DataFormat::Table}}) {
     static KineticProject project;
     project = OpenedExample();
     ImportRequest request;
     request.Title = "Fuzz";
     request.TemperatureText = "25";
-    (side == Side::Left ? request.Left : request.Right) = DataFileChoice{"fuzz.dat", lines};
+    (side == Side::Left ? request.Left : request.Right) = DataFileChoice{"fuzz.dat", lines, format};
     try {
       ImportResult imported = ImportDataFiles(project, request, kSaveTime);
       static_cast<ProjectData&>(project) = std::move(imported.Data);

@@ -10,7 +10,8 @@ namespace zamo::fuzz {
 // same structure. A broken rule aborts with a message.
 void CheckProjectText(std::string_view bytes);
 
-// The same for arbitrary bytes imported as the left and as the right data file.
+// The same for arbitrary bytes imported as the left and as the right data file, each read
+// both as the program's own data file and as a delimited table.
 void CheckDataFile(std::string_view bytes);
 
 }  // namespace zamo::fuzz

@@ -1,5 +1,6 @@
 #include "tests/ui/FakePlatform.h"
 
+#include <QPrinter>
 #include <QTest>
 
 namespace zamo::testing {
@@ -15,6 +16,7 @@ FakePlatform::FakePlatform() {
   System.SystemName = "Linux 6.1";
   System.ScreenWidth = 1920;
   System.ScreenHeight = 1080;
+  SettingsFile = settingsFolder_.filePath(QStringLiteral("zamo.conf"));
 }
 
 void FakePlatform::ShowMessage(QWidget*, const QString& text, const QString& caption, MessageIcon icon) {
@@ -45,6 +47,39 @@ std::optional<QString> FakePlatform::ChooseOpenFile(QWidget*, const FileDialogOp
 
 std::optional<QString> FakePlatform::ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) {
   return ChooseOpenFile(parent, options);
+}
+
+std::optional<int> FakePlatform::AskInteger(QWidget*, const IntegerQuestion& question) {
+  IntegerQuestions.push_back(question);
+  if (IntegerAnswers.empty()) {
+    QTest::qFail("a number was asked for without a scripted answer", __FILE__, __LINE__);
+    return std::nullopt;
+  }
+  const std::optional<int> answer = IntegerAnswers.front();
+  IntegerAnswers.pop_front();
+  return answer;
+}
+
+// As the print dialog's "Print to File (PDF)".
+bool FakePlatform::SetUpPrinter(QWidget*, QPrinter& printer) {
+  PrintedDocuments.append(printer.docName());
+  if (PrintAnswers.empty()) {
+    QTest::qFail("the print dialog was shown without a scripted answer", __FILE__, __LINE__);
+    return false;
+  }
+  const std::optional<QString> answer = PrintAnswers.front();
+  PrintAnswers.pop_front();
+  if (!answer) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(*answer);
+  return true;
+}
+
+QSettings& FakePlatform::Settings() {
+  if (!settings_ || settings_->fileName() != SettingsFile) {
+    settings_ = std::make_unique<QSettings>(SettingsFile, QSettings::IniFormat);
+  }
+  return *settings_;
 }
 
 bool FakePlatform::OpenLink(const QString& link) {

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <QSettings>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +29,12 @@ class FakePlatform : public Platform {
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) override;
+  bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
+  // Settings in a file of their own, never the user's: SettingsFile, a file in a fresh
+  // temporary folder unless a test names another (to share one between two windows, as
+  // between two runs of the program); naming another switches to it at the next use.
+  QSettings& Settings() override;
   void ClearClipboard() override { Clipboard.clear(); }
   void SetClipboardText(const QString& text) override { Clipboard = text; }
   QString ClipboardText() override { return Clipboard; }
@@ -37,11 +47,16 @@ class FakePlatform : public Platform {
   // Scripts: answers are taken from the front; an empty script fails the test.
   std::deque<PromptAnswer> PromptAnswers;
   std::deque<std::optional<QString>> FileAnswers;  // a path, or nothing for Cancel
+  std::deque<std::optional<int>> IntegerAnswers;   // a number, or nothing for Cancel
+  // The print dialog: a PDF file to print into, or nothing for Cancel.
+  std::deque<std::optional<QString>> PrintAnswers;
   bool LinksOpen = true;
 
   // What happened.
   std::vector<Message> Messages;
   std::vector<FileDialogOptions> FileDialogs;
+  std::vector<IntegerQuestion> IntegerQuestions;
+  QStringList PrintedDocuments;  // the document name of each print dialog shown
   std::vector<QString> OpenedLinks;
   int Prompts = 0;
   int Beeps = 0;
@@ -49,6 +64,11 @@ class FakePlatform : public Platform {
   QString Clipboard = QStringLiteral("something the user copied");
   QImage ClipboardImage;
   SystemInfo System;
+  QString SettingsFile;
+
+ private:
+  QTemporaryDir settingsFolder_;
+  std::unique_ptr<QSettings> settings_;
 };
 
 }  // namespace zamo::testing

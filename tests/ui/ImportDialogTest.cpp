@@ -3,6 +3,7 @@
 // and saved under a new name, and Cancel leaving the open project as it was.
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -309,6 +310,61 @@ class ImportDialogTest : public WindowTestCase {
     QCOMPARE(f.Platform.FileDialogs.size(), 1u);
     QTest::qWait(10);
     QVERIFY(dialog);
+    before.Verify(f);
+  }
+
+  // What a spreadsheet copies: rows alone, for one reaction; a table file for the other. The
+  // rate constants and the temperature are the open project's.
+  void PastedTableAndTableFileImport() {
+    QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("pasted.zam"));
+    const QString rightTable = QStringLiteral(ZAMO_TEST_DATA_DIR "/example-right-decimal-comma.tsv");
+    QFile left(QStringLiteral(ZAMO_TEST_DATA_DIR "/example-left-decimal-comma-semicolon.txt"));
+    QVERIFY(left.open(QIODevice::ReadOnly));
+    MainWindowFixture& f = ShownWindow();
+    const KineticProject before = f.Window.Project();
+    const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
+    QVERIFY(dialog);
+    f.Platform.Clipboard = QString::fromUtf8(left.readAll());
+    Click(dialog, "PasteLeftTable");
+    QCOMPARE(Control<QLabel>(dialog, "LeftFileName")->text(), QStringLiteral("clipboard"));
+    QCOMPARE(Control<MaskEdit>(dialog, "TemperatureValue")->text(), QStringLiteral("210.1"));
+    Load(f, dialog, false, rightTable);
+    QCOMPARE(Control<QLabel>(dialog, "RightFileName")->text(), rightTable);
+    QVERIFY(f.Platform.Messages.empty());
+
+    f.Platform.FileAnswers.push_back(saved);
+    Click(dialog, "BitBtn1OK");
+    QVERIFY(f.Platform.Messages.empty());
+    QTRY_VERIFY(dialog.isNull());
+    const KineticProject& project = f.Window.Project();
+    QVERIFY(project.Left == before.Left);
+    QVERIFY(project.Right == before.Right);
+    QVERIFY(project.K == before.K);
+    QCOMPARE(project.Temperature, before.Temperature);
+    QCOMPARE(project.LeftDataFile, std::string("clipboard"));
+    QCOMPARE(f.Caption(), QStringLiteral("Zamo - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)"));
+    QCOMPARE(ReadBack(saved).Left, before.Left);
+  }
+
+  // A refused table names the clipboard, line and column, and is not taken.
+  void RefusedPasteChangesNothing() {
+    MainWindowFixture& f = ShownWindow();
+    const Snapshot before(f);
+    const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
+    QVERIFY(dialog);
+    const QString temperature = Control<MaskEdit>(dialog, "TemperatureValue")->text();
+    f.Platform.Clipboard = QStringLiteral("t\tA\tB\tC\tD\tE\tF\tG\n0\t0\t100\t0\t0\t0\t0\t0\n30\t1\t2,5\t3\t4\n");
+    Click(dialog, "PasteRightTable");
+    QCOMPARE(f.Platform.Messages.size(), 1u);
+    QCOMPARE(f.Platform.Messages[0].Text,
+             QStringLiteral("clipboard:3:13: the row ends before column 6 (E in %); a row holds the time in minutes, "
+                            "then A to G in %"));
+    QCOMPARE(Control<QLabel>(dialog, "RightFileName")->text(), QStringLiteral("*.dat"));
+    QCOMPARE(Control<MaskEdit>(dialog, "TemperatureValue")->text(), temperature);
+    Click(dialog, "BitBtn1OK");
+    QCOMPARE(f.Platform.Messages.size(), 2u);
+    QCOMPARE(f.Platform.Messages[1].Text, QStringLiteral("You have to Load a Zamo-Data-File"));
     before.Verify(f);
   }
 
