@@ -77,7 +77,8 @@ void PrintText(std::ostream& out, const TemperatureSeries& series, const SeriesR
   for (const Real t : result.Temperatures) out << ' ' << Format("%.2Lf", t) << " K";
   out << "; T_ref = " << Format("%.2Lf", result.ReferenceTemperature) << " K\n";
   if (result.Stopped) out << "Stopped: what was reached is shown\n";
-  if (result.TwoStage) {
+  // The global method starts from the two-stage lines; they are shown only when asked for.
+  if (result.Method != SeriesMethod::Global && result.TwoStage) {
     out << "\nTwo-stage: each project fitted, then ln k against 1/T weighted by (k/SE)^2\n";
     std::vector<ActivationParameters> parameters;
     std::vector<std::string> fit;

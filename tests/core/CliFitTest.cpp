@@ -188,6 +188,10 @@ TEST(CliSeries, TableNamesEachPathwayAndTemperature) {
   EXPECT_NE(r.Out.find("\nGlobal fit of every project's data: SSR "), std::string::npos);
   EXPECT_NE(r.Out.find("\nk2       "), std::string::npos);
   EXPECT_EQ(r.Out.find(" \n"), std::string::npos) << "no blanks before a line end";
+  const Result global = RunCli({"series", kSeries, "--method", "global"});
+  ASSERT_EQ(global.Status, 0) << global.Err;
+  EXPECT_EQ(global.Out.find("Two-stage"), std::string::npos);
+  EXPECT_NE(global.Out.find("\nGlobal fit of every project's data: SSR "), std::string::npos);
 }
 
 TEST(CliSeries, RefusalsNameTheSeriesFileAndExitWithOne) {
