@@ -64,7 +64,7 @@ void PrintParameters(std::ostream& out, const std::vector<ActivationParameters>&
       << Pad("dS (J/mol/K)", 22) << Pad("r(Ea, ln A)", 13) << extraTitle << '\n';
   for (std::size_t n = 0; n < parameters.size(); ++n) {
     const ActivationParameters& p = parameters[n];
-    out << Pad("k" + std::to_string(p.Index), 9) << Pad(WithError("%.2Lf", p.Ea / 1000, p.EaSe / 1000), 22)
+    out << Pad(RateConstantName(p.Index), 9) << Pad(WithError("%.2Lf", p.Ea / 1000, p.EaSe / 1000), 22)
         << Pad(WithError("%.3Lf", p.LnA / kLn10, p.LnASe / kLn10), 22)
         << Pad(WithError("%.2Lf", p.DeltaH / 1000, p.DeltaHSe / 1000), 22)
         << Pad(WithError("%.2Lf", p.DeltaS, p.DeltaSSe), 22) << Pad(Format("%.4Lf", p.CorrEaLnA), 13)
@@ -109,7 +109,7 @@ void PrintText(std::ostream& out, const TemperatureSeries& series, const SeriesR
       free = free || std::find(fit.Free.begin(), fit.Free.end(), i) != fit.Free.end();
     }
     if (!free) continue;
-    out << Pad("k" + std::to_string(i), 10);
+    out << Pad(RateConstantName(i), 10);
     for (const FitResult& fit : result.Single) out << Pad(Format("%.5Le", fit.K[i]), 14);
     out << '\n';
   }
@@ -126,17 +126,17 @@ nlohmann::ordered_json Number(Real value) {
 nlohmann::ordered_json ParametersJson(const std::vector<ActivationParameters>& parameters) {
   nlohmann::ordered_json json = nlohmann::ordered_json::object();
   for (const ActivationParameters& p : parameters) {
-    json["k" + std::to_string(p.Index)] = {{"ea_kj_mol", Number(p.Ea / 1000)},
-                                           {"ea_se", Number(p.EaSe / 1000)},
-                                           {"log10_a", Number(p.LnA / kLn10)},
-                                           {"log10_a_se", Number(p.LnASe / kLn10)},
-                                           {"corr_ea_ln_a", Number(p.CorrEaLnA)},
-                                           {"dh_kj_mol", Number(p.DeltaH / 1000)},
-                                           {"dh_se", Number(p.DeltaHSe / 1000)},
-                                           {"ds_j_mol_k", Number(p.DeltaS)},
-                                           {"ds_se", Number(p.DeltaSSe)},
-                                           {"dg_kj_mol", Number(p.DeltaG / 1000)},
-                                           {"t_ref_K", Number(p.ReferenceTemperature)}};
+    json[RateConstantName(p.Index)] = {{"ea_kj_mol", Number(p.Ea / 1000)},
+                                       {"ea_se", Number(p.EaSe / 1000)},
+                                       {"log10_a", Number(p.LnA / kLn10)},
+                                       {"log10_a_se", Number(p.LnASe / kLn10)},
+                                       {"corr_ea_ln_a", Number(p.CorrEaLnA)},
+                                       {"dh_kj_mol", Number(p.DeltaH / 1000)},
+                                       {"dh_se", Number(p.DeltaHSe / 1000)},
+                                       {"ds_j_mol_k", Number(p.DeltaS)},
+                                       {"ds_se", Number(p.DeltaSSe)},
+                                       {"dg_kj_mol", Number(p.DeltaG / 1000)},
+                                       {"t_ref_K", Number(p.ReferenceTemperature)}};
   }
   return json;
 }
@@ -161,8 +161,7 @@ std::string Json(const SeriesResult& result) {
     nlohmann::ordered_json k = nlohmann::ordered_json::array();
     for (const Real x : fit.K) k.push_back(Number(x));
     nlohmann::ordered_json se = nlohmann::ordered_json::object();
-    for (std::size_t m = 0; m < fit.Free.size(); ++m)
-      se["k" + std::to_string(fit.Free[m])] = Number(fit.StandardError[m]);
+    for (std::size_t m = 0; m < fit.Free.size(); ++m) se[RateConstantName(fit.Free[m])] = Number(fit.StandardError[m]);
     single.push_back({{"T_K", Number(result.Temperatures[n])}, {"k", k}, {"se", se}, {"ssr", Number(fit.After.Total)}});
   }
   json["per_temperature"] = single;

@@ -13,7 +13,7 @@ namespace zamo {
 
 namespace {
 
-std::string RateStepName(int index) { return "k" + std::to_string(index); }
+std::string RateStepName(int index) { return RateConstantName(index); }
 
 }  // namespace
 

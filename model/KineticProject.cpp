@@ -6,6 +6,12 @@
 
 namespace zamo {
 
+std::string RateConstantName(int index) {
+  std::string name(1, 'k');
+  name += std::to_string(index);
+  return name;
+}
+
 void ResetForReading(ProjectData& data) {
   data.K.Fill(0);
   for (Experiment* e : {&data.Left, &data.Right}) {

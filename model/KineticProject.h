@@ -22,6 +22,9 @@ inline constexpr int kMaxRateConstantsPerReaction = 7;
 using RateConstants = OneBased<Real, kRateConstantCount>;
 using SpeciesValues = OneBased<Real, kSpeciesCount>;
 
+// "k3" for the third rate constant.
+std::string RateConstantName(int index);
+
 enum class Side { Left, Right };
 
 // One experiment: the left reaction starts from pure A, the right one from pure B.

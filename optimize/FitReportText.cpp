@@ -18,8 +18,6 @@ std::string Number(Real value) { return std::isfinite(value) ? Format("%.5Le", v
 
 std::string Percent(Real value) { return std::isfinite(value) ? Format("%.1Lf %%", value) : "-"; }
 
-std::string Name(int index) { return "k" + std::to_string(index); }
-
 std::string Interval(const std::array<Real, 2>& interval) {
   if (!std::isfinite(interval[0])) return "-";
   return "[" + Number(interval[0]) + ", " + Number(interval[1]) + "]";
@@ -64,7 +62,7 @@ std::vector<std::string> FitFlags(const FitResult& fit, std::size_t n) {
   for (const auto& pair : fit.CorrelatedPairs()) {
     if (pair[0] != n && pair[1] != n) continue;
     const std::size_t other = pair[0] == n ? pair[1] : pair[0];
-    flags.push_back(Format("r = %.2Lf", fit.Correlation[n][other]) + " with " + Name(fit.Free[other]));
+    flags.push_back(Format("r = %.2Lf", fit.Correlation[n][other]) + " with " + RateConstantName(fit.Free[other]));
   }
   return flags;
 }
@@ -99,7 +97,7 @@ std::vector<std::string> FitTable(const FitSettings& settings, const FitResult& 
   lines.push_back(columns + "Flags");
   for (std::size_t n = 0; n < fit.Free.size(); ++n) {
     const int i = fit.Free[n];
-    std::string line = Pad(Name(i), 9) + Pad(Number(fit.Start[i]), 13) + Pad(Number(fit.K[i]), 13) +
+    std::string line = Pad(RateConstantName(i), 9) + Pad(Number(fit.Start[i]), 13) + Pad(Number(fit.K[i]), 13) +
                        Pad(Number(fit.StandardError[n]), 13) + Pad(Interval(fit.Interval95[n]), 29) +
                        Pad(Percent(RelativeError(fit, n)), 10);
     if (profile) line += Pad(ProfileInterval(fit.ProfileInterval95[n]), 29);
@@ -128,7 +126,7 @@ std::vector<std::string> FitTable(const FitSettings& settings, const FitResult& 
   } else {
     std::string correlated = "Correlated beyond 0.95:";
     for (const auto& pair : pairs) {
-      correlated += " " + Name(fit.Free[pair[0]]) + "-" + Name(fit.Free[pair[1]]) + " " +
+      correlated += " " + RateConstantName(fit.Free[pair[0]]) + "-" + RateConstantName(fit.Free[pair[1]]) + " " +
                     Format("%.4Lf", fit.Correlation[pair[0]][pair[1]]);
     }
     lines.push_back(correlated);
@@ -144,9 +142,9 @@ std::string FitTabSeparated(const FitSettings& settings, const FitResult& fit) {
   out << "\tFlags\n";
   for (std::size_t n = 0; n < fit.Free.size(); ++n) {
     const int i = fit.Free[n];
-    out << Name(i) << '\t' << Number(fit.Start[i]) << '\t' << Number(fit.K[i]) << '\t' << Number(fit.StandardError[n])
-        << '\t' << Number(fit.Interval95[n][0]) << '\t' << Number(fit.Interval95[n][1]) << '\t'
-        << Format("%.2Lf", RelativeError(fit, n));
+    out << RateConstantName(i) << '\t' << Number(fit.Start[i]) << '\t' << Number(fit.K[i]) << '\t'
+        << Number(fit.StandardError[n]) << '\t' << Number(fit.Interval95[n][0]) << '\t' << Number(fit.Interval95[n][1])
+        << '\t' << Format("%.2Lf", RelativeError(fit, n));
     if (profile) out << '\t' << End(fit.ProfileInterval95[n][0]) << '\t' << End(fit.ProfileInterval95[n][1]);
     std::string flags;
     for (const std::string& flag : FitFlags(fit, n)) flags += (flags.empty() ? "" : "; ") + flag;

@@ -17,11 +17,9 @@ std::string Cell(Real value) {
   return buffer;
 }
 
-std::string Name(int index) { return "k" + std::to_string(index); }
-
 std::vector<std::string> ParameterCells(const std::string& method, const ActivationParameters& p) {
   return {method,
-          Name(p.Index),
+          RateConstantName(p.Index),
           Cell(p.Ea / 1000),
           Cell(p.EaSe / 1000),
           Cell(p.LnA / kLn10),
@@ -90,8 +88,8 @@ SeriesTable TemperatureTable(const SeriesResult& result) {
   SeriesTable table;
   table.Header = {"T (K)", "SSR"};
   for (const int i : fitted) {
-    table.Header.push_back(Name(i));
-    table.Header.push_back("SE " + Name(i));
+    table.Header.push_back(RateConstantName(i));
+    table.Header.push_back("SE " + RateConstantName(i));
   }
   for (std::size_t n = 0; n < result.Single.size(); ++n) {
     const FitResult& fit = result.Single[n];

@@ -79,6 +79,9 @@ void TPlotWindow::BuildControls() {
   band_ = new QCheckBox(QStringLiteral("95 % &Band of the Fit"), this);
   band_->setObjectName(QStringLiteral("BandBox"));
   band_->setChecked(true);
+  band_->setToolTip(
+      QStringLiteral("The 95 % confidence band of each curve, available after a least-squares fit "
+                     "whose constants were applied and are unchanged"));
   zoom_ = new QCheckBox(QStringLiteral("&Zoom:"), this);
   zoom_->setObjectName(QStringLiteral("ZoomBox"));
   zoomLow_ = PercentBox(QStringLiteral("ZoomLow"), 0, this);
