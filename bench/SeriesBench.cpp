@@ -18,7 +18,7 @@ namespace zamo::bench {
 namespace {
 
 TemperatureSeries FiveTemperatures() {
-  TemperatureSeries series = MakeSyntheticSeries(ExampleSeriesSpec(), "bench.zams");
+  TemperatureSeries series = MakeSyntheticSeries(ExampleSeriesRecipe(), "bench.zams");
   int n = 0;
   for (SeriesProject& project : series) {
     for (int i = 1; i <= 14; ++i) project.Data.K[i] *= std::pow(2.0L, std::sin(3.0L * ++n));

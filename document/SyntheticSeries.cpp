@@ -68,9 +68,9 @@ void Observe(Experiment& e, Side side, const CoefficientSet& set, Real noise, Ga
 
 }  // namespace
 
-SyntheticSeriesSpec ExampleSeriesSpec() {
-  SyntheticSeriesSpec spec;
-  spec.Temperatures = {200, 205, 210, 215, 220};
+SyntheticSeriesRecipe ExampleSeriesRecipe() {
+  SyntheticSeriesRecipe recipe;
+  recipe.Temperatures = {200, 205, 210, 215, 220};
   // Ea in kJ/mol, A in 1/s.
   const struct {
     int Index;
@@ -80,21 +80,21 @@ SyntheticSeriesSpec ExampleSeriesSpec() {
                   {5, 160, 4.6e12L},   {7, 170, 4.7e13L},   {8, 172, 1.41e14L},  {9, 168, 2.51e13L},
                   {10, 185, 9.85e13L}, {14, 158, 8.76e12L}, {15, 150, 3.52e11L}, {16, 145, 1.25e12L}};
   for (const auto& p : pathways) {
-    spec.Ea[p.Index] = p.Ea * 1000;
-    spec.A[p.Index] = p.A;
+    recipe.Ea[p.Index] = p.Ea * 1000;
+    recipe.A[p.Index] = p.A;
   }
-  spec.Noise = 0.1L;
-  spec.Seed = 1;
-  return spec;
+  recipe.Noise = 0.1L;
+  recipe.Seed = 1;
+  return recipe;
 }
 
-TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath) {
+TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesRecipe& recipe, const std::string& seriesPath) {
   KineticProject example;
   static_cast<ProjectData&>(example) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
   const std::filesystem::path path(seriesPath);
-  GaussianNoise random(spec.Seed);
+  GaussianNoise random(recipe.Seed);
   TemperatureSeries series;
-  for (const Real celsius : spec.Temperatures) {
+  for (const Real celsius : recipe.Temperatures) {
     ProjectData data = example;
     const std::string name = path.stem().string() + "-" + FloatToText(celsius) + "C.zam";
     data.FileName = (path.parent_path() / name).string();
@@ -105,19 +105,20 @@ TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesSpec& spec, const std
     data.Temperature = celsius;
     data.AbsoluteTemperature = ToAbsoluteTemperature(celsius);
     for (int i = 1; i <= kRateConstantCount; ++i) {
-      data.K[i] = spec.A[i] == 0 ? 0 : spec.A[i] * std::exp(-spec.Ea[i] / (kGasConstant * data.AbsoluteTemperature));
+      data.K[i] =
+          recipe.A[i] == 0 ? 0 : recipe.A[i] * std::exp(-recipe.Ea[i] / (kGasConstant * data.AbsoluteTemperature));
     }
     const CoefficientSet set = PrepareCoefficients(data.K);
-    Observe(data.Left, Side::Left, set, spec.Noise, random);
-    Observe(data.Right, Side::Right, set, spec.Noise, random);
+    Observe(data.Left, Side::Left, set, recipe.Noise, random);
+    Observe(data.Right, Side::Right, set, recipe.Noise, random);
     series.push_back({data.FileName, std::move(data)});
   }
   return series;
 }
 
-TemperatureSeries WriteSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath,
+TemperatureSeries WriteSyntheticSeries(const SyntheticSeriesRecipe& recipe, const std::string& seriesPath,
                                        const std::vector<std::string>& comments) {
-  TemperatureSeries series = MakeSyntheticSeries(spec, seriesPath);
+  TemperatureSeries series = MakeSyntheticSeries(recipe, seriesPath);
   std::vector<std::string> paths;
   for (SeriesProject& member : series) {
     KineticProject project;

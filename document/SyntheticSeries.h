@@ -11,7 +11,7 @@ namespace zamo {
 
 // What a synthetic temperature series is made from: the Arrhenius parameters of every
 // pathway, the temperatures, and the noise of the measurements.
-struct SyntheticSeriesSpec {
+struct SyntheticSeriesRecipe {
   std::vector<Real> Temperatures;  // degrees Celsius, as on a project's "Temperature:" line
   RateConstants Ea{};              // J/mol
   RateConstants A{};               // 1/s; a constant with A = 0 is 0 at every temperature
@@ -24,7 +24,7 @@ struct SyntheticSeriesSpec {
 // 210 degrees Celsius (k3 larger, so that noise leaves it determined) as Arrhenius laws of
 // typical activation energies, at 200, 205, ..., 220 degrees Celsius, with noise of 0.1
 // percentage points, seed 1.
-SyntheticSeriesSpec ExampleSeriesSpec();
+SyntheticSeriesRecipe ExampleSeriesRecipe();
 
 // The projects of the series in memory, fractions not rounded: each has the example's
 // descriptive fields and time grid, its temperature, the constants k = A exp(-Ea / (R T))
@@ -34,12 +34,12 @@ SyntheticSeriesSpec ExampleSeriesSpec();
 // may then read slightly negative, as a baseline-corrected signal does). The noise is a fixed
 // sequence of the seed. Each project's File is "STEM-<T>C.zam" in the folder of `seriesPath`, STEM the
 // series file's name without its extension.
-TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath);
+TemperatureSeries MakeSyntheticSeries(const SyntheticSeriesRecipe& recipe, const std::string& seriesPath);
 
 // Writes the projects of MakeSyntheticSeries as project files (their percentages rounded as
 // the format writes them, their deviation sections computed from what is written) and the
 // series file listing them, with `comments` at its top.
-TemperatureSeries WriteSyntheticSeries(const SyntheticSeriesSpec& spec, const std::string& seriesPath,
+TemperatureSeries WriteSyntheticSeries(const SyntheticSeriesRecipe& recipe, const std::string& seriesPath,
                                        const std::vector<std::string>& comments);
 
 }  // namespace zamo

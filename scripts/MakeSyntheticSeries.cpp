@@ -35,14 +35,14 @@ std::vector<std::string> Split(std::string_view text, char separator) {
   return parts;
 }
 
-// "kN:EA:A" into the spec; false when it is not of that form.
-bool AddPathway(const std::string& text, zamo::SyntheticSeriesSpec& spec) {
+// "kN:EA:A" into the recipe; false when it is not of that form.
+bool AddPathway(const std::string& text, zamo::SyntheticSeriesRecipe& recipe) {
   const std::vector<std::string> parts = Split(text, ':');
   if (parts.size() != 3 || parts[0].size() < 2 || parts[0][0] != 'k') return false;
   const std::int32_t index = zamo::StrToInt(parts[0].substr(1));
   if (index < 1 || index > zamo::kRateConstantCount) return false;
-  spec.Ea[index] = zamo::StrToFloat(parts[1]) * 1000;
-  spec.A[index] = zamo::StrToFloat(parts[2]);
+  recipe.Ea[index] = zamo::StrToFloat(parts[1]) * 1000;
+  recipe.A[index] = zamo::StrToFloat(parts[2]);
   return true;
 }
 
@@ -50,7 +50,7 @@ bool AddPathway(const std::string& text, zamo::SyntheticSeriesSpec& spec) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  zamo::SyntheticSeriesSpec spec;
+  zamo::SyntheticSeriesRecipe recipe;
   std::string out;
   std::string command = "zamo-make-series";
   try {
@@ -60,20 +60,20 @@ int main(int argc, char** argv) {
       const bool hasValue = i + 1 < args.size();
       if (arg == "--celsius" && hasValue) {
         command += " " + args[++i];
-        for (const std::string& t : Split(args[i], ',')) spec.Temperatures.push_back(zamo::StrToFloat(t));
+        for (const std::string& t : Split(args[i], ',')) recipe.Temperatures.push_back(zamo::StrToFloat(t));
       } else if (arg == "--pathway" && hasValue) {
         command += " " + args[++i];
-        if (!AddPathway(args[i], spec)) {
+        if (!AddPathway(args[i], recipe)) {
           std::cerr << "zamo-make-series: not kN:EA:A: " << args[i] << '\n' << kUsage;
           return 2;
         }
       } else if (arg == "--noise" && hasValue) {
         command += " " + args[++i];
-        spec.Noise = zamo::StrToFloat(args[i]);
+        recipe.Noise = zamo::StrToFloat(args[i]);
       } else if (arg == "--seed" && hasValue) {
         command += " " + args[++i];
         const std::string& seed = args[i];
-        const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), spec.Seed);
+        const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), recipe.Seed);
         if (error != std::errc() || end != seed.data() + seed.size()) {
           std::cerr << "zamo-make-series: not a seed (a whole number from 0): " << seed << '\n' << kUsage;
           return 2;
@@ -85,12 +85,12 @@ int main(int argc, char** argv) {
         return 2;
       }
     }
-    if (out.empty() || spec.Temperatures.empty()) {
+    if (out.empty() || recipe.Temperatures.empty()) {
       std::cerr << kUsage;
       return 2;
     }
     const zamo::TemperatureSeries series = zamo::WriteSyntheticSeries(
-        spec, out, {"Synthetic temperature series, made from known activation parameters by", command});
+        recipe, out, {"Synthetic temperature series, made from known activation parameters by", command});
     for (const zamo::SeriesProject& project : series) std::cout << project.File << '\n';
     std::cout << out << '\n';
   } catch (const zamo::ZamoError& error) {

@@ -32,12 +32,12 @@ std::string Described(Step&& step) {
 
 // The series of tests/data/series/synthetic-series.zams, as the command in its first
 // lines made it: the pathways of the example series at other temperatures.
-SyntheticSeriesSpec StoredSeriesSpec() {
-  SyntheticSeriesSpec spec = ExampleSeriesSpec();
-  spec.Temperatures = {195, 205, 215, 225};
-  spec.Noise = 0.05L;
-  spec.Seed = 16;
-  return spec;
+SyntheticSeriesRecipe StoredSeriesRecipe() {
+  SyntheticSeriesRecipe recipe = ExampleSeriesRecipe();
+  recipe.Temperatures = {195, 205, 215, 225};
+  recipe.Noise = 0.05L;
+  recipe.Seed = 16;
+  return recipe;
 }
 
 struct ParseCase {
@@ -177,7 +177,7 @@ TEST(SeriesFileRefusal, ProjectListsAreCheckedAlike) {
 TEST(SyntheticSeries, StoredSeriesIsWhatTheGeneratorMakes) {
   const std::string path = kSeriesDir + "synthetic-series.zams";
   const TemperatureSeries stored = ReadSeries(path);
-  const TemperatureSeries made = MakeSyntheticSeries(StoredSeriesSpec(), path);
+  const TemperatureSeries made = MakeSyntheticSeries(StoredSeriesRecipe(), path);
   ASSERT_EQ(stored.size(), made.size());
   for (std::size_t j = 0; j < made.size(); ++j) {
     EXPECT_EQ(stored[j].File, made[j].File);
@@ -202,9 +202,9 @@ TEST(SyntheticSeries, StoredSeriesIsWhatTheGeneratorMakes) {
 
 // Without noise the observations are the closed form at the constants A exp(-Ea / (R T)).
 TEST(SyntheticSeries, WithoutNoiseTheObservationsAreTheClosedForm) {
-  SyntheticSeriesSpec spec = StoredSeriesSpec();
-  spec.Noise = 0;
-  const TemperatureSeries series = MakeSyntheticSeries(spec, "folder/plain.zams");
+  SyntheticSeriesRecipe recipe = StoredSeriesRecipe();
+  recipe.Noise = 0;
+  const TemperatureSeries series = MakeSyntheticSeries(recipe, "folder/plain.zams");
   ASSERT_EQ(series.size(), 4u);
   EXPECT_EQ(series[2].File, "folder/plain-215C.zam");
   const Real kelvin = 488.15L;
@@ -221,14 +221,14 @@ TEST(SyntheticSeries, WithoutNoiseTheObservationsAreTheClosedForm) {
 // The noise has the standard deviation asked for and no bias, every row still sums to 1,
 // and the seed alone decides the numbers.
 TEST(SyntheticSeries, NoiseHasTheGivenSpreadAndFollowsTheSeed) {
-  SyntheticSeriesSpec spec = StoredSeriesSpec();
-  spec.Noise = 0.5L;
-  spec.Temperatures.clear();
-  for (int t = 0; t < 40; ++t) spec.Temperatures.push_back(200 + t);
-  const TemperatureSeries noisy = MakeSyntheticSeries(spec, "n.zams");
-  SyntheticSeriesSpec exactSpec = spec;
-  exactSpec.Noise = 0;
-  const TemperatureSeries exact = MakeSyntheticSeries(exactSpec, "n.zams");
+  SyntheticSeriesRecipe recipe = StoredSeriesRecipe();
+  recipe.Noise = 0.5L;
+  recipe.Temperatures.clear();
+  for (int t = 0; t < 40; ++t) recipe.Temperatures.push_back(200 + t);
+  const TemperatureSeries noisy = MakeSyntheticSeries(recipe, "n.zams");
+  SyntheticSeriesRecipe exactRecipe = recipe;
+  exactRecipe.Noise = 0;
+  const TemperatureSeries exact = MakeSyntheticSeries(exactRecipe, "n.zams");
   Real sum = 0;
   Real squares = 0;
   int count = 0;
@@ -254,16 +254,16 @@ TEST(SyntheticSeries, NoiseHasTheGivenSpreadAndFollowsTheSeed) {
   EXPECT_NEAR(std::sqrt(squares / count), 0.5L, 0.03L * 0.5L);
   EXPECT_NEAR(sum / count, 0, 4 * 0.5L / std::sqrt(static_cast<Real>(count)));
 
-  EXPECT_EQ(MakeSyntheticSeries(spec, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
-  spec.Seed = 17;
-  EXPECT_NE(MakeSyntheticSeries(spec, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
+  EXPECT_EQ(MakeSyntheticSeries(recipe, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
+  recipe.Seed = 17;
+  EXPECT_NE(MakeSyntheticSeries(recipe, "n.zams")[3].Data.Left.Observed, noisy[3].Data.Left.Observed);
 }
 
-// The example series of the repository is the example spec.
-TEST(SyntheticSeries, ExampleSeriesIsTheExampleSpec) {
+// The example series of the repository is the example recipe.
+TEST(SyntheticSeries, ExampleSeriesIsTheExampleRecipe) {
   const std::string path = std::string(ZAMO_SOURCE_DIR) + "/examples/temperature-series/tmcp-icp-series.zams";
   const TemperatureSeries stored = ReadSeries(path);
-  const TemperatureSeries made = MakeSyntheticSeries(ExampleSeriesSpec(), path);
+  const TemperatureSeries made = MakeSyntheticSeries(ExampleSeriesRecipe(), path);
   ASSERT_EQ(stored.size(), 5u);
   for (std::size_t j = 0; j < made.size(); ++j) {
     EXPECT_EQ(stored[j].File, made[j].File);
@@ -282,14 +282,14 @@ TEST(SyntheticSeries, WrittenSeriesReadsBack) {
       std::filesystem::temp_directory_path() / ("zamo-series-test-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "written.zams").string();
-  SyntheticSeriesSpec spec = StoredSeriesSpec();
-  spec.Temperatures = {190, 230.5L};
-  const TemperatureSeries written = WriteSyntheticSeries(spec, path, {"first comment", "second"});
+  SyntheticSeriesRecipe recipe = StoredSeriesRecipe();
+  recipe.Temperatures = {190, 230.5L};
+  const TemperatureSeries written = WriteSyntheticSeries(recipe, path, {"first comment", "second"});
   const TextLines seriesText = ReadTextFile(path);
   EXPECT_EQ(seriesText, (TextLines{"# first comment", "# second", "written-190C.zam", "written-230.5C.zam"}));
   const TemperatureSeries read = ReadSeries(path);
   ASSERT_EQ(read.size(), 2u);
-  const TemperatureSeries made = MakeSyntheticSeries(spec, path);
+  const TemperatureSeries made = MakeSyntheticSeries(recipe, path);
   for (std::size_t j = 0; j < 2; ++j) {
     EXPECT_EQ(read[j].Data.Left, written[j].Data.Left);
     for (int row = 1; row <= made[j].Data.Left.LastRow; ++row) {

@@ -15,12 +15,12 @@ namespace zamo {
 namespace {
 
 // The example series' pathways at the given temperatures, noise and seed.
-SyntheticSeriesSpec Spec(std::vector<Real> celsius, Real noise, std::uint64_t seed) {
-  SyntheticSeriesSpec spec = ExampleSeriesSpec();
-  spec.Temperatures = std::move(celsius);
-  spec.Noise = noise;
-  spec.Seed = seed;
-  return spec;
+SyntheticSeriesRecipe Recipe(std::vector<Real> celsius, Real noise, std::uint64_t seed) {
+  SyntheticSeriesRecipe recipe = ExampleSeriesRecipe();
+  recipe.Temperatures = std::move(celsius);
+  recipe.Noise = noise;
+  recipe.Seed = seed;
+  return recipe;
 }
 
 // Every free constant of every project moved by its own factor between 1/2 and 2, so that
@@ -116,8 +116,8 @@ TEST(ActivationParameters, EyringFormGivesBackTheRateAtTheReferenceTemperature) 
 
 // Data made from known activation parameters without noise give them back by both methods.
 TEST(SeriesFitNoiseFree, BothMethodsRecoverTheGeneratingParameters) {
-  const SyntheticSeriesSpec spec = Spec({200, 205, 210, 215, 220}, 0, 1);
-  const SeriesResult r = Fit(Displaced(MakeSyntheticSeries(spec, "exact.zams")));
+  const SyntheticSeriesRecipe recipe = Recipe({200, 205, 210, 215, 220}, 0, 1);
+  const SeriesResult r = Fit(Displaced(MakeSyntheticSeries(recipe, "exact.zams")));
   ASSERT_TRUE(r.TwoStage && r.Global);
   EXPECT_EQ(r.Pathways, (std::vector<int>{1, 2, 3, 4, 5, 7, 8, 9, 10, 14}));
   EXPECT_TRUE(r.TwoStage->Undetermined.empty());
@@ -128,8 +128,8 @@ TEST(SeriesFitNoiseFree, BothMethodsRecoverTheGeneratingParameters) {
     const int i = r.Pathways[n];
     for (const ActivationParameters& p : {r.TwoStage->Lines[n].Parameters, r.Global->Parameters[n]}) {
       EXPECT_EQ(p.Index, i);
-      EXPECT_NEAR(p.Ea, spec.Ea[i], 1e-6L * spec.Ea[i]) << "k" << i;
-      EXPECT_NEAR(std::exp(p.LnA), spec.A[i], 1e-6L * spec.A[i]) << "k" << i;
+      EXPECT_NEAR(p.Ea, recipe.Ea[i], 1e-6L * recipe.Ea[i]) << "k" << i;
+      EXPECT_NEAR(std::exp(p.LnA), recipe.A[i], 1e-6L * recipe.A[i]) << "k" << i;
     }
   }
   const Real inverse = (1 / 473.15L + 1 / 478.15L + 1 / 483.15L + 1 / 488.15L + 1 / 493.15L) / 5;
@@ -148,7 +148,8 @@ struct NoisySeries {
 class SeriesFitNoisy : public testing::TestWithParam<NoisySeries> {
  protected:
   TemperatureSeries Series() const {
-    return Displaced(MakeSyntheticSeries(Spec({200, 205, 210, 215, 220}, GetParam().Noise, GetParam().Seed), "s.zams"));
+    return Displaced(
+        MakeSyntheticSeries(Recipe({200, 205, 210, 215, 220}, GetParam().Noise, GetParam().Seed), "s.zams"));
   }
 };
 
@@ -231,7 +232,7 @@ TEST(SeriesFitStoredSeries, MethodsAgreeOnTheFilesOfTheTestData) {
 // With species weighting every project's weights agree with the scatter of its own
 // residuals at the global fit.
 TEST(SeriesFitWeighting, SpeciesWeightsOfEachProjectAgreeWithItsGlobalResiduals) {
-  const TemperatureSeries series = Displaced(MakeSyntheticSeries(Spec({200, 210, 220}, 0.1L, 9), "w.zams"));
+  const TemperatureSeries series = Displaced(MakeSyntheticSeries(Recipe({200, 210, 220}, 0.1L, 9), "w.zams"));
   SeriesSettings settings;
   settings.Weighting = FitWeighting::Species;
   const SeriesResult r = Fit(series, settings);
@@ -255,7 +256,7 @@ TEST(SeriesFitWeighting, SpeciesWeightsOfEachProjectAgreeWithItsGlobalResiduals)
 }
 
 TEST(SeriesFitRefusals, NameTheConstantOrTheProject) {
-  TemperatureSeries series = MakeSyntheticSeries(Spec({200, 210, 220}, 0.1L, 2), "dir/r.zams");
+  TemperatureSeries series = MakeSyntheticSeries(Recipe({200, 210, 220}, 0.1L, 2), "dir/r.zams");
   // k6 is 0 in the first project and free (by the default set) in the others.
   series[1].Data.K[6] = series[2].Data.K[6] = 1e-7L;
   EXPECT_EQ(Described([&] { Fit(series); }),
@@ -281,7 +282,7 @@ TEST(SeriesFitRefusals, NameTheConstantOrTheProject) {
 
 // A project with one experiment is fitted to that experiment alone.
 TEST(SeriesFitExperiments, AProjectWithOneExperimentIsFittedToIt) {
-  TemperatureSeries series = MakeSyntheticSeries(Spec({200, 210, 220}, 0, 1), "one.zams");
+  TemperatureSeries series = MakeSyntheticSeries(Recipe({200, 210, 220}, 0, 1), "one.zams");
   series[1].Data.Right.Present = false;
   for (SpeciesValues& row : series[1].Data.Right.Observed) row.Fill(0);
   const SeriesResult r = Fit(Displaced(series));
@@ -294,7 +295,7 @@ TEST(SeriesFitExperiments, AProjectWithOneExperimentIsFittedToIt) {
 // The exact Jacobian of the global residuals against central differences, for pathways
 // that include one that is 0 in the data.
 TEST(SeriesFitResiduals, JacobianMatchesCentralDifferences) {
-  const TemperatureSeries series = MakeSyntheticSeries(Spec({195, 212, 230}, 0.1L, 3), "j.zams");
+  const TemperatureSeries series = MakeSyntheticSeries(Recipe({195, 212, 230}, 0.1L, 3), "j.zams");
   std::vector<FitProblem> problems;
   std::vector<Real> kelvins;
   for (const SeriesProject& project : series) {
@@ -340,7 +341,7 @@ TEST(SeriesFitResiduals, JacobianMatchesCentralDifferences) {
 // A stop in the global fit returns the parameters of the iteration it was asked in, not
 // converged; a stop in a single fit ends the run before the lines.
 TEST(SeriesFitControl, StopReturnsWhatWasReached) {
-  const TemperatureSeries series = Displaced(MakeSyntheticSeries(Spec({200, 210, 220}, 0.5L, 6), "stop.zams"));
+  const TemperatureSeries series = Displaced(MakeSyntheticSeries(Recipe({200, 210, 220}, 0.5L, 6), "stop.zams"));
   std::atomic<bool> stop{false};
   Real reportedSsr = 0;
   int globalReports = 0;

@@ -19,11 +19,11 @@ constexpr Real kLn10 = 2.302585092994045684L;
 // One noisy series of three temperatures, fitted once by both methods for every test here.
 const SeriesResult& Fitted() {
   static const SeriesResult result = [] {
-    SyntheticSeriesSpec spec = ExampleSeriesSpec();
-    spec.Temperatures = {200, 210, 220};
-    spec.Seed = 7;
+    SyntheticSeriesRecipe recipe = ExampleSeriesRecipe();
+    recipe.Temperatures = {200, 210, 220};
+    recipe.Seed = 7;
     const std::atomic<bool> stop{false};
-    return FitSeries({}, MakeSyntheticSeries(spec, "/tmp/view.zams"), nullptr, stop);
+    return FitSeries({}, MakeSyntheticSeries(recipe, "/tmp/view.zams"), nullptr, stop);
   }();
   return result;
 }
@@ -122,11 +122,11 @@ TEST(SeriesTables, OneMethodHasOnlyItsRowsAndUndeterminedValuesAreEmpty) {
 // A noise-free series puts every point on both methods' lines, in either plot; the error bar
 // is SE / k, and the Eyring line is the Arrhenius line less ln T only at T_ref.
 TEST(SeriesPlotData, PointsOfANoiseFreeSeriesLieOnTheLines) {
-  SyntheticSeriesSpec spec = ExampleSeriesSpec();
-  spec.Temperatures = {200, 210, 220};
-  spec.Noise = 0;
+  SyntheticSeriesRecipe recipe = ExampleSeriesRecipe();
+  recipe.Temperatures = {200, 210, 220};
+  recipe.Noise = 0;
   const std::atomic<bool> stop{false};
-  TemperatureSeries series = MakeSyntheticSeries(spec, "/tmp/clean.zams");
+  TemperatureSeries series = MakeSyntheticSeries(recipe, "/tmp/clean.zams");
   // Started off the answer, so that each fit ends with the rounding scatter of its data.
   for (SeriesProject& project : series) {
     for (int i = 1; i <= 14; ++i) project.Data.K[i] *= 1.2L;
@@ -147,7 +147,7 @@ TEST(SeriesPlotData, PointsOfANoiseFreeSeriesLieOnTheLines) {
       for (std::size_t n = 0; n < 3; ++n) {
         const SeriesPlotPoint& point = pathway.Points[n];
         const Real kelvin = result.Temperatures[n];
-        const Real k = spec.A[i] * std::exp(-spec.Ea[i] / (kGasConstant * kelvin));
+        const Real k = recipe.A[i] * std::exp(-recipe.Ea[i] / (kGasConstant * kelvin));
         EXPECT_NEAR(point.X, 1000 / kelvin, 1e-15L);
         EXPECT_NEAR(point.Y, SeriesPlotY(kind, k, kelvin), 1e-6L) << "k" << i;
         const FitResult& fit = result.Single[n];
