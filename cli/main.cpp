@@ -8,8 +8,8 @@
 
 #include "cli/CliApp.h"
 #include "cli/DescriptorOutput.h"
-#ifdef ZAMO_CLI_WITH_GRAPH
-#include "cli/GraphRenderer.h"
+#ifdef ZAMO_CLI_WITH_PICTURES
+#include "cli/PictureLoader.h"
 #endif
 
 namespace {
@@ -33,16 +33,21 @@ int main(int argc, char** argv) {
   zamo::cli::Environment env;
   env.Stop = &stopRequested;
   env.ProgressBar = isatty(STDERR_FILENO) == 1;
-#ifdef ZAMO_CLI_WITH_GRAPH
-  zamo::cli::GraphRenderer graphs(argc, argv);
-  env.SaveGraph = [&graphs](const std::string& path, const zamo::KineticProject& project, int zoomBarPosition) {
-    graphs.Save(path, project, zoomBarPosition);
+#ifdef ZAMO_CLI_WITH_PICTURES
+  // The pictures come from a module loaded on first use, so that the other commands start
+  // without the windows library.
+  zamo::cli::PictureLoader pictures(argc, argv);
+  env.SaveGraph = [&pictures](const std::string& path, const zamo::KineticProject& project, int zoomBarPosition) {
+    pictures.Functions().SaveGraph(path, project, zoomBarPosition);
   };
-  env.SaveArrheniusPlot = [&graphs](const std::string& path, const zamo::TemperatureSeries&,
-                                    const zamo::SeriesResult& result) { graphs.SaveArrhenius(path, result); };
-  env.SavePlot = [&graphs](const std::string& path, const zamo::KineticProject& project,
-                           const zamo::PlotOptions& options,
-                           const zamo::PictureSize& size) { graphs.SavePlot(path, project, options, size); };
+  env.SaveArrheniusPlot = [&pictures](const std::string& path, const zamo::TemperatureSeries& series,
+                                      const zamo::SeriesResult& result) {
+    pictures.Functions().SaveArrheniusPlot(path, series, result);
+  };
+  env.SavePlot = [&pictures](const std::string& path, const zamo::KineticProject& project,
+                             const zamo::PlotOptions& options, const zamo::PictureSize& size) {
+    pictures.Functions().SavePlot(path, project, options, size);
+  };
 #endif
   zamo::cli::DescriptorOutput output(STDOUT_FILENO);
   std::ostream out(&output);

@@ -53,6 +53,22 @@ done
 : >"$tmp/empty.zam"
 expect 1 "$cli" report "$tmp/empty.zam"
 
+# The commands that draw nothing start without the windows library: it is loaded for the
+# first picture only.
+if command -v readelf >/dev/null; then
+  readelf -d "$cli" | grep -q 'NEEDED.*libQt6' && fail "zamo-cli itself needs Qt"
+fi
+# A picture module that cannot be found is named in the message, and nothing is written.
+if [ -e "$(dirname "$cli")/zamo-cli-pictures.so" ]; then
+  mkdir "$tmp/alone"
+  cp "$cli" "$tmp/alone/zamo-cli"
+  expect 1 "$tmp/alone/zamo-cli" plot -o "$tmp/alone/p.png"
+  grep -qF "The picture module is missing (looked for $tmp/alone/zamo-cli-pictures.so" "$tmp/err" ||
+    fail "missing module: $(cat "$tmp/err")"
+  [ -e "$tmp/alone/p.png" ] && fail "a plot without the module wrote a file"
+  expect 0 "$tmp/alone/zamo-cli" deviation
+fi
+
 # The plot window's figure without a display: a PNG of the asked size and resolution, an SVG
 # whose axis titles stay text, a PDF (a tool built without the windows says so and draws
 # nothing); a refused name or option leaves an old file alone.
@@ -246,12 +262,21 @@ else
   # is status 1 with a message. (Fontconfig, which the text of the picture loads, may crash
   # while it parses its configuration without memory; that is counted, not failed, as long
   # as it leaves the old file.)
+  # The sweep ends at the smallest limit the picture is drawn under (the tool loads the
+  # windows library for it) and covers the 40 MiB below it.
   expect 0 "$cli" graph -o "$tmp/graph.bmp"
-  if [ -s "$tmp/graph.bmp" ]; then
+  draws_under() { (ulimit -c 0 && ulimit -v "$1" && "$cli" graph -o "$tmp/limit.bmp" >/dev/null 2>&1); }
+  low=$start_limit high=$((start_limit + 1048576))
+  if [ -s "$tmp/graph.bmp" ] && draws_under "$high"; then
+    while [ $((high - low)) -gt 1024 ]; do
+      mid=$(((low + high) / 2))
+      if draws_under "$mid"; then high=$mid; else low=$mid; fi
+    done
     encoding_failed=0
     crashes=0
     for step in $(seq 0 40); do
-      kb=$((start_limit + step * 1024))
+      kb=$((high - 40 * 1024 + step * 1024))
+      [ "$kb" -ge "$start_limit" ] || continue
       printf 'old picture' >"$tmp/old.bmp"
       (ulimit -c 0 && ulimit -v "$kb" && "$cli" graph -o "$tmp/old.bmp" >/dev/null 2>"$tmp/err")
       status=$?
@@ -267,6 +292,8 @@ else
       elif grep -qF "zamo-cli: Datei $tmp/old.bmp kann nicht erstellt werden: the picture cannot be encoded" \
         "$tmp/err"; then
         encoding_failed=1
+      elif ! grep -qF "cannot be loaded" "$tmp/err"; then
+        fail "graph under $kb KB failed with an unexpected message: $(tail -n 2 "$tmp/err")"
       fi
     done
     [ "$crashes" -eq 0 ] || echo "note: $crashes of 41 runs of graph under a memory limit ended by a signal"
