@@ -344,18 +344,25 @@ TEST_F(CliFiles, OptimizedProjectIsWrittenWithTheNewConstants) {
 
 std::string DataFile(const std::string& name) { return std::string(ZAMO_TEST_DATA_DIR) + "/" + name; }
 
-TEST(CliImport, BothExampleDataFilesRebuildTheExampleProject) {
-  const Result imported = RunCli({"import", "--left", DataFile("left-tmcp-210.dat"), "--right",
-                                  DataFile("right-ipcp-210.dat"), "--date-time", "06.12.26 10:00:00"});
-  ASSERT_EQ(imported.Status, 0) << imported.Err;
-  EXPECT_TRUE(imported.Err.empty());
+// Imports the two files and compares the project written with the example's text, apart
+// from the data-file paths, the date and the zoom; returns the lines written.
+TextLines ImportedLikeTheExample(const std::string& left, const std::string& right) {
+  const Result imported = RunCli({"import", "--left", left, "--right", right, "--date-time", "06.12.26 10:00:00"});
+  EXPECT_EQ(imported.Status, 0) << imported.Err;
+  EXPECT_TRUE(imported.Err.empty()) << imported.Err;
   const TextLines got = SplitLines(imported.Out);
   const TextLines example = SplitLines(RunCli({"save", "--date-time", "06.12.26 10:00:00"}).Out);
-  ASSERT_EQ(got.size(), example.size());
-  for (std::size_t i = 0; i < got.size(); ++i) {
+  EXPECT_EQ(got.size(), example.size());
+  for (std::size_t i = 0; i < std::min(got.size(), example.size()); ++i) {
     if (i == 4 || i == 6 || i == 7 || i == 16) continue;  // data-file paths, date, zoom
     EXPECT_EQ(got[i], example[i]) << "line " << i + 1;
   }
+  return got;
+}
+
+TEST(CliImport, BothExampleDataFilesRebuildTheExampleProject) {
+  const TextLines got = ImportedLikeTheExample(DataFile("left-tmcp-210.dat"), DataFile("right-ipcp-210.dat"));
+  ASSERT_GT(got.size(), 16u);
   EXPECT_EQ(got[4], DataFile("left-tmcp-210.dat"));
   EXPECT_EQ(got[7], "06.12.26 10:00:00");
   EXPECT_EQ(got[16], "315  315");
@@ -456,17 +463,9 @@ KineticProject ReadOutput(const std::string& out) {
 }
 
 TEST(CliImport, ExampleTablesRebuildTheExampleWithItsConstantsAndTemperature) {
-  const Result imported = RunCli({"import", "--left", DataFile("example-left.csv"), "--right",
-                                  DataFile("example-right-decimal-comma.tsv"), "--date-time", "06.12.26 10:00:00"});
-  ASSERT_EQ(imported.Status, 0) << imported.Err;
-  EXPECT_TRUE(imported.Err.empty());
-  const TextLines got = SplitLines(imported.Out);
-  const TextLines example = SplitLines(RunCli({"save", "--date-time", "06.12.26 10:00:00"}).Out);
-  ASSERT_EQ(got.size(), example.size());
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    if (i == 4 || i == 6 || i == 7 || i == 16) continue;  // data-file paths, date, zoom
-    EXPECT_EQ(got[i], example[i]) << "line " << i + 1;
-  }
+  const TextLines got =
+      ImportedLikeTheExample(DataFile("example-left.csv"), DataFile("example-right-decimal-comma.tsv"));
+  ASSERT_GT(got.size(), 4u);
   EXPECT_EQ(got[4], DataFile("example-left.csv"));
 }
 
