@@ -92,11 +92,10 @@ void TFZamo::FullOutput1Click() {
 
 // Writes the enlarged plot as an 800 x 600 BMP file, whatever the chosen extension.
 void TFZamo::SaveGraph1Click() {
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Save Graph");
-  options.Filter = QStringLiteral("Bitmaps (*.bmp);;Metadateien (*.wmf);;Alle Dateien (*.bmp *.ico *.emf *.wmf)");
-  options.DefaultSuffix = QStringLiteral("bmp");
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options =
+      SaveFileOptions(QStringLiteral("Save Graph"),
+                      QStringLiteral("Bitmaps (*.bmp);;Metadateien (*.wmf);;Alle Dateien (*.bmp *.ico *.emf *.wmf)"),
+                      QStringLiteral("bmp"));
   const std::optional<QString> path = platform_.ChooseSaveFile(this, options);
   if (!path) {
     session_.Refresh();

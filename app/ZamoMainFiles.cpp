@@ -65,12 +65,9 @@ void TFZamo::ExportTable1Click() {
   question.Maximum = kTablePointsMax;
   const std::optional<int> points = platform_.AskInteger(this, question);
   if (!points) return;
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Export Table");
-  options.Filter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
-  options.DefaultSuffix = QStringLiteral("csv");
-  options.InitialName = QFileInfo(FromBytes(session_.Project().FileName)).completeBaseName() + QStringLiteral(".csv");
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options = SaveFileOptions(
+      QStringLiteral("Export Table"), QStringLiteral("CSV Files (*.csv);;All Files (*)"), QStringLiteral("csv"),
+      QFileInfo(FromBytes(session_.Project().FileName)).completeBaseName() + QStringLiteral(".csv"));
   const std::optional<QString> path = platform_.ChooseSaveFile(this, options);
   if (!path) return;
   WriteResultTable(path->toStdString(), session_.Project(), *points);

@@ -15,7 +15,6 @@
 
 #include "document/ProjectSession.h"
 #include "optimize/FitReportText.h"
-#include "optimize/LeastSquaresWorker.h"
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
 
@@ -68,7 +67,8 @@ TLeastSquaresFit::TLeastSquaresFit(ProjectSession& session, Platform& platform, 
 
 TLeastSquaresFit::~TLeastSquaresFit() {
   session_.RemoveListener(listener_);
-  // The worker is a child: its destructor stops the fit and waits for the thread.
+  // A fit still going ends at its next iteration; the thread is waited for.
+  job_.reset();
 }
 
 void TLeastSquaresFit::BuildControls() {
@@ -212,31 +212,47 @@ void TLeastSquaresFit::FitClick() {
   if (Running()) return;
   runningSettings_ = Settings();
   const KineticProject& project = session_.Project();
-  auto* worker = new LeastSquaresWorker(runningSettings_, {project.K, project.Left, project.Right}, this);
-  connect(worker, &LeastSquaresWorker::Progress, this, [this](int iteration, double ssr) {
-    progressText_->setText(QStringLiteral("Iteration %1, weighted SSR %2").arg(iteration).arg(ssr, 0, 'f', 4));
-  });
-  connect(worker, &QThread::finished, this, [this] { WorkerFinished(); });
-  worker_ = worker;
+  const OptimizationRunData runData{project.K, project.Left, project.Right};
+  const FitSettings settings = runningSettings_;
+  // Progress and the end reach this dialog's thread as queued calls; the job ends before
+  // the dialog does, and calls still queued then are dropped with it.
+  job_ = std::make_unique<FitJob<FitResult>>(
+      [this, settings, runData](const std::atomic<bool>& stop) {
+        return FitRateConstants(
+            settings, runData,
+            [this](int iteration, Real weightedSsr, const RateConstants&) {
+              QMetaObject::invokeMethod(
+                  this, [this, iteration, ssr = static_cast<double>(weightedSsr)] { ShowProgress(iteration, ssr); },
+                  Qt::QueuedConnection);
+            },
+            stop);
+      },
+      [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { JobEnded(); }, Qt::QueuedConnection);
+      });
   progressText_->setText(QStringLiteral("Fitting\u2026"));
   SetRunning(true);
-  worker->start();
+}
+
+void TLeastSquaresFit::ShowProgress(int iteration, double weightedSsr) {
+  if (!Running()) return;
+  progressText_->setText(QStringLiteral("Iteration %1, weighted SSR %2").arg(iteration).arg(weightedSsr, 0, 'f', 4));
 }
 
 void TLeastSquaresFit::StopClick() {
-  if (worker_ != nullptr) worker_->Stop();
+  if (job_) job_->Stop();
 }
 
-void TLeastSquaresFit::WorkerFinished() {
-  LeastSquaresWorker* worker = worker_;
-  worker_ = nullptr;
-  if (worker == nullptr) return;
-  const std::exception_ptr error = worker->Error();
-  if (worker->Result()) {
-    result_ = worker->Result();
+void TLeastSquaresFit::JobEnded() {
+  if (!job_) return;
+  job_->Wait();
+  const std::exception_ptr error = job_->Error();
+  if (job_->Result()) {
+    result_ = job_->Result();
     resultSettings_ = runningSettings_;
   }
-  worker->deleteLater();
+  job_.reset();
   SetRunning(false);
   if (error) {
     progressText_->setText(QStringLiteral("The fit failed."));
@@ -355,9 +371,9 @@ void TLeastSquaresFit::CopyClick() {
 
 void TLeastSquaresFit::closeEvent(QCloseEvent* event) {
   // A fit still going ends at its next iteration; the thread is waited for.
-  if (worker_ != nullptr) {
-    worker_->Stop();
-    worker_->wait();
+  if (job_) {
+    job_->Stop();
+    job_->Wait();
   }
   QDialog::closeEvent(event);
 }

@@ -3,10 +3,11 @@
 #include <QDialog>
 #include <QPointer>
 #include <array>
+#include <memory>
 #include <optional>
 
+#include "optimize/FitJob.h"
 #include "optimize/LeastSquaresFit.h"
-#include "optimize/LeastSquaresWorker.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,7 +35,7 @@ class TLeastSquaresFit : public QDialog {
   TLeastSquaresFit(ProjectSession& session, Platform& platform, QWidget* parent);
   ~TLeastSquaresFit() override;
 
-  bool Running() const { return worker_ != nullptr; }
+  bool Running() const { return job_ != nullptr; }
   const std::optional<FitResult>& Result() const { return result_; }
   FitSettings Settings() const;
 
@@ -57,12 +58,13 @@ class TLeastSquaresFit : public QDialog {
   void ShowResult();
   void ShowCorrelations();
   void ShowStatistics();
-  void WorkerFinished();
+  void ShowProgress(int iteration, double weightedSsr);
+  void JobEnded();
 
   ProjectSession& session_;
   Platform& platform_;
   int listener_ = 0;
-  QPointer<LeastSquaresWorker> worker_;
+  std::unique_ptr<FitJob<FitResult>> job_;
   FitSettings runningSettings_;
   std::optional<FitSettings> resultSettings_;
   std::optional<FitResult> result_;

@@ -23,7 +23,6 @@
 #include "document/TextFile.h"
 #include "optimize/SeriesPlotData.h"
 #include "optimize/SeriesTables.h"
-#include "optimize/SeriesWorker.h"
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
 #include "ui/PlotExport.h"
@@ -98,9 +97,12 @@ SeriesWindow::SeriesWindow(Platform& platform, QWidget* parent) : QWidget(parent
   resize(980, 720);
 }
 
-SeriesWindow::~SeriesWindow() = default;
+SeriesWindow::~SeriesWindow() {
+  // A fit still going ends at its next iteration; the thread is waited for.
+  job_.reset();
+}
 
-bool SeriesWindow::IsFitting() const { return worker_ != nullptr; }
+bool SeriesWindow::IsFitting() const { return job_ != nullptr; }
 
 void SeriesWindow::BuildLayout() {
   auto* layout = new QVBoxLayout(this);
@@ -271,26 +273,19 @@ void SeriesWindow::AskOpenSeries() {
 }
 
 void SeriesWindow::AskSaveSeries() {
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Save Series");
-  options.Filter = QStringLiteral("Zamo Series (*.zams)");
-  options.DefaultSuffix = QStringLiteral("zams");
-  options.InitialName = seriesPath_;
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options = SaveFileOptions(
+      QStringLiteral("Save Series"), QStringLiteral("Zamo Series (*.zams)"), QStringLiteral("zams"), seriesPath_);
   if (const std::optional<QString> path = platform_.ChooseSaveFile(this, options)) SaveSeries(*path);
 }
 
 void SeriesWindow::AskExportPlot() {
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Export Plot");
-  options.Filter = QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)");
-  options.DefaultSuffix = QStringLiteral("png");
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options =
+      SaveFileOptions(QStringLiteral("Export Plot"), kPlotPictureFilter, QStringLiteral("png"));
   if (const std::optional<QString> path = platform_.ChooseSaveFile(this, options)) ExportPlot(*path);
 }
 
 void SeriesWindow::StartFit() {
-  if (worker_ != nullptr) return;
+  if (job_ != nullptr) return;
   // Refused before the thread starts: too few projects or two at one temperature.
   CheckSeriesTemperatures(series_);
   result_.reset();
@@ -298,18 +293,36 @@ void SeriesWindow::StartFit() {
   progress_->setRange(0, static_cast<int>(series_.size()) + 1);
   progress_->setValue(0);
   status_->setText(QStringLiteral("Fitting..."));
-  worker_ = new SeriesWorker(Settings(), series_, this);
-  connect(worker_, &SeriesWorker::Progress, this, &SeriesWindow::ShowProgress);
-  connect(worker_, &QThread::finished, this, &SeriesWindow::FitFinished);
-  worker_->start();
+  // The fit works on a copy of the series. Progress and the end reach this window's thread
+  // as queued calls; the job ends before the window does, and calls still queued then are
+  // dropped with it.
+  job_ = std::make_unique<FitJob<SeriesResult>>(
+      [this, settings = Settings(), series = series_](const std::atomic<bool>& stop) {
+        return FitSeries(
+            settings, series,
+            [this](const SeriesProgress& progress) {
+              QMetaObject::invokeMethod(
+                  this,
+                  [this, stage = progress.Stage == SeriesStage::GlobalFit ? 1 : 0,
+                   project = static_cast<int>(progress.Project), iteration = progress.Iteration,
+                   ssr = static_cast<double>(progress.WeightedSsr)] { ShowProgress(stage, project, iteration, ssr); },
+                  Qt::QueuedConnection);
+            },
+            stop);
+      },
+      [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { FitFinished(); }, Qt::QueuedConnection);
+      });
   UpdateButtons();
 }
 
 void SeriesWindow::StopFit() {
-  if (worker_ != nullptr) worker_->Stop();
+  if (job_ != nullptr) job_->Stop();
 }
 
 void SeriesWindow::ShowProgress(int stage, int project, int iteration, double weightedSsr) {
+  if (!job_) return;
   progress_->setValue(stage == 1 ? static_cast<int>(series_.size()) : project);
   const QString what = stage == 1 ? QStringLiteral("Global fit")
                                   : QStringLiteral("Project %1 of %2").arg(project + 1).arg(series_.size());
@@ -319,12 +332,11 @@ void SeriesWindow::ShowProgress(int stage, int project, int iteration, double we
 }
 
 void SeriesWindow::FitFinished() {
-  SeriesWorker* worker = worker_;
-  worker_ = nullptr;
-  if (worker == nullptr) return;
-  const std::exception_ptr error = worker->Error();
-  if (worker->Result()) result_ = *worker->Result();
-  worker->deleteLater();
+  if (!job_) return;
+  job_->Wait();
+  const std::exception_ptr error = job_->Error();
+  if (job_->Result()) result_ = *job_->Result();
+  job_.reset();
   progress_->setValue(progress_->maximum());
   if (error) {
     status_->setText(QStringLiteral("The fit failed."));
@@ -386,7 +398,7 @@ void SeriesWindow::ShowResult() {
 }
 
 void SeriesWindow::UpdateButtons() {
-  const bool fitting = worker_ != nullptr;
+  const bool fitting = job_ != nullptr;
   for (QWidget* control : std::initializer_list<QWidget*>{add_, open_, method_, free_, weights_}) {
     control->setEnabled(!fitting);
   }
@@ -399,7 +411,7 @@ void SeriesWindow::UpdateButtons() {
 }
 
 void SeriesWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (worker_ != nullptr || !event->mimeData()->hasUrls()) return;
+  if (job_ != nullptr || !event->mimeData()->hasUrls()) return;
   for (const QUrl& url : event->mimeData()->urls()) {
     const QString path = url.toLocalFile();
     if (HasSuffix(path, QStringLiteral(".zam")) || HasSuffix(path, QStringLiteral(".zams"))) {
@@ -411,7 +423,7 @@ void SeriesWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 // Dropped ".zam" files join the series in their order; a dropped ".zams" opens that series.
 void SeriesWindow::dropEvent(QDropEvent* event) {
-  if (worker_ != nullptr) return;
+  if (job_ != nullptr) return;
   for (const QUrl& url : event->mimeData()->urls()) {
     const QString path = url.toLocalFile();
     if (HasSuffix(path, QStringLiteral(".zams"))) {

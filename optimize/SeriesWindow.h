@@ -3,9 +3,11 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "model/TemperatureSeries.h"
+#include "optimize/FitJob.h"
 #include "optimize/SeriesFit.h"
 
 class QComboBox;
@@ -19,7 +21,6 @@ class QTableWidget;
 namespace zamo {
 
 class Platform;
-class SeriesWorker;
 
 // The temperature-series window: the projects of a series (added one by one, dropped as
 // ".zam" files, or read from a ".zams" series file) with their temperatures, the method,
@@ -77,7 +78,7 @@ class SeriesWindow : public QWidget {
   TemperatureSeries series_;
   std::optional<SeriesResult> result_;
   QString seriesPath_;
-  QPointer<SeriesWorker> worker_;
+  std::unique_ptr<FitJob<SeriesResult>> job_;
 
   QTableWidget* projects_ = nullptr;
   QComboBox* method_ = nullptr;

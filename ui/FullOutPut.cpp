@@ -72,11 +72,9 @@ TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWid
 
 // The report as shown, one line each, with CR LF as the project files have.
 void TOutPutForm::SaveAsClick() {
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Save Full Output As");
-  options.Filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
-  options.DefaultSuffix = QStringLiteral("txt");
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options =
+      SaveFileOptions(QStringLiteral("Save Full Output As"), QStringLiteral("Text Files (*.txt);;All Files (*)"),
+                      QStringLiteral("txt"));
   if (const std::optional<QString> path = platform_.ChooseSaveFile(this, options)) {
     WriteTextFileAtomically(path->toStdString(), lines_);
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QImage;
 class QPrinter;
@@ -36,6 +37,12 @@ struct FileDialogOptions {
   QString InitialName;    // proposed file name, may be empty
   bool ConfirmOverwrite = false;
 };
+
+// The options of a dialog that asks where to save, asking before it replaces a file.
+inline FileDialogOptions SaveFileOptions(QString title, QString filter, QString defaultSuffix,
+                                         QString initialName = {}) {
+  return {std::move(title), std::move(filter), std::move(defaultSuffix), std::move(initialName), true};
+}
 
 // A whole number asked for in a small dialog.
 struct IntegerQuestion {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QString>
 #include <string>
 
 #include "ui/PlotData.h"
@@ -28,6 +29,10 @@ QByteArray EncodePlot(QCustomPlot& plot, PictureFormat format, const PictureSize
 // "Datei PATH kann nicht erstellt werden: REASON", the reason "the name must end in .png,
 // .svg or .pdf" or "the picture cannot be encoded (out of memory)".
 void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size);
+
+// The file dialog's filter of the kinds WritePlotPicture writes.
+inline const QString kPlotPictureFilter =
+    QStringLiteral("PNG Pictures (*.png);;SVG Drawings (*.svg);;PDF Documents (*.pdf)");
 
 // zamo-cli plot: the project's figure on a plot of its own (a QApplication must exist),
 // written by WritePlotPicture.

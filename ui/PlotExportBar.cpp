@@ -58,11 +58,8 @@ PlotExportBar::PlotExportBar(Platform& platform, QCustomPlot& plot, QWidget* par
 PictureSize PlotExportBar::Size() const { return {width_->value(), height_->value(), dpi_->value()}; }
 
 void PlotExportBar::ExportClick() {
-  FileDialogOptions options;
-  options.Title = QStringLiteral("Export Plot");
-  options.Filter = QStringLiteral("PNG Pictures (*.png);;SVG Drawings (*.svg);;PDF Documents (*.pdf)");
-  options.DefaultSuffix = QStringLiteral("png");
-  options.ConfirmOverwrite = true;
+  const FileDialogOptions options =
+      SaveFileOptions(QStringLiteral("Export Plot"), kPlotPictureFilter, QStringLiteral("png"));
   const std::optional<QString> path = platform_.ChooseSaveFile(window(), options);
   if (!path) return;
   RunGuarded(platform_, window(), [&] { WritePlotPicture(ToBytes(*path), plot_, Size()); });
