@@ -5,6 +5,7 @@
 
 #include "model/Conversions.h"
 #include "model/Limits.h"
+#include "optimize/LeastSquaresFit.h"
 
 namespace zamo::cli {
 
@@ -75,6 +76,7 @@ const std::array<CommandInfo, 11> kCommands = {{
       {"--experiments", true},
       {"--weights", true},
       {"--profile", false},
+      {"--starts", true},
       {"--json", false},
       kOutput,
       kDateTime},
@@ -180,15 +182,19 @@ std::string UsageText() {
          "      built-in example), and --temperature sets the temperature in degrees Celsius\n"
          "  fit [PROJECT] [--free LIST | --free-all] [--vary-k15-k16]\n"
          "      [--experiments both|left|right] [--weights none|species] [--profile]\n"
-         "      [--json] [-o OUT.zam]\n"
+         "      [--starts N] [--json] [-o OUT.zam]\n"
          "      least-squares fit of the rate constants with exact derivatives and bounds\n"
-         "      k >= 0: the table of constants (start, fitted, standard error, 95 %\n"
-         "      interval, flags), the sums of squares before and after, sigma, dof and the\n"
-         "      correlations above 0.95; with --json one JSON object instead. Free by\n"
-         "      default: the non-zero constants among k1..k14 (LIST: k1,k3,k15 frees those,\n"
-         "      zero ones too). --weights species weights each species by its own scatter;\n"
-         "      --profile adds profile-likelihood intervals; -o writes the project with the\n"
-         "      fitted constants. Ctrl+C stops after the current iteration\n"
+         "      k >= 0 to the experiments the project holds: the table of constants (start,\n"
+         "      fitted, standard error, 95 % interval, flags such as \"not determined by the\n"
+         "      data\"), the sums of squares and R^2, sigma, reduced chi2, dof, AICc, BIC, the\n"
+         "      correlations above 0.95 and the outliers (|z| > 4); with --json one JSON\n"
+         "      object instead. Free by default: the non-zero constants among k1..k14 (LIST:\n"
+         "      k1,k3,k15 frees those, zero ones too). --weights species weights A..G each by\n"
+         "      its own scatter; --profile adds profile-likelihood intervals; --starts N fits\n"
+         "      from the project's constants and N - 1 more starts spread over 0.1 to 10 times\n"
+         "      them (1..1000, default 8) and reports how many reached the best SSR; -o writes\n"
+         "      the project with the fitted constants. Ctrl+C stops after the current\n"
+         "      iteration and keeps what was reached, marked \"stopped\"\n"
          "  series SERIES.zams | PROJECT.zam... [--method two-stage|global|both]\n"
          "         [--free LIST | --free-all] [--vary-k15-k16] [--weights none|species]\n"
          "         [--json] [--plot OUT.png|OUT.svg|OUT.pdf]\n"
@@ -274,6 +280,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CheckWholeNumber(line, "--zoom-position", kZoomPositionMin, kZoomPositionMax);
   CheckWholeNumber(line, "--steps", kOptimizationStepsMin, kOptimizationStepsMax);
   CheckWholeNumber(line, "--points", kTablePointsMin, kTablePointsMax);
+  CheckWholeNumber(line, "--starts", 1, kMaxStarts);
   if (const auto temperature = line.Value("--temperature"); temperature && !TryStrToFloat(*temperature, ignored)) {
     throw UsageError("--temperature takes a temperature in degrees Celsius");
   }

@@ -48,10 +48,11 @@ FitSettings SettingsOf(const CommandLine& line, const RateConstants& k) {
                                                   : FitExperiments::Both;
   settings.Weighting = line.Value("--weights") == "species" ? FitWeighting::Species : FitWeighting::None;
   settings.Profile = line.Has("--profile");
+  if (const auto starts = line.Value("--starts")) settings.Starts = std::stoi(*starts);
   return settings;
 }
 
-// A number for JSON: double, 17 significant digits when dumped; null where not finite.
+// A number for JSON: double, the shortest text that reads back to it; null where not finite.
 nlohmann::json Number(Real value) {
   if (!std::isfinite(value)) return nullptr;
   return static_cast<double>(value);
@@ -65,34 +66,75 @@ nlohmann::json Constants(const RateConstants& k) {
   return list;
 }
 
+nlohmann::json Matrix(const std::vector<std::vector<Real>>& rows) {
+  nlohmann::json matrix = nlohmann::json::array();
+  for (const auto& row : rows) {
+    nlohmann::json values = nlohmann::json::array();
+    for (const Real r : row) values.push_back(Number(r));
+    matrix.push_back(values);
+  }
+  return matrix;
+}
+
+nlohmann::json ProfileEndJson(const ProfileEnd& end) {
+  if (end.Kind == ProfileEndKind::Closed) return Number(end.Value);
+  return ProfileEndText(end);
+}
+
+nlohmann::json OutliersJson(const FitResult& fit) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const Outlier& o : fit.Outliers) {
+    list.push_back(nlohmann::json{{"experiment", o.Experiment == Side::Left ? "left" : "right"},
+                                  {"row", o.Row},
+                                  {"time_min", Number(o.TimeMinutes)},
+                                  {"species", std::string(1, static_cast<char>('A' + o.Species - 1))},
+                                  {"residual", Number(o.Residual)},
+                                  {"z", Number(o.Z)}});
+  }
+  return list;
+}
+
+nlohmann::json ExperimentsJson(FitExperiments experiments) {
+  switch (experiments) {
+    case FitExperiments::Left:
+      return {"left"};
+    case FitExperiments::Right:
+      return {"right"};
+    case FitExperiments::Both:
+      break;
+  }
+  return {"left", "right"};
+}
+
 std::string FitJson(const FitSettings& settings, const FitResult& fit) {
   nlohmann::ordered_json json;
   json["k"] = Constants(fit.K);
   json["start_k"] = Constants(fit.Start);
   json["free"] = fit.Free;
   json["at_bound"] = fit.AtBound;
+  json["undetermined"] = fit.Undetermined;
   nlohmann::json se = nlohmann::json::array();
   nlohmann::json interval = nlohmann::json::array();
+  nlohmann::json flags = nlohmann::json::array();
   for (std::size_t n = 0; n < fit.Free.size(); ++n) {
     se.push_back(Number(fit.StandardError[n]));
     interval.push_back(std::isfinite(fit.Interval95[n][0])
                            ? nlohmann::json{Number(fit.Interval95[n][0]), Number(fit.Interval95[n][1])}
                            : nlohmann::json(nullptr));
+    flags.push_back(FitFlags(fit, n));
   }
   json["se"] = se;
   json["ci95"] = interval;
   if (settings.Profile) {
     nlohmann::json profile = nlohmann::json::array();
-    for (const auto& sides : fit.ProfileInterval95) profile.push_back({Number(sides[0]), Number(sides[1])});
+    for (const auto& sides : fit.ProfileInterval95)
+      profile.push_back({ProfileEndJson(sides[0]), ProfileEndJson(sides[1])});
     json["profile_ci95"] = profile;
   }
-  nlohmann::json correlation = nlohmann::json::array();
-  for (const auto& row : fit.Correlation) {
-    nlohmann::json values = nlohmann::json::array();
-    for (const Real r : row) values.push_back(Number(r));
-    correlation.push_back(values);
-  }
-  json["correlation"] = correlation;
+  json["correlation"] = Matrix(fit.Correlation);
+  json["covariance"] = Matrix(fit.Covariance);
+  json["flags"] = flags;
+  json["experiments"] = ExperimentsJson(fit.Experiments);
   json["ssr_left"] = Number(fit.After.Left);
   json["ssr_right"] = Number(fit.After.Right);
   json["ssr"] = Number(fit.After.Total);
@@ -100,15 +142,29 @@ std::string FitJson(const FitSettings& settings, const FitResult& fit) {
   json["sigma"] = Number(fit.Sigma);
   json["dof"] = fit.Dof;
   json["n"] = fit.N;
+  json["p"] = fit.Parameters;
+  json["reduced_chi2"] = Number(fit.ReducedChi2);
+  json["aicc"] = Number(fit.Aicc);
+  json["bic"] = Number(fit.Bic);
+  json["r2_left"] = Number(fit.R2Left);
+  json["r2_right"] = Number(fit.R2Right);
+  json["outliers"] = OutliersJson(fit);
+  json["starts"] = fit.Starts;
+  json["starts_reaching_best"] = fit.StartsReachingBest;
+  json["own_start_reached_best"] = fit.OwnStartReachedBest;
+  nlohmann::json optima = nlohmann::json::array();
+  for (const Real ssr : fit.Optima) optima.push_back(Number(ssr));
+  json["optima"] = optima;
   json["iterations"] = fit.Iterations;
   json["evaluations"] = fit.Evaluations;
+  json["relative_gradient"] = Number(fit.RelativeGradient);
   json["converged"] = fit.Converged;
-  if (fit.Sigmas) {
+  json["stopped"] = fit.Stopped;
+  json["weighting"] = settings.Weighting == FitWeighting::Species ? "species" : "none";
+  if (fit.SpeciesSigma) {
     nlohmann::json sigmas = nlohmann::json::array();
-    for (const Real s : *fit.Sigmas) sigmas.push_back(Number(s));
-    json["weights"] = sigmas;
-  } else {
-    json["weights"] = nullptr;
+    for (int s = 1; s < kSpeciesCount; ++s) sigmas.push_back(Number((*fit.SpeciesSigma)[s]));
+    json["species_sigma"] = sigmas;
   }
   return json.dump();
 }

@@ -23,12 +23,17 @@ extern "C" void RequestStop(int) { stopRequested.store(true); }
 
 int main(int argc, char** argv) {
   // Ctrl+C asks a running optimization to stop after its current cycle; a second one ends
-  // the program as usual.
-  struct sigaction action {};
-  action.sa_handler = RequestStop;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  // the program as usual. Where the shell ignores SIGINT (a job started in the background),
+  // it stays ignored.
+  struct sigaction previous {};
+  sigaction(SIGINT, nullptr, &previous);
+  if (previous.sa_handler != SIG_IGN) {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+  }
 
   zamo::cli::Environment env;
   env.Stop = &stopRequested;

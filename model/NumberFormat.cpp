@@ -268,4 +268,82 @@ void AddNumberRow(std::vector<std::string>& lines, std::string_view prefix, std:
   lines.push_back(std::move(line));
 }
 
+namespace {
+
+std::string Printed(char conversion, Real value, int digits) {
+  if (!std::isfinite(value)) return std::string(kMissing);
+  const char pattern[] = {'%', '.', '*', 'L', conversion, '\0'};
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, pattern, digits, value);
+  return buffer;
+}
+
+}  // namespace
+
+std::string ScientificText(Real value, int digits) { return Printed('e', value, digits); }
+
+std::string FixedText(Real value, int digits) {
+  // Fixed notation of a huge value would run to thousands of digits.
+  if (std::isfinite(value) && std::fabs(value) >= 1e15L) return Printed('g', value, digits + 1);
+  return Printed('f', value, digits);
+}
+
+std::string GeneralText(Real value, int digits) { return Printed('g', value, digits); }
+
+ValueAndError RoundToError(Real value, Real error, int digits) {
+  if (!std::isfinite(value)) return {std::string(kMissing), std::string(kMissing)};
+  if (!std::isfinite(error) || !(error > 0)) return {GeneralText(value, digits), std::string(kMissing)};
+  // The decimal place of the error's second significant digit.
+  const int place = static_cast<int>(std::floor(std::log10(error))) - 1;
+  const Real unit = std::pow(Real(10), place);
+  const auto rounded = [&](Real x) {
+    Real r = std::round(x / unit) * unit;
+    if (r == 0) r = 0;  // no "-0"
+    return r;
+  };
+  if (place >= -6 && std::fabs(value) < 1e9L && error < 1e9L) {
+    return {FixedText(rounded(value), std::max(0, -place)), FixedText(rounded(error), std::max(0, -place))};
+  }
+  // Rate constants and other tiny or huge values: scientific, with as many digits as reach
+  // the error's place.
+  const Real v = rounded(value);
+  const int exponent = v != 0 ? static_cast<int>(std::floor(std::log10(std::fabs(v)))) : place + 1;
+  return {ScientificText(v, std::max(0, exponent - place)), ScientificText(rounded(error), 1)};
+}
+
+std::string ValueWithError(Real value, Real error, int digits) {
+  const ValueAndError v = RoundToError(value, error, digits);
+  return v.Value + " ± " + v.Error;
+}
+
+namespace {
+
+// The columns a UTF-8 text takes: its characters, not its bytes ("%²" is two).
+std::size_t DisplayWidth(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+}  // namespace
+
+std::vector<std::string> AlignColumns(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> width;
+  for (const auto& row : rows) {
+    if (row.size() > width.size()) width.resize(row.size(), 0);
+    for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], DisplayWidth(row[c]));
+  }
+  std::vector<std::string> lines;
+  lines.reserve(rows.size());
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      line += row[c];
+      if (c + 1 < row.size()) line.append(width[c] - DisplayWidth(row[c]) + 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 }  // namespace zamo

@@ -28,6 +28,31 @@ std::string FormatFloat(std::string_view pattern, Real value);
 // large or small magnitudes use a plain exponent ("1.5E20", "1E-6").
 std::string FloatToText(Real value);
 
+// The texts of the result tables (fit, series, model selection): printf's "%.*Le", "%.*Lf"
+// and "%.*Lg" with `digits` digits, and kMissing for a value that is not finite (a standard
+// error the data do not determine, a statistic without degrees of freedom).
+inline constexpr std::string_view kMissing = "-";
+std::string ScientificText(Real value, int digits);
+std::string FixedText(Real value, int digits);
+std::string GeneralText(Real value, int digits);
+
+// A value and its standard error as a chemist quotes them: the error to two significant
+// digits and the value rounded at the same decimal place ("164.93", "0.64"; "-1000",
+// "23000"). Without a finite positive error the value keeps `digits` significant digits
+// and the error is kMissing.
+struct ValueAndError {
+  std::string Value;
+  std::string Error;
+};
+ValueAndError RoundToError(Real value, Real error, int digits = 6);
+
+// "164.93 ± 0.64", from RoundToError.
+std::string ValueWithError(Real value, Real error, int digits = 6);
+
+// Rows of cells as lines of columns, each column as wide as its widest cell and two blanks
+// from the next, so that no two columns touch whatever the numbers; no blanks end a line.
+std::vector<std::string> AlignColumns(const std::vector<std::vector<std::string>>& rows);
+
 // The value formatted with pattern, padded with blanks on the left to width characters;
 // a longer text keeps only its last width characters.
 std::string PaddedField(Real value, std::string_view pattern, int width);

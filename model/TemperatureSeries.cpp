@@ -20,10 +20,24 @@ void CheckSeriesTemperatures(const TemperatureSeries& series) {
       error.SetFile(series[j].File);
       throw error;
     }
+    if (!(data.AbsoluteTemperature >= kSeriesKelvinMin && data.AbsoluteTemperature <= kSeriesKelvinMax)) {
+      SeriesError error("The temperature " + FloatToText(data.Temperature) + " °C (" +
+                            FloatToText(data.AbsoluteTemperature) + " K) lies outside 1 to 5000 K",
+                        j);
+      error.SetFile(series[j].File);
+      throw error;
+    }
     for (std::size_t i = 0; i < j; ++i) {
-      if (series[i].Data.AbsoluteTemperature == data.AbsoluteTemperature) {
+      const Real other = series[i].Data.AbsoluteTemperature;
+      if (other == data.AbsoluteTemperature) {
         throw SeriesError(series[j].File + " has the same temperature as " + series[i].File + " (" +
                               FloatToText(data.Temperature) + " °C); a series holds one project per temperature",
+                          j);
+      }
+      if (std::fabs(other - data.AbsoluteTemperature) < kSeriesKelvinSpacing) {
+        throw SeriesError(series[j].File + " (" + FloatToText(data.Temperature) + " °C) lies within 0.01 K of " +
+                              series[i].File + " (" + FloatToText(series[i].Data.Temperature) +
+                              " °C); temperatures so close give no slope of ln k against 1/T",
                           j);
       }
     }

@@ -37,12 +37,18 @@ class SeriesError : public ZamoError {
   std::optional<std::size_t> project_;
 };
 
+// The temperatures a series accepts (kelvin), and how far apart two of them must lie.
+inline constexpr Real kSeriesKelvinMin = 1;
+inline constexpr Real kSeriesKelvinMax = 5000;
+inline constexpr Real kSeriesKelvinSpacing = 0.01L;
+
 // Refuses (SeriesError) a series that cannot give activation parameters: fewer than two
 // projects ("A temperature series needs projects at two or more temperatures; it holds 1
 // project"), a temperature not above absolute zero ("The temperature -300 °C is not above
-// absolute zero", naming the project's file), or a project at the temperature of an earlier
-// one ("B has the same temperature as A (210.1 °C); a series holds one project per
-// temperature", concerning B).
+// absolute zero", naming the project's file) or outside kSeriesKelvinMin..kSeriesKelvinMax,
+// or a project at the temperature of an earlier one ("B has the same temperature as A
+// (210.1 °C); a series holds one project per temperature", concerning B) or within
+// kSeriesKelvinSpacing of it.
 void CheckSeriesTemperatures(const TemperatureSeries& series);
 
 // T_ref in kelvin: 1 / T_ref is the mean of the series' 1 / T.

@@ -74,7 +74,7 @@ std::optional<ArrheniusLine> FitArrheniusLine(int index, const std::vector<RateP
   if (used.size() < 2) return std::nullopt;
   const Eigen::LDLT<Matrix2> solver(normal);
   const Vector2 line = solver.solve(moment);
-  const Matrix2 covariance = solver.solve(Matrix2::Identity());
+  Matrix2 covariance = solver.solve(Matrix2::Identity());
 
   ArrheniusLine result;
   result.Points = static_cast<int>(used.size());
@@ -82,6 +82,10 @@ std::optional<ArrheniusLine> FitArrheniusLine(int index, const std::vector<RateP
   for (const Used& u : used) {
     const Real r = u.Y - line(0) - line(1) * u.X;
     result.ChiSquared += u.W * r * r;
+  }
+  if (result.Dof > 0 && result.ChiSquared > result.Dof) {
+    result.SeScale = std::sqrt(result.ChiSquared / result.Dof);
+    covariance *= result.ChiSquared / result.Dof;
   }
   // Ea = R x slope: var Ea = R^2 var slope, cov(ln k_ref, Ea) = R cov(intercept, slope).
   const Real r = kGasConstant;

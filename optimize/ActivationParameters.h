@@ -52,14 +52,16 @@ struct RatePoint {
 };
 
 // The weighted straight line ln k = ln k(T_ref) - Ea / R (1 / T - 1 / T_ref) through the
-// points, each weighted by 1 / SE(ln k)^2 = (k / SE)^2. Its covariance is (X^T W X)^-1: the
-// weights are the variances the fits estimated, not scaled by the scatter about the line,
-// which chi-squared (with dof = points - 2) judges instead.
+// points, each weighted by 1 / SE(ln k)^2 = (k / SE)^2. Its covariance is (X^T W X)^-1, the
+// weights being the variances the fits estimated; where the points scatter about the line
+// more than those allow (chi-squared / dof > 1, dof = points - 2), it is scaled by
+// chi-squared / dof, so that the standard errors reflect the scatter (SeScale = its root).
 struct ArrheniusLine {
   ActivationParameters Parameters;
   Real ChiSquared = 0;
   int Dof = 0;
-  int Points = 0;  // points on the line
+  int Points = 0;    // points on the line
+  Real SeScale = 1;  // sqrt(chi-squared / dof) where that exceeds 1, else 1
 };
 
 // The line through the points with k > 0 and a finite SE > 0. None with fewer than two

@@ -1,32 +1,23 @@
 #include "optimize/FitReportText.h"
 
 #include <cmath>
-#include <cstdio>
-#include <sstream>
+#include <limits>
+
+#include "model/NumberFormat.h"
 
 namespace zamo {
 
 namespace {
 
-std::string Format(const char* pattern, Real value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, pattern, value);
-  return buffer;
-}
-
-std::string Number(Real value) { return std::isfinite(value) ? Format("%.5Le", value) : "-"; }
-
-std::string Percent(Real value) { return std::isfinite(value) ? Format("%.1Lf %%", value) : "-"; }
+std::string Number(Real value) { return ScientificText(value, 5); }
 
 std::string Interval(const std::array<Real, 2>& interval) {
-  if (!std::isfinite(interval[0])) return "-";
+  if (!std::isfinite(interval[0])) return std::string(kMissing);
   return "[" + Number(interval[0]) + ", " + Number(interval[1]) + "]";
 }
 
-std::string End(const std::optional<Real>& end) { return end ? Number(*end) : "open"; }
-
-std::string ProfileInterval(const std::array<std::optional<Real>, 2>& interval) {
-  return "[" + End(interval[0]) + ", " + End(interval[1]) + "]";
+std::string ProfileInterval(const std::array<ProfileEnd, 2>& interval) {
+  return "[" + ProfileEndText(interval[0]) + ", " + ProfileEndText(interval[1]) + "]";
 }
 
 Real RelativeError(const FitResult& fit, std::size_t n) {
@@ -34,23 +25,103 @@ Real RelativeError(const FitResult& fit, std::size_t n) {
   return k != 0 ? 100 * fit.StandardError[n] / std::fabs(k) : std::numeric_limits<Real>::quiet_NaN();
 }
 
-std::string Experiments(FitExperiments experiments) {
-  switch (experiments) {
-    case FitExperiments::Left:
-      return "the left experiment";
-    case FitExperiments::Right:
-      return "the right experiment";
-    case FitExperiments::Both:
-      break;
-  }
-  return "both experiments";
+std::string Percent(Real value) { return std::isfinite(value) ? FixedText(value, 1) + " %" : std::string(kMissing); }
+
+std::string Sum(const std::optional<Real>& sum) { return sum ? FixedText(*sum, 4) : std::string(kMissing); }
+
+std::string Joined(const std::vector<std::string>& items, const std::string& separator) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
+  return text;
 }
 
-std::string Sum(const std::optional<Real>& sum) { return sum ? Format("%.4Lf", *sum) : "-"; }
+std::string SpeciesLetter(int s) { return std::string(1, static_cast<char>('A' + s - 1)); }
 
-std::string Pad(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
+std::string StartsNote(const FitResult& fit) {
+  if (fit.Starts <= 1) return "1 start (the project's constants)";
+  std::string note = std::to_string(fit.Starts) + " starts (the project's constants and " +
+                     std::to_string(fit.Starts - 1) + " spread over 0.1 to 10 times them): ";
+  note += fit.StartsReachingBest == fit.Starts ? "all reached the best SSR"
+                                               : std::to_string(fit.StartsReachingBest) + " reached the best SSR";
+  return note;
+}
+
+std::vector<std::string> Notes(const FitResult& fit) {
+  std::vector<std::string> notes{StartsNote(fit)};
+  if (!fit.OwnStartReachedBest) {
+    notes.emplace_back(
+        "The fit from the project's own constants did not reach the best SSR: other starts found a "
+        "lower one");
+  }
+  if (fit.Optima.size() > 1) {
+    std::vector<std::string> worse;
+    for (std::size_t n = 1; n < fit.Optima.size(); ++n) worse.push_back(FixedText(fit.Optima[n], 4));
+    notes.push_back("Worse optima found (SSR): " + Joined(worse, ", "));
+  }
+  if (!fit.Undetermined.empty()) {
+    std::vector<std::string> names;
+    for (const int i : fit.Undetermined) names.push_back(RateConstantName(i));
+    notes.push_back("Not determined by the data: " + Joined(names, ", ") +
+                    " (held at the fitted value for the statistics of the others; not counted in dof)");
+  }
+  return notes;
+}
+
+std::vector<std::vector<std::string>> ConstantCells(const FitResult& fit) {
+  const bool profile = !fit.ProfileInterval95.empty();
+  std::vector<std::string> head = {"Constant", "Start (1/s)",         "Fitted (1/s)",
+                                   "SE (1/s)", "95 % interval (1/s)", "Rel. SE"};
+  if (profile) head.emplace_back("Profile 95 % interval (1/s)");
+  head.emplace_back("Flags");
+  std::vector<std::vector<std::string>> rows{head};
+  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
+    const int i = fit.Free[n];
+    std::vector<std::string> row = {
+        RateConstantName(i),          Number(fit.Start[i]),        Number(fit.K[i]),
+        Number(fit.StandardError[n]), Interval(fit.Interval95[n]), Percent(RelativeError(fit, n))};
+    if (profile) row.push_back(ProfileInterval(fit.ProfileInterval95[n]));
+    row.push_back(Joined(FitFlags(fit, n), "; "));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string R2(const std::optional<Real>& r2) { return r2 ? FixedText(*r2, 6) : std::string(kMissing); }
+
+std::vector<std::vector<std::string>> SumCells(const FitResult& fit) {
+  return {{"SSR (%²)", "before", "after", "R²"},
+          {"left", Sum(fit.Before.Left), Sum(fit.After.Left), R2(fit.R2Left)},
+          {"right", Sum(fit.Before.Right), Sum(fit.After.Right), R2(fit.R2Right)},
+          {"total", Sum(fit.Before.Total), Sum(fit.After.Total), ""}};
+}
+
+std::vector<std::vector<std::string>> StatisticCells(const FitResult& fit) {
+  std::vector<std::vector<std::string>> rows;
+  const bool weighted = fit.SpeciesSigma.has_value();
+  if (weighted) {
+    rows.push_back({"weighted SSR", FixedText(fit.WeightedSsr, 4)});
+    std::vector<std::string> sigmas;
+    for (int s = 1; s < kSpeciesCount; ++s)
+      sigmas.push_back(SpeciesLetter(s) + " " + GeneralText((*fit.SpeciesSigma)[s], 4));
+    rows.push_back({"species sigma (pp)", Joined(sigmas, ", ")});
+  }
+  rows.push_back({weighted ? "sigma (weighted residuals)" : "sigma (pp)", GeneralText(fit.Sigma, 5)});
+  rows.push_back({"reduced chi2", GeneralText(fit.ReducedChi2, 5)});
+  rows.push_back({"dof", std::to_string(fit.Dof) + " (n " + std::to_string(fit.N) + ", p " +
+                             std::to_string(fit.Parameters) + ")"});
+  rows.push_back({"AICc", FixedText(fit.Aicc, 3)});
+  rows.push_back({"BIC", FixedText(fit.Bic, 3)});
+  rows.push_back({"relative gradient", GeneralText(fit.RelativeGradient, 2)});
+  return rows;
+}
+
+std::vector<std::vector<std::string>> OutlierCells(const FitResult& fit) {
+  std::vector<std::vector<std::string>> rows{{"Experiment", "Row", "Time (min)", "Species", "Residual (pp)", "z"}};
+  for (const Outlier& o : fit.Outliers) {
+    rows.push_back({o.Experiment == Side::Left ? "left" : "right", std::to_string(o.Row), GeneralText(o.TimeMinutes, 6),
+                    SpeciesLetter(o.Species), FixedText(o.Residual, 3), FixedText(o.Z, 2)});
+  }
+  return rows;
 }
 
 }  // namespace
@@ -58,11 +129,12 @@ std::string Pad(std::string text, std::size_t width) {
 std::vector<std::string> FitFlags(const FitResult& fit, std::size_t n) {
   std::vector<std::string> flags;
   if (fit.IsAtBound(fit.Free[n])) flags.emplace_back("at bound");
+  if (fit.IsUndetermined(fit.Free[n])) flags.emplace_back("not determined by the data");
   if (fit.IntervalContainsZero(n)) flags.emplace_back("interval contains 0");
   for (const auto& pair : fit.CorrelatedPairs()) {
     if (pair[0] != n && pair[1] != n) continue;
     const std::size_t other = pair[0] == n ? pair[1] : pair[0];
-    flags.push_back(Format("r = %.2Lf", fit.Correlation[n][other]) + " with " + RateConstantName(fit.Free[other]));
+    flags.push_back("r = " + FixedText(fit.Correlation[n][other], 2) + " with " + RateConstantName(fit.Free[other]));
   }
   return flags;
 }
@@ -71,6 +143,11 @@ std::string FitFlagExplanation(const std::string& flag) {
   if (flag == "at bound") {
     return "The constant ended at 0, its lower bound: the data push it below 0. It does not count among the "
            "fitted parameters and has no standard error.";
+  }
+  if (flag == "not determined by the data") {
+    return "Changing the constant (alone or together with others) does not change the calculated concentrations at "
+           "the measured times: the data cannot fix it. It keeps the fitted value, has no standard error and does "
+           "not count among the fitted parameters.";
   }
   if (flag == "interval contains 0") {
     return "The 95 % interval reaches below 0: the data do not separate this constant from 0.";
@@ -82,84 +159,109 @@ std::string FitFlagExplanation(const std::string& flag) {
   return {};
 }
 
+std::string FittedExperimentsText(FitExperiments experiments) {
+  switch (experiments) {
+    case FitExperiments::Left:
+      return "the left experiment";
+    case FitExperiments::Right:
+      return "the right experiment";
+    case FitExperiments::Both:
+      break;
+  }
+  return "both experiments";
+}
+
+std::string FitOutcomeText(const FitResult& fit) {
+  const std::string after =
+      " after " + std::to_string(fit.Iterations) + " iterations (" + std::to_string(fit.Evaluations) + " evaluations)";
+  if (fit.Stopped) return "stopped" + after + ": the constants reached are shown, not a minimum";
+  if (fit.Converged) return "converged" + after;
+  return "not converged" + after + ": the relative gradient " + GeneralText(fit.RelativeGradient, 2) +
+         " is not small, the constants may not be at a minimum";
+}
+
+std::string ProfileEndText(const ProfileEnd& end) {
+  switch (end.Kind) {
+    case ProfileEndKind::Closed:
+      return Number(end.Value);
+    case ProfileEndKind::Open:
+      return "open";
+    case ProfileEndKind::NotComputed:
+      break;
+  }
+  return "not computed";
+}
+
+FitReport MakeFitReport(const FitSettings& settings, const FitResult& fit) {
+  FitReport report;
+  report.Headline = "Least-squares fit to " + FittedExperimentsText(fit.Experiments) +
+                    (settings.Weighting == FitWeighting::Species ? ", species weighted" : "") + ": " +
+                    FitOutcomeText(fit);
+  report.Notes = Notes(fit);
+  report.Constants = ConstantCells(fit);
+  report.Sums = SumCells(fit);
+  report.Statistics = StatisticCells(fit);
+  report.Outliers = OutlierCells(fit);
+  for (const auto& pair : fit.CorrelatedPairs()) {
+    report.Correlated.push_back(RateConstantName(fit.Free[pair[0]]) + "-" + RateConstantName(fit.Free[pair[1]]) + " " +
+                                FixedText(fit.Correlation[pair[0]][pair[1]], 4));
+  }
+  return report;
+}
+
 std::vector<std::string> FitTable(const FitSettings& settings, const FitResult& fit) {
-  std::vector<std::string> lines;
-  std::string header = "Least-squares fit to " + Experiments(settings.Experiments) +
-                       (settings.Weighting == FitWeighting::Species ? ", species weighted" : "") + ": " +
-                       (fit.Converged ? "converged" : "not converged") + " after " + std::to_string(fit.Iterations) +
-                       " iterations (" + std::to_string(fit.Evaluations) + " evaluations)";
-  lines.push_back(header);
+  const FitReport report = MakeFitReport(settings, fit);
+  std::vector<std::string> lines{report.Headline};
+  lines.insert(lines.end(), report.Notes.begin(), report.Notes.end());
+  const auto table = [&lines](const std::vector<std::vector<std::string>>& rows) {
+    lines.emplace_back();
+    for (std::string& line : AlignColumns(rows)) lines.push_back(std::move(line));
+  };
+  table(report.Constants);
+  table(report.Sums);
+  table(report.Statistics);
   lines.emplace_back();
-  const bool profile = !fit.ProfileInterval95.empty();
-  std::string columns = Pad("Constant", 9) + Pad("Start", 13) + Pad("Fitted", 13) + Pad("SE", 13) +
-                        Pad("95 % interval", 29) + Pad("Rel. SE", 10);
-  if (profile) columns += Pad("Profile 95 % interval", 29);
-  lines.push_back(columns + "Flags");
-  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
-    const int i = fit.Free[n];
-    std::string line = Pad(RateConstantName(i), 9) + Pad(Number(fit.Start[i]), 13) + Pad(Number(fit.K[i]), 13) +
-                       Pad(Number(fit.StandardError[n]), 13) + Pad(Interval(fit.Interval95[n]), 29) +
-                       Pad(Percent(RelativeError(fit, n)), 10);
-    if (profile) line += Pad(ProfileInterval(fit.ProfileInterval95[n]), 29);
-    std::string flags;
-    for (const std::string& flag : FitFlags(fit, n)) flags += (flags.empty() ? "" : "; ") + flag;
-    line += flags;
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    lines.push_back(line);
-  }
-  lines.emplace_back();
-  lines.push_back(Pad("SSR", 9) + Pad("before", 12) + "after");
-  lines.push_back(Pad("left", 9) + Pad(Sum(fit.Before.Left), 12) + Sum(fit.After.Left));
-  lines.push_back(Pad("right", 9) + Pad(Sum(fit.Before.Right), 12) + Sum(fit.After.Right));
-  lines.push_back(Pad("total", 9) + Pad(Sum(fit.Before.Total), 12) + Sum(fit.After.Total));
-  if (fit.Sigmas) {
-    lines.push_back("weighted SSR " + Format("%.4Lf", fit.WeightedSsr));
-    std::string sigmas = "sigma of A..H";
-    for (const Real s : *fit.Sigmas) sigmas += " " + Format("%.4Lg", s);
-    lines.push_back(sigmas);
-  }
-  lines.push_back("sigma " + Format("%.5Lg", fit.Sigma) + ", dof " + std::to_string(fit.Dof) + " (n " +
-                  std::to_string(fit.N) + ")");
-  const auto pairs = fit.CorrelatedPairs();
-  if (pairs.empty()) {
-    lines.emplace_back("No correlation beyond 0.95");
+  lines.push_back(report.Correlated.empty() ? "No correlation beyond 0.95"
+                                            : "Correlated beyond 0.95: " + Joined(report.Correlated, ", "));
+  if (report.Outliers.size() == 1) {
+    lines.emplace_back("No outliers (|z| > 4)");
   } else {
-    std::string correlated = "Correlated beyond 0.95:";
-    for (const auto& pair : pairs) {
-      correlated += " " + RateConstantName(fit.Free[pair[0]]) + "-" + RateConstantName(fit.Free[pair[1]]) + " " +
-                    Format("%.4Lf", fit.Correlation[pair[0]][pair[1]]);
-    }
-    lines.push_back(correlated);
+    lines.emplace_back("Outliers (|z| > 4):");
+    for (std::string& line : AlignColumns(report.Outliers)) lines.push_back(std::move(line));
   }
   return lines;
 }
 
 std::string FitTabSeparated(const FitSettings& settings, const FitResult& fit) {
-  std::ostringstream out;
-  const bool profile = !fit.ProfileInterval95.empty();
-  out << "Constant\tStart\tFitted\tSE\t95 % low\t95 % high\tRel. SE %";
-  if (profile) out << "\tProfile low\tProfile high";
-  out << "\tFlags\n";
-  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
-    const int i = fit.Free[n];
-    out << RateConstantName(i) << '\t' << Number(fit.Start[i]) << '\t' << Number(fit.K[i]) << '\t'
-        << Number(fit.StandardError[n]) << '\t' << Number(fit.Interval95[n][0]) << '\t' << Number(fit.Interval95[n][1])
-        << '\t' << Format("%.2Lf", RelativeError(fit, n));
-    if (profile) out << '\t' << End(fit.ProfileInterval95[n][0]) << '\t' << End(fit.ProfileInterval95[n][1]);
-    std::string flags;
-    for (const std::string& flag : FitFlags(fit, n)) flags += (flags.empty() ? "" : "; ") + flag;
-    out << '\t' << flags << '\n';
+  const FitReport report = MakeFitReport(settings, fit);
+  std::string text;
+  const auto line = [&text](const std::vector<std::string>& cells) { text += Joined(cells, "\t") + '\n'; };
+  const auto table = [&](const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& row : rows) {
+      std::string cells;
+      for (std::size_t c = 0; c < row.size(); ++c) cells += (c > 0 ? "\t" : "") + row[c];
+      text += cells + '\n';
+    }
+    text += '\n';
+  };
+  line({report.Headline});
+  for (const std::string& note : report.Notes) line({note});
+  text += '\n';
+  table(report.Constants);
+  table(report.Sums);
+  table(report.Statistics);
+  std::vector<std::string> head{"Correlation"};
+  for (const int i : fit.Free) head.push_back(RateConstantName(i));
+  std::vector<std::vector<std::string>> correlation{head};
+  for (std::size_t a = 0; a < fit.Free.size(); ++a) {
+    std::vector<std::string> row{RateConstantName(fit.Free[a])};
+    for (std::size_t b = 0; b < fit.Free.size(); ++b) row.push_back(FixedText(fit.Correlation[a][b], 4));
+    correlation.push_back(std::move(row));
   }
-  out << "\nSSR\tbefore\tafter\n";
-  out << "left\t" << Sum(fit.Before.Left) << '\t' << Sum(fit.After.Left) << '\n';
-  out << "right\t" << Sum(fit.Before.Right) << '\t' << Sum(fit.After.Right) << '\n';
-  out << "total\t" << Sum(fit.Before.Total) << '\t' << Sum(fit.After.Total) << '\n';
-  out << "weighted SSR\t" << Format("%.6Lg", fit.WeightedSsr) << '\n';
-  out << "sigma\t" << Format("%.6Lg", fit.Sigma) << '\n';
-  out << "dof\t" << fit.Dof << '\n';
-  out << "experiments\t" << Experiments(settings.Experiments) << '\n';
-  out << "weighting\t" << (settings.Weighting == FitWeighting::Species ? "species" : "none") << '\n';
-  return out.str();
+  table(correlation);
+  table(report.Outliers);
+  text.pop_back();
+  return text;
 }
 
 }  // namespace zamo

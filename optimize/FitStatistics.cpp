@@ -1,20 +1,60 @@
 #include "optimize/FitStatistics.h"
 
 #include <Eigen/Dense>
+#include <algorithm>
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <limits>
+#include <numeric>
+
+#include "optimize/TrustRegion.h"
 
 namespace zamo {
 
 namespace {
 
 using Matrix = Eigen::Matrix<Real, Eigen::Dynamic, Eigen::Dynamic>;
+using Index = Eigen::Index;
 
-// A constant within this fraction of its scale of 0 has reached its bound.
-constexpr Real kAtBound = 1e-9L;
-// Singular values below this fraction of the largest leave a direction undetermined.
-constexpr Real kRankTolerance = 1e-13L;
+// The columns of `jacobian` listed in `columns`.
+Matrix Columns(const Matrix& jacobian, const std::vector<std::size_t>& columns) {
+  Matrix part(jacobian.rows(), static_cast<Index>(columns.size()));
+  for (std::size_t c = 0; c < columns.size(); ++c)
+    part.col(static_cast<Index>(c)) = jacobian.col(static_cast<Index>(columns[c]));
+  return part;
+}
+
+// The positions in `columns` of the parameters involved in the null space of their
+// columns; empty where those have full rank.
+std::vector<std::size_t> NullSpaceMembers(const Matrix& part) {
+  const Eigen::JacobiSVD<Matrix> svd(part, Eigen::ComputeThinV);
+  const auto& singular = svd.singularValues();
+  const Index p = part.cols();
+  const Real largest = singular.size() > 0 ? singular(0) : 0;
+  std::vector<Real> weight(static_cast<std::size_t>(p), 0);
+  bool deficient = false;
+  for (Index k = 0; k < p; ++k) {
+    // A thin decomposition of a matrix with fewer rows than columns leaves the rest null.
+    const bool null = k >= singular.size() || !(singular(k) > kRankTolerance * largest);
+    if (!null) continue;
+    deficient = true;
+    if (k >= svd.matrixV().cols()) {
+      std::fill(weight.begin(), weight.end(), 1);
+      break;
+    }
+    for (Index n = 0; n < p; ++n) weight[static_cast<std::size_t>(n)] += svd.matrixV()(n, k) * svd.matrixV()(n, k);
+  }
+  std::vector<std::size_t> members;
+  if (!deficient) return members;
+  for (std::size_t n = 0; n < weight.size(); ++n) {
+    if (weight[n] > kInvolvement) members.push_back(n);
+  }
+  // A unit null vector always has a component above 1 / sqrt(p).
+  if (members.empty()) {
+    members.push_back(static_cast<std::size_t>(std::max_element(weight.begin(), weight.end()) - weight.begin()));
+  }
+  return members;
+}
 
 }  // namespace
 
@@ -23,36 +63,73 @@ Real StudentQuantile(Real p, int dof) {
   return boost::math::quantile(distribution, p);
 }
 
-std::optional<ParameterMatrix> InverseNormalMatrix(ResidualFunction& function, const std::vector<Real>& x,
-                                                   const std::vector<Real>& scale) {
+std::optional<JacobianAnalysis> AnalyseJacobian(ResidualFunction& function, const std::vector<Real>& x,
+                                                const std::vector<Real>& scale) {
   const auto p = static_cast<std::size_t>(function.ParameterCount());
   const auto rows = static_cast<std::size_t>(function.ResidualCount());
-  if (p == 0 || rows == 0) return std::nullopt;
   std::vector<Real> r(rows);
   std::vector<double> slopes(rows * p);
-  if (!function.Evaluate(x, r.data(), slopes.data())) return std::nullopt;
-  Matrix jacobian(static_cast<Eigen::Index>(rows), static_cast<Eigen::Index>(p));
+  if (p > 0 && !function.Evaluate(x, r.data(), slopes.data())) return std::nullopt;
+  Matrix jacobian(static_cast<Index>(rows), static_cast<Index>(p));
   for (std::size_t i = 0; i < rows; ++i) {
     for (std::size_t n = 0; n < p; ++n) {
-      jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(n)) =
-          static_cast<Real>(slopes[i * p + n]) * scale[n];
+      jacobian(static_cast<Index>(i), static_cast<Index>(n)) = static_cast<Real>(slopes[i * p + n]) * scale[n];
     }
   }
-  const Eigen::JacobiSVD<Matrix> svd(jacobian, Eigen::ComputeThinV);
-  const auto& singular = svd.singularValues();
-  if (singular.size() < static_cast<Eigen::Index>(p) || singular(singular.size() - 1) <= kRankTolerance * singular(0)) {
-    return std::nullopt;
+  JacobianAnalysis analysis;
+  analysis.Determined.resize(p);
+  std::iota(analysis.Determined.begin(), analysis.Determined.end(), std::size_t{0});
+  while (!analysis.Determined.empty()) {
+    const std::vector<std::size_t> members = NullSpaceMembers(Columns(jacobian, analysis.Determined));
+    if (members.empty()) break;
+    for (auto m = members.rbegin(); m != members.rend(); ++m) {
+      analysis.Undetermined.push_back(analysis.Determined[*m]);
+      analysis.Determined.erase(analysis.Determined.begin() + static_cast<std::ptrdiff_t>(*m));
+    }
   }
+  std::sort(analysis.Undetermined.begin(), analysis.Undetermined.end());
+  if (analysis.Determined.empty()) return analysis;
+
   // (J^T J)^-1 = V S^-2 V^T, in units of the scales.
+  const Eigen::JacobiSVD<Matrix> svd(Columns(jacobian, analysis.Determined), Eigen::ComputeThinV);
   const Matrix& v = svd.matrixV();
-  const Matrix inverse = v * singular.array().square().inverse().matrix().asDiagonal() * v.transpose();
-  ParameterMatrix result(p, std::vector<Real>(p));
-  for (std::size_t a = 0; a < p; ++a) {
-    for (std::size_t b = 0; b < p; ++b) {
-      result[a][b] = inverse(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(b)) * scale[a] * scale[b];
+  const Matrix inverse = v * svd.singularValues().array().square().inverse().matrix().asDiagonal() * v.transpose();
+  const std::size_t d = analysis.Determined.size();
+  analysis.Inverse.assign(d, std::vector<Real>(d));
+  for (std::size_t a = 0; a < d; ++a) {
+    for (std::size_t b = 0; b < d; ++b) {
+      analysis.Inverse[a][b] = inverse(static_cast<Index>(a), static_cast<Index>(b)) * scale[analysis.Determined[a]] *
+                               scale[analysis.Determined[b]];
     }
   }
-  return result;
+  return analysis;
+}
+
+Real RelativeGradient(ResidualFunction& function, const std::vector<Real>& x, const std::vector<bool>& atBound,
+                      Real floor) {
+  const std::size_t p = x.size();
+  const auto rows = static_cast<std::size_t>(function.ResidualCount());
+  std::vector<Real> r(rows);
+  std::vector<double> slopes(rows * p);
+  if (!function.Evaluate(x, r.data(), slopes.data())) return std::numeric_limits<Real>::infinity();
+  Real rr = 0;
+  for (const Real v : r) rr += v * v;
+  rr = std::max(rr, floor * floor);
+  Real worst = 0;
+  for (std::size_t n = 0; n < p && rr > 0; ++n) {
+    Real jr = 0;
+    Real jj = 0;
+    for (std::size_t i = 0; i < rows; ++i) {
+      const auto slope = static_cast<Real>(slopes[i * p + n]);
+      jr += r[i] * slope;
+      jj += slope * slope;
+    }
+    if (jj == 0) continue;
+    // d(SSR / 2) / dx = J . r; at the bound only a descent into x > 0 counts.
+    const Real descent = atBound[n] ? std::max<Real>(0, -jr) : std::fabs(jr);
+    worst = std::max(worst, descent / std::sqrt(jj * rr));
+  }
+  return worst;
 }
 
 ParameterMatrix CorrelationOf(const ParameterMatrix& covariance) {
@@ -77,6 +154,7 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
   std::vector<Real> activeFree;
   std::vector<Real> activeScale;
   result.AtBound.clear();
+  result.Undetermined.clear();
   for (std::size_t n = 0; n < p; ++n) {
     if (free[n] <= kAtBound * scale[n]) {
       result.AtBound.push_back(problem.Free[n]);
@@ -88,30 +166,37 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
       activeScale.push_back(scale[n]);
     }
   }
+  FitProblemFunction function(active);
+  std::optional<JacobianAnalysis> analysis;
+  if (!positions.empty()) analysis = AnalyseJacobian(function, activeFree, activeScale);
+  if (analysis) {
+    for (const std::size_t u : analysis->Undetermined) result.Undetermined.push_back(active.Free[u]);
+  }
   // Each row's eight residuals sum to zero: seven of them are independent.
   result.N = (kSpeciesCount - 1) * problem.RowCount();
-  result.Dof = result.N - static_cast<int>(positions.size());
+  result.Parameters = analysis ? static_cast<int>(analysis->Determined.size()) : static_cast<int>(positions.size());
+  result.Dof = result.N - result.Parameters;
   result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
   result.StandardError.assign(p, nan);
   result.Interval95.assign(p, {nan, nan});
   result.Covariance.assign(p, std::vector<Real>(p, nan));
   result.Correlation.assign(p, std::vector<Real>(p, nan));
-  if (result.Dof <= 0 || positions.empty()) return;
+  if (result.Dof <= 0 || !analysis || analysis->Determined.empty()) return;
 
-  FitProblemFunction function(active);
-  const std::optional<ParameterMatrix> inverse = InverseNormalMatrix(function, activeFree, activeScale);
-  if (!inverse) return;
-  const ParameterMatrix correlation = CorrelationOf(*inverse);
+  const ParameterMatrix& inverse = analysis->Inverse;
+  const ParameterMatrix correlation = CorrelationOf(inverse);
   const Real sigma2 = result.Sigma * result.Sigma;
   const Real t = StudentQuantile(0.975L, result.Dof);
-  for (std::size_t a = 0; a < positions.size(); ++a) {
-    const std::size_t n = positions[a];
-    const Real se = std::sqrt(sigma2 * (*inverse)[a][a]);
+  const std::vector<std::size_t>& determined = analysis->Determined;
+  for (std::size_t a = 0; a < determined.size(); ++a) {
+    const std::size_t n = positions[determined[a]];
+    const Real se = std::sqrt(sigma2 * inverse[a][a]);
     result.StandardError[n] = se;
     result.Interval95[n] = {free[n] - t * se, free[n] + t * se};
-    for (std::size_t b = 0; b < positions.size(); ++b) {
-      result.Covariance[n][positions[b]] = sigma2 * (*inverse)[a][b];
-      result.Correlation[n][positions[b]] = correlation[a][b];
+    for (std::size_t b = 0; b < determined.size(); ++b) {
+      const std::size_t m = positions[determined[b]];
+      result.Covariance[n][m] = sigma2 * inverse[a][b];
+      result.Correlation[n][m] = correlation[a][b];
     }
   }
 }

@@ -16,20 +16,49 @@ Real StudentQuantile(Real p, int dof);
 // A square matrix of parameters, row by row.
 using ParameterMatrix = std::vector<std::vector<Real>>;
 
-// (J^T J)^-1 of the Jacobian of `function` at x, in the units of the parameters, by the
-// singular value decomposition of J with column n in units of scale[n] (so that parameters
-// of very different sizes do not spoil it). None where x cannot be evaluated or J does not
-// determine every parameter (its smallest singular value below 1e-13 of its largest). Times
-// sigma^2 it is the covariance of the parameters of a least-squares fit.
-std::optional<ParameterMatrix> InverseNormalMatrix(ResidualFunction& function, const std::vector<Real>& x,
-                                                   const std::vector<Real>& scale);
+// What the Jacobian of a least-squares problem says about its parameters.
+struct JacobianAnalysis {
+  // Parameters (positions) involved in a direction along which the residuals do not change:
+  // a singular value of the scaled Jacobian below kRankTolerance of the largest. The data do
+  // not determine them.
+  std::vector<std::size_t> Undetermined;
+  std::vector<std::size_t> Determined;  // the others, in increasing order
+  // (J^T J)^-1 over the determined parameters with the undetermined ones held, in the units
+  // of the parameters; times sigma^2 it is their covariance.
+  ParameterMatrix Inverse;
+};
+
+// Singular values below this fraction of the largest leave a direction undetermined.
+inline constexpr Real kRankTolerance = 1e-13L;
+
+// Analyses the Jacobian of `function` at x by the singular value decomposition of J with
+// column n in units of scale[n] (so that parameters of very different sizes do not spoil
+// it): a parameter with a weight of more than kInvolvement in the directions of the null
+// space is undetermined; the decomposition is repeated without those until the rest has
+// full rank. None where x cannot be evaluated.
+std::optional<JacobianAnalysis> AnalyseJacobian(ResidualFunction& function, const std::vector<Real>& x,
+                                                const std::vector<Real>& scale);
+inline constexpr Real kInvolvement = 1e-4L;
+
+// The largest cosine between the residual vector r and a Jacobian column J_n:
+// |J_n . r| / (|J_n| max(|r|, floor)); for a parameter at its lower bound only where raising
+// it would lower the sum of squares. Free of units and scales, 0 at an exact minimum; a
+// column that does not change the residuals does not count. `floor` is the size below which
+// residuals are rounding noise of an exact fit (see kExactFit). +infinity where x cannot be
+// evaluated.
+Real RelativeGradient(ResidualFunction& function, const std::vector<Real>& x, const std::vector<bool>& atBound,
+                      Real floor);
+
+// Residuals smaller than this fraction of the data they compare with fit the data exactly.
+inline constexpr Real kExactFit = 1e-10L;
 
 // The correlations of a covariance matrix.
 ParameterMatrix CorrelationOf(const ParameterMatrix& covariance);
 
-// Fills the statistics of `result` (AtBound, N, Dof, Sigma, StandardError, Interval95,
-// Correlation) for the free constants `free` of `problem`, from the exact Jacobian of the
-// weighted residuals: covariance sigma^2 (J^T J)^-1 over the constants not at a bound.
+// Fills the statistics of `result` (AtBound, Undetermined, N, Parameters, Dof, Sigma,
+// StandardError, Interval95, Covariance, Correlation) for the free constants `free` of
+// `problem`, from the exact Jacobian of the weighted residuals: covariance
+// sigma^2 (J^T J)^-1 over the constants determined and not at a bound.
 void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, const std::vector<Real>& scale,
                    FitResult& result);
 

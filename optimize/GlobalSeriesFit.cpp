@@ -6,6 +6,7 @@
 
 #include "model/TemperatureSeries.h"
 #include "model/ZamoError.h"
+#include "optimize/FitQuality.h"
 #include "optimize/FitStatistics.h"
 #include "optimize/SpeciesWeights.h"
 #include "optimize/TrustRegion.h"
@@ -124,11 +125,7 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
       minimum = SolveLeastSquares(function, minimum.Free, scale, ParameterBounds::None, sink, result.Evaluations);
     }
     result.Sigmas.emplace();
-    for (const FitProblem& problem : problems) {
-      SpeciesValues sigma;
-      for (int s = 1; s <= kSpeciesCount; ++s) sigma[s] = 1 / problem.Weight[s];
-      result.Sigmas->push_back(sigma);
-    }
+    for (const FitProblem& problem : problems) result.Sigmas->push_back(SigmasOf(problem.Weight));
   }
 
   int rows = 0;
@@ -141,21 +138,35 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
   }
   result.WeightedSsr = minimum.WeightedSsr;
   result.Iterations = iterations;
-  result.Converged = minimum.Converged && !minimum.Stopped;
+  result.Stopped = minimum.Stopped || stop.load();
+  Real data = 0;
+  for (const FitProblem& problem : problems) data += DataNorm(problem) * DataNorm(problem);
+  result.RelativeGradient = RelativeGradient(function, minimum.Free, std::vector<bool>(minimum.Free.size(), false),
+                                             kExactFit * std::sqrt(data));
+  result.Converged = minimum.Converged && !result.Stopped && result.RelativeGradient <= kConvergedGradient;
   // Each row's eight residuals sum to zero: seven of them are independent.
   result.N = (kSpeciesCount - 1) * rows;
-  const auto p = static_cast<int>(2 * pathways);
-  result.Dof = result.N - p;
+  const auto p = static_cast<std::size_t>(2 * pathways);
+  const std::optional<JacobianAnalysis> analysis = AnalyseJacobian(function, minimum.Free, scale);
+  const std::size_t determined = analysis ? analysis->Determined.size() : p;
+  result.Dof = result.N - static_cast<int>(determined);
   result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
 
   const Real nan = std::numeric_limits<Real>::quiet_NaN();
-  std::optional<ParameterMatrix> inverse;
-  if (result.Dof > 0) inverse = InverseNormalMatrix(function, minimum.Free, scale);
   const Real sigma2 = result.Sigma * result.Sigma;
-  ParameterMatrix covariance(static_cast<std::size_t>(p), std::vector<Real>(static_cast<std::size_t>(p), nan));
-  if (inverse) {
-    for (std::size_t a = 0; a < covariance.size(); ++a) {
-      for (std::size_t b = 0; b < covariance.size(); ++b) covariance[a][b] = sigma2 * (*inverse)[a][b];
+  ParameterMatrix covariance(p, std::vector<Real>(p, nan));
+  if (analysis && result.Dof > 0) {
+    const std::vector<std::size_t>& d = analysis->Determined;
+    for (std::size_t a = 0; a < d.size(); ++a) {
+      for (std::size_t b = 0; b < d.size(); ++b) covariance[d[a]][d[b]] = sigma2 * analysis->Inverse[a][b];
+    }
+  }
+  if (analysis) {
+    for (const std::size_t u : analysis->Undetermined) {
+      const int index = result.Pathways[u / 2];
+      if (std::find(result.Undetermined.begin(), result.Undetermined.end(), index) == result.Undetermined.end()) {
+        result.Undetermined.push_back(index);
+      }
     }
   }
   result.Correlation = CorrelationOf(covariance);

@@ -54,14 +54,19 @@ struct GlobalSeriesResult {
   Real Ssr = 0;                                      // unweighted, over every project
   Real WeightedSsr = 0;                              // the objective
   int N = 0;                                         // independent residuals: 7 per row of every project
-  int Dof = 0;                                       // N - 2 x pathways
+  int Dof = 0;                                       // N - the parameters the data determine
   Real Sigma = 0;                                    // sqrt(weighted SSR / dof); 0 where dof <= 0
   // Over (ln k_ref, Ea) of each pathway in turn; NaN where the data do not determine them.
   std::vector<std::vector<Real>> Covariance;
   std::vector<std::vector<Real>> Correlation;
+  // Pathways whose ln k_ref or Ea the data do not determine (see AnalyseJacobian).
+  std::vector<int> Undetermined;
   int Iterations = 0;
   int Evaluations = 0;
+  Real RelativeGradient = 0;
+  // The solver's convergence test was met at a small relative gradient, without a stop.
   bool Converged = false;
+  bool Stopped = false;
 };
 
 // Called once per iteration of the solver (counted over every round of a weighted fit) with

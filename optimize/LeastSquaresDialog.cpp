@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "document/ProjectSession.h"
+#include "model/NumberFormat.h"
 #include "optimize/FitReportText.h"
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
@@ -28,8 +29,6 @@ QString Number(Real value) {
   return std::isfinite(value) ? QString::asprintf("%.5Le", value) : QStringLiteral("\u2013");
 }
 
-QString End(const std::optional<Real>& end) { return end ? Number(*end) : QStringLiteral("open"); }
-
 QTableWidgetItem* Cell(const QString& text) {
   auto* item = new QTableWidgetItem(text);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -43,10 +42,6 @@ QColor CorrelationColour(Real r) {
   const QColor full = r >= 0 ? QColor(214, 39, 40) : QColor(31, 119, 180);
   const auto mix = [strength](int channel) { return static_cast<int>(255 + (channel - 255) * strength * 0.8); };
   return {mix(full.red()), mix(full.green()), mix(full.blue())};
-}
-
-QString SumText(const std::optional<Real>& sum) {
-  return sum ? QString::asprintf("%.4Lf", *sum) : QStringLiteral("\u2013");
 }
 
 }  // namespace
@@ -76,9 +71,10 @@ void TLeastSquaresFit::BuildControls() {
 
   table_ = new QTableWidget(kRateConstantCount, kColumns, this);
   table_->setObjectName(QStringLiteral("FitTable"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("Free"), QStringLiteral("Start"), QStringLiteral("Fitted"),
-                                     QStringLiteral("SE"), QStringLiteral("95 % interval"), QStringLiteral("Rel. SE"),
-                                     QStringLiteral("Profile 95 %"), QStringLiteral("Flags")});
+  table_->setHorizontalHeaderLabels({QStringLiteral("Free"), QStringLiteral("Start (1/s)"),
+                                     QStringLiteral("Fitted (1/s)"), QStringLiteral("SE (1/s)"),
+                                     QStringLiteral("95 % interval (1/s)"), QStringLiteral("Rel. SE"),
+                                     QStringLiteral("Profile 95 % (1/s)"), QStringLiteral("Flags")});
   table_->horizontalHeaderItem(kError)->setToolTip(QStringLiteral("Standard error from sigma^2 (J^T J)^-1"));
   table_->horizontalHeaderItem(kInterval)->setToolTip(QStringLiteral("k \u00b1 t(0.975, dof) SE"));
   table_->horizontalHeaderItem(kProfile)->setToolTip(
@@ -108,7 +104,6 @@ void TLeastSquaresFit::BuildControls() {
   choices->addWidget(new QLabel(QStringLiteral("Experiments:"), this));
   experiments_ = new QComboBox(this);
   experiments_->setObjectName(QStringLiteral("Experiments"));
-  experiments_->addItems({QStringLiteral("Both"), QStringLiteral("Left"), QStringLiteral("Right")});
   choices->addWidget(experiments_);
   choices->addSpacing(12);
   choices->addWidget(new QLabel(QStringLiteral("Weighting:"), this));
@@ -183,9 +178,7 @@ void TLeastSquaresFit::BuildControls() {
 FitSettings TLeastSquaresFit::Settings() const {
   FitSettings settings;
   for (int i = 1; i <= kRateConstantCount; ++i) settings.Free[i] = free_[static_cast<std::size_t>(i - 1)]->isChecked();
-  settings.Experiments = experiments_->currentIndex() == 1   ? FitExperiments::Left
-                         : experiments_->currentIndex() == 2 ? FitExperiments::Right
-                                                             : FitExperiments::Both;
+  settings.Experiments = static_cast<FitExperiments>(experiments_->currentData().toInt());
   settings.Weighting = weighting_->currentIndex() == 1 ? FitWeighting::Species : FitWeighting::None;
   settings.Profile = profile_->isChecked();
   return settings;
@@ -204,8 +197,18 @@ void TLeastSquaresFit::SetRunning(bool running) {
 }
 
 void TLeastSquaresFit::ShowStartValues() {
-  const RateConstants& k = session_.Project().K;
-  for (int i = 1; i <= kRateConstantCount; ++i) table_->item(i - 1, kStart)->setText(Number(k[i]));
+  const KineticProject& project = session_.Project();
+  for (int i = 1; i <= kRateConstantCount; ++i) table_->item(i - 1, kStart)->setText(Number(project.K[i]));
+  table_->resizeColumnToContents(kStart);
+  // Only the experiments the project holds can be fitted.
+  const QVariant chosen = experiments_->currentData();
+  experiments_->clear();
+  if (project.Left.Present && project.Right.Present) {
+    experiments_->addItem(QStringLiteral("Both"), static_cast<int>(FitExperiments::Both));
+  }
+  if (project.Left.Present) experiments_->addItem(QStringLiteral("Left"), static_cast<int>(FitExperiments::Left));
+  if (project.Right.Present) experiments_->addItem(QStringLiteral("Right"), static_cast<int>(FitExperiments::Right));
+  experiments_->setCurrentIndex(std::max(0, experiments_->findData(chosen)));
 }
 
 void TLeastSquaresFit::FitClick() {
@@ -258,11 +261,7 @@ void TLeastSquaresFit::JobEnded() {
     progressText_->setText(QStringLiteral("The fit failed."));
     RunGuarded(platform_, this, [&] { std::rethrow_exception(error); });
   } else {
-    progressText_->setText(result_->Converged
-                               ? QStringLiteral("Converged after %1 iterations.").arg(result_->Iterations)
-                               : QStringLiteral("Stopped after %1 iterations: the constants reached "
-                                                "are shown, not converged.")
-                                     .arg(result_->Iterations));
+    progressText_->setText(QString::fromStdString(FitOutcomeText(*result_)));
     ShowResult();
   }
   emit FitEnded();
@@ -270,6 +269,7 @@ void TLeastSquaresFit::JobEnded() {
 
 void TLeastSquaresFit::ShowResult() {
   const FitResult& fit = *result_;
+  const FitReport report = MakeFitReport(*resultSettings_, fit);
   const bool profile = !fit.ProfileInterval95.empty();
   table_->setColumnHidden(kProfile, !profile);
   for (int row = 0; row < kRateConstantCount; ++row) {
@@ -278,37 +278,31 @@ void TLeastSquaresFit::ShowResult() {
       table_->item(row, column)->setToolTip(QString());
     }
   }
+  // The report's columns: constant, start, fitted, SE, interval, relative SE, [profile,] flags.
   for (std::size_t n = 0; n < fit.Free.size(); ++n) {
     const int row = fit.Free[n] - 1;
-    table_->item(row, kFitted)->setText(Number(fit.K[fit.Free[n]]));
-    table_->item(row, kError)->setText(Number(fit.StandardError[n]));
-    if (std::isfinite(fit.Interval95[n][0])) {
-      table_->item(row, kInterval)
-          ->setText(Number(fit.Interval95[n][0]) + QStringLiteral(" \u2026 ") + Number(fit.Interval95[n][1]));
-    }
-    const Real k = fit.K[fit.Free[n]];
-    if (k != 0 && std::isfinite(fit.StandardError[n])) {
-      table_->item(row, kRelative)->setText(QString::asprintf("%.1Lf %%", 100 * fit.StandardError[n] / std::fabs(k)));
-    }
-    if (profile) {
-      table_->item(row, kProfile)
-          ->setText(End(fit.ProfileInterval95[n][0]) + QStringLiteral(" \u2026 ") + End(fit.ProfileInterval95[n][1]));
-    }
-    QStringList flags;
+    const std::vector<std::string>& cells = report.Constants[n + 1];
+    const auto text = [&cells](std::size_t c) {
+      return cells[c] == kMissing ? QStringLiteral("\u2013") : QString::fromStdString(cells[c]);
+    };
+    table_->item(row, kFitted)->setText(text(2));
+    table_->item(row, kError)->setText(text(3));
+    table_->item(row, kInterval)->setText(text(4));
+    table_->item(row, kRelative)->setText(text(5));
+    if (profile) table_->item(row, kProfile)->setText(text(6));
     QStringList explanations;
     for (const std::string& flag : FitFlags(fit, n)) {
-      flags << QString::fromStdString(flag);
       explanations << QString::fromStdString(flag) + QStringLiteral(": ") +
                           QString::fromStdString(FitFlagExplanation(flag));
     }
     QTableWidgetItem* cell = table_->item(row, kFlags);
-    cell->setText(flags.join(QStringLiteral("; ")));
+    cell->setText(QString::fromStdString(cells.back()));
     cell->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     cell->setToolTip(explanations.join(QStringLiteral("\n")));
   }
   table_->resizeColumnsToContents();
   ShowCorrelations();
-  ShowStatistics();
+  ShowStatistics(report);
 }
 
 void TLeastSquaresFit::ShowCorrelations() {
@@ -335,27 +329,41 @@ void TLeastSquaresFit::ShowCorrelations() {
   }
 }
 
-void TLeastSquaresFit::ShowStatistics() {
-  const FitResult& fit = *result_;
-  QString text = QStringLiteral(
-      "<table cellspacing='2'><tr><th align='left'>SSR</th><th align='right'>before</th>"
-      "<th align='right'>after</th></tr>");
-  const auto row = [&](const QString& name, const std::optional<Real>& before, const std::optional<Real>& after) {
-    text += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td></tr>")
-                .arg(name, SumText(before), SumText(after));
-  };
-  row(QStringLiteral("left"), fit.Before.Left, fit.After.Left);
-  row(QStringLiteral("right"), fit.Before.Right, fit.After.Right);
-  row(QStringLiteral("total"), fit.Before.Total, fit.After.Total);
-  text += QStringLiteral("</table><p>sigma %1<br>dof %2 (n %3)")
-              .arg(QString::asprintf("%.5Lg", fit.Sigma))
-              .arg(fit.Dof)
-              .arg(fit.N);
-  if (fit.Sigmas) {
-    text += QStringLiteral("<br>weighted SSR %1<br>sigma of A..H:").arg(QString::asprintf("%.4Lf", fit.WeightedSsr));
-    for (const Real s : *fit.Sigmas) text += QString::asprintf(" %.3Lg", s);
+namespace {
+
+QString HtmlTable(const std::vector<std::vector<std::string>>& rows, bool header) {
+  QString html = QStringLiteral("<table cellspacing='2'>");
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    html += QStringLiteral("<tr>");
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      const QString tag = header && r == 0 ? QStringLiteral("th") : QStringLiteral("td");
+      html += QStringLiteral("<%1 align='%2'>%3</%1>")
+                  .arg(tag, c == 0 ? QStringLiteral("left") : QStringLiteral("right"),
+                       QString::fromStdString(rows[r][c]).toHtmlEscaped());
+    }
+    html += QStringLiteral("</tr>");
   }
-  text += QStringLiteral("</p>");
+  return html + QStringLiteral("</table>");
+}
+
+}  // namespace
+
+void TLeastSquaresFit::ShowStatistics(const FitReport& report) {
+  QString text = QStringLiteral("<p>");
+  for (const std::string& note : report.Notes) text += QString::fromStdString(note).toHtmlEscaped() + "<br>";
+  text += QStringLiteral("</p>") + HtmlTable(report.Sums, true) + HtmlTable(report.Statistics, false);
+  QStringList correlated;
+  for (const std::string& pair : report.Correlated) correlated << QString::fromStdString(pair);
+  text += QStringLiteral("<p>") +
+          (correlated.isEmpty() ? QStringLiteral("No correlation beyond 0.95")
+                                : QStringLiteral("Correlated beyond 0.95: ") + correlated.join(QStringLiteral(", ")))
+              .toHtmlEscaped() +
+          QStringLiteral("</p>");
+  if (report.Outliers.size() > 1) {
+    text += QStringLiteral("<p>Outliers (|z| &gt; 4):</p>") + HtmlTable(report.Outliers, true);
+  } else {
+    text += QStringLiteral("<p>No outliers (|z| &gt; 4)</p>");
+  }
   statistics_->setText(text);
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "optimize/FitJob.h"
+#include "optimize/FitReportText.h"
 #include "optimize/LeastSquaresFit.h"
 
 class QCheckBox;
@@ -57,7 +58,7 @@ class TLeastSquaresFit : public QDialog {
   void ShowStartValues();
   void ShowResult();
   void ShowCorrelations();
-  void ShowStatistics();
+  void ShowStatistics(const FitReport& report);
   void ShowProgress(int iteration, double weightedSsr);
   void JobEnded();
 

@@ -47,8 +47,17 @@ class Optimizer {
 
   void RunPass(int pass, Side side) {
     if (Stopped()) return;
-    side_ = side;
     const int cycles = settings_.Steps - (pass + 1) / 2 + 1;
+    // An experiment the project does not hold has nothing to compare with (its rows are
+    // only a time axis): its passes count as done without searching, and the progress
+    // reports what the other experiment reached.
+    if (!(side == Side::Left ? data_.Left : data_.Right).Present) {
+      cyclesDone_ += cycles;
+      if (progress_)
+        progress_(nearest(static_cast<Real>(cyclesDone_) * 1000 / cyclesTotal_), RelativeOptimization(), work_);
+      return;
+    }
+    side_ = side;
     current_ = ExperimentObjective();
     Real& start = side == Side::Left ? starts_.Left : starts_.Right;
     if (start == 0) start = current_;

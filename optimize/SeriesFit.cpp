@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/NumberFormat.h"
 #include "model/ZamoError.h"
 #include "optimize/SpeciesWeights.h"
 
@@ -163,7 +164,7 @@ GlobalSeriesResult FitGlobal(const SeriesSettings& settings, const TemperatureSe
     problem.Left = data.Left;
     problem.Right = data.Right;
     problem.Experiments = ExperimentsOf(data);
-    if (const std::optional<SpeciesValues>& sigmas = twoStage.Single[j].Sigmas) {
+    if (const std::optional<SpeciesValues>& sigmas = twoStage.Single[j].SpeciesSigma) {
       problem.Weight = WeightsOf(*sigmas);
     }
   }
@@ -185,6 +186,32 @@ SeriesResult FitSeries(const SeriesSettings& settings, const TemperatureSeries& 
   result.Global = FitGlobal(settings, series, result, progress, stop);
   result.Stopped = stop.load();
   return result;
+}
+
+std::vector<std::string> PathwayFlags(const SeriesResult& result, const ActivationParameters& parameters,
+                                      const ArrheniusLine* line) {
+  std::vector<std::string> flags;
+  const int i = parameters.Index;
+  if (line == nullptr && result.Global) {
+    const std::vector<int>& undetermined = result.Global->Undetermined;
+    if (std::find(undetermined.begin(), undetermined.end(), i) != undetermined.end())
+      flags.emplace_back("not determined");
+  }
+  const auto count = [&](bool (FitResult::*test)(int) const) {
+    return std::count_if(result.Single.begin(), result.Single.end(),
+                         [&](const FitResult& fit) { return (fit.*test)(i); });
+  };
+  const std::string of = " of " + std::to_string(result.Single.size()) + " temperatures";
+  if (const auto n = count(&FitResult::IsAtBound); n > 0) flags.push_back("at its bound at " + std::to_string(n) + of);
+  if (const auto n = count(&FitResult::IsUndetermined); n > 0) {
+    flags.push_back("not determined at " + std::to_string(n) + of);
+  }
+  if (!(parameters.EaSe <= std::fabs(parameters.Ea))) flags.emplace_back("SE larger than the value");
+  if (!(parameters.Ea >= 0 && parameters.Ea <= kPlausibleEaMax)) flags.emplace_back("Ea outside 0..600 kJ/mol");
+  if (line != nullptr && line->Dof == 0) flags.emplace_back("two-stage line with 0 dof");
+  if (line != nullptr && line->SeScale > 1)
+    flags.push_back("SE scaled by sqrt(chi2/dof) = " + FixedText(line->SeScale, 2));
+  return flags;
 }
 
 }  // namespace zamo

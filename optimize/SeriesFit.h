@@ -77,6 +77,18 @@ GlobalSeriesResult FitGlobal(const SeriesSettings& settings, const TemperatureSe
                              const SeriesResult& twoStage, const SeriesProgressSink& progress,
                              const std::atomic<bool>& stop);
 
+// Activation energies outside this range (J/mol) are not those of a unimolecular reaction
+// the data can support.
+inline constexpr Real kPlausibleEaMax = 600e3L;
+
+// What makes a pathway's activation parameters doubtful, in words: "not determined" (the
+// global fit's data do not fix them), "at its bound at 3 of 5 temperatures", "not determined
+// at 2 of 5 temperatures" (single fits), "SE larger than the value", "Ea outside 0..600
+// kJ/mol", and for a two-stage line (`line`) "two-stage line with 0 dof" and "SE scaled by
+// sqrt(chi2/dof) = 1.8". Empty for a pathway without doubts.
+std::vector<std::string> PathwayFlags(const SeriesResult& result, const ActivationParameters& parameters,
+                                      const ArrheniusLine* line);
+
 // Fits a temperature series (checked with CheckSeriesTemperatures) by the method of the
 // settings: every project with the same weighting and free set, then the two-stage lines of
 // the pathways, then, for the global method, the global fit. The stop flag is read after

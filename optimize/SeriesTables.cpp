@@ -2,36 +2,49 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <numbers>
+
+#include "model/NumberFormat.h"
 
 namespace zamo {
 
 namespace {
 
-constexpr Real kLn10 = 2.302585092994045684L;
+const Real kLn10 = std::numbers::ln10_v<Real>;
 
-std::string Cell(Real value) {
-  if (!std::isfinite(value)) return {};
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%.8Lg", value);
-  return buffer;
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : "; ") + item;
+  return text;
 }
 
-std::vector<std::string> ParameterCells(const std::string& method, const ActivationParameters& p) {
-  return {method,
-          RateConstantName(p.Index),
-          Cell(p.Ea / 1000),
-          Cell(p.EaSe / 1000),
-          Cell(p.LnA / kLn10),
-          Cell(p.LnASe / kLn10),
-          Cell(p.DeltaH / 1000),
-          Cell(p.DeltaHSe / 1000),
-          Cell(p.DeltaS),
-          Cell(p.DeltaSSe),
-          Cell(p.DeltaG / 1000),
-          Cell(p.DeltaGSe / 1000),
-          Cell(p.CorrEaLnA),
-          Cell(p.ReferenceTemperature)};
+std::string Spreadsheet(Real value) { return std::isfinite(value) ? GeneralText(value, 8) : std::string(); }
+
+// A value and its error as two cells.
+std::vector<std::string> Pair(Real value, Real error, SeriesDigits digits) {
+  if (digits == SeriesDigits::Full) return {Spreadsheet(value), Spreadsheet(error)};
+  const ValueAndError v = RoundToError(value, error);
+  return {v.Value, v.Error};
+}
+
+// Ea, log10 A, Delta H, Delta S, Delta G in the units of the tables, each with its error.
+std::vector<std::array<Real, 2>> Forms(const ActivationParameters& p) {
+  return {{p.Ea / 1000, p.EaSe / 1000},
+          {p.LnA / kLn10, p.LnASe / kLn10},
+          {p.DeltaH / 1000, p.DeltaHSe / 1000},
+          {p.DeltaS, p.DeltaSSe},
+          {p.DeltaG / 1000, p.DeltaGSe / 1000}};
+}
+
+std::vector<std::string> ParameterCells(const std::string& method, const ActivationParameters& p, SeriesDigits digits) {
+  std::vector<std::string> row{method, RateConstantName(p.Index)};
+  for (const auto& [value, error] : Forms(p)) {
+    for (std::string& cell : Pair(value, error, digits)) row.push_back(std::move(cell));
+  }
+  const bool full = digits == SeriesDigits::Full;
+  row.push_back(full ? Spreadsheet(p.CorrEaLnA) : FixedText(p.CorrEaLnA, 4));
+  row.push_back(full ? Spreadsheet(p.ReferenceTemperature) : FixedText(p.ReferenceTemperature, 2));
+  return row;
 }
 
 // The constants any single fit varied, in their order 1..16.
@@ -58,32 +71,65 @@ void AppendTsv(std::string& text, const SeriesTable& table) {
   for (const auto& row : table.Rows) line(row);
 }
 
+bool ShowsTwoStage(const SeriesResult& result) { return result.TwoStage && result.Method != SeriesMethod::Global; }
+
+// The readable rows of one method: pathway, the forms as "value ± SE", r, [chi2 / dof], flags.
+std::vector<std::vector<std::string>> TextRows(const SeriesResult& result, bool twoStage) {
+  std::vector<std::string> head{"Pathway",     "Ea (kJ/mol)",  "log10 A (A in 1/s)",
+                                "dH (kJ/mol)", "dS (J/mol/K)", "r(Ea, ln A)"};
+  if (twoStage) head.emplace_back("chi2 / dof");
+  head.emplace_back("Flags");
+  std::vector<std::vector<std::string>> rows{head};
+  const auto add = [&](const ActivationParameters& p, const ArrheniusLine* line) {
+    const auto forms = Forms(p);
+    std::vector<std::string> row{RateConstantName(p.Index)};
+    for (std::size_t f = 0; f < 4; ++f) row.push_back(ValueWithError(forms[f][0], forms[f][1]));
+    row.push_back(FixedText(p.CorrEaLnA, 4));
+    if (line != nullptr) row.push_back(FixedText(line->ChiSquared, 3) + " / " + std::to_string(line->Dof));
+    row.push_back(Joined(PathwayFlags(result, p, line)));
+    rows.push_back(std::move(row));
+  };
+  if (twoStage) {
+    for (const ArrheniusLine& line : result.TwoStage->Lines) add(line.Parameters, &line);
+  } else {
+    for (const ActivationParameters& p : result.Global->Parameters) add(p, nullptr);
+  }
+  return rows;
+}
+
+void AppendLines(std::vector<std::string>& lines, const std::vector<std::vector<std::string>>& rows) {
+  for (std::string& line : AlignColumns(rows)) lines.push_back(std::move(line));
+}
+
 }  // namespace
 
-SeriesTable ActivationTable(const SeriesResult& result) {
+SeriesTable ActivationTable(const SeriesResult& result, SeriesDigits digits) {
   SeriesTable table;
-  table.Header = {"Method",      "Pathway",   "Ea (kJ/mol)",  "SE", "log10 A (A in 1/s)", "SE",
-                  "dH (kJ/mol)", "SE",        "dS (J/mol/K)", "SE", "dG (kJ/mol)",        "SE",
-                  "r(Ea, ln A)", "T_ref (K)", "chi2",         "dof"};
-  if (result.TwoStage && result.Method != SeriesMethod::Global) {
+  table.Header = {"Method",      "Pathway",     "Ea (kJ/mol)", "SE",           "log10 A (A in 1/s)",
+                  "SE",          "dH (kJ/mol)", "SE",          "dS (J/mol/K)", "SE",
+                  "dG (kJ/mol)", "SE",          "r(Ea, ln A)", "T_ref (K)",    "chi2",
+                  "dof",         "Flags"};
+  if (ShowsTwoStage(result)) {
     for (const ArrheniusLine& line : result.TwoStage->Lines) {
-      std::vector<std::string> row = ParameterCells("two-stage", line.Parameters);
-      row.push_back(Cell(line.ChiSquared));
+      std::vector<std::string> row = ParameterCells("two-stage", line.Parameters, digits);
+      row.push_back(digits == SeriesDigits::Full ? Spreadsheet(line.ChiSquared) : FixedText(line.ChiSquared, 3));
       row.push_back(std::to_string(line.Dof));
+      row.push_back(Joined(PathwayFlags(result, line.Parameters, &line)));
       table.Rows.push_back(std::move(row));
     }
   }
   if (result.Global) {
     for (const ActivationParameters& p : result.Global->Parameters) {
-      std::vector<std::string> row = ParameterCells("global", p);
-      row.resize(table.Header.size());
+      std::vector<std::string> row = ParameterCells("global", p, digits);
+      row.resize(table.Header.size() - 1);
+      row.push_back(Joined(PathwayFlags(result, p, nullptr)));
       table.Rows.push_back(std::move(row));
     }
   }
   return table;
 }
 
-SeriesTable TemperatureTable(const SeriesResult& result) {
+SeriesTable TemperatureTable(const SeriesResult& result, SeriesDigits digits) {
   const std::vector<int> fitted = FittedConstants(result);
   SeriesTable table;
   table.Header = {"T (K)", "SSR"};
@@ -91,19 +137,77 @@ SeriesTable TemperatureTable(const SeriesResult& result) {
     table.Header.push_back(RateConstantName(i));
     table.Header.push_back("SE " + RateConstantName(i));
   }
+  const bool full = digits == SeriesDigits::Full;
   for (std::size_t n = 0; n < result.Single.size(); ++n) {
     const FitResult& fit = result.Single[n];
-    std::vector<std::string> row = {Cell(result.Temperatures[n]), Cell(fit.After.Total)};
+    std::vector<std::string> row = {full ? Spreadsheet(result.Temperatures[n]) : FixedText(result.Temperatures[n], 2),
+                                    full ? Spreadsheet(fit.After.Total) : FixedText(fit.After.Total, 4)};
     for (const int i : fitted) {
-      row.push_back(Cell(fit.K[i]));
       const auto at = std::find(fit.Free.begin(), fit.Free.end(), i);
-      const bool known =
-          at != fit.Free.end() && static_cast<std::size_t>(at - fit.Free.begin()) < fit.StandardError.size();
-      row.push_back(known ? Cell(fit.StandardError[static_cast<std::size_t>(at - fit.Free.begin())]) : std::string());
+      const Real se = at != fit.Free.end() ? fit.StandardError[static_cast<std::size_t>(at - fit.Free.begin())]
+                                           : std::numeric_limits<Real>::quiet_NaN();
+      if (full) {
+        row.push_back(Spreadsheet(fit.K[i]));
+        row.push_back(Spreadsheet(se));
+      } else {
+        const ValueAndError v = RoundToError(fit.K[i], se);
+        row.push_back(v.Value);
+        row.push_back(v.Error);
+      }
     }
     table.Rows.push_back(std::move(row));
   }
   return table;
+}
+
+std::vector<std::string> SeriesText(const SeriesResult& result) {
+  std::vector<std::string> lines;
+  std::string header = "Temperature series of " + std::to_string(result.Temperatures.size()) + " projects at";
+  for (const Real t : result.Temperatures) header += " " + FixedText(t, 2) + " K";
+  lines.push_back(header + "; T_ref = " + FixedText(result.ReferenceTemperature, 2) + " K");
+  if (result.Stopped) lines.emplace_back("Stopped: what was reached is shown; the rest was not computed");
+  // The global method starts from the two-stage lines; they are shown only when asked for.
+  if (ShowsTwoStage(result)) {
+    lines.emplace_back();
+    lines.emplace_back("Two-stage: each project fitted, then ln k against 1/T weighted by (k/SE)^2");
+    AppendLines(lines, TextRows(result, true));
+    if (!result.TwoStage->Undetermined.empty()) {
+      std::string none = "No line (k > 0 with an SE at fewer than two temperatures):";
+      for (const int i : result.TwoStage->Undetermined) none += " " + RateConstantName(i);
+      lines.push_back(none);
+    }
+  }
+  if (result.Global) {
+    const GlobalSeriesResult& g = *result.Global;
+    lines.emplace_back();
+    const std::string outcome = g.Stopped ? "stopped"
+                                : g.Converged
+                                    ? "converged"
+                                    : "not converged (relative gradient " + GeneralText(g.RelativeGradient, 2) + ")";
+    lines.push_back("Global fit of every project's data: SSR " + FixedText(g.Ssr, 4) + ", dof " +
+                    std::to_string(g.Dof) + ", sigma " + GeneralText(g.Sigma, 5) + ", " + outcome + " after " +
+                    std::to_string(g.Iterations) + " iterations");
+    AppendLines(lines, TextRows(result, false));
+  }
+  lines.emplace_back();
+  lines.emplace_back("Per temperature, the single fits:");
+  std::vector<std::vector<std::string>> rows{{"Constant"}};
+  for (const Real t : result.Temperatures) rows[0].push_back(FixedText(t, 2) + " K");
+  for (const int i : FittedConstants(result)) {
+    std::vector<std::string> row{RateConstantName(i)};
+    for (const FitResult& fit : result.Single) row.push_back(ScientificText(fit.K[i], 5));
+    rows.push_back(std::move(row));
+  }
+  std::vector<std::string> ssr{"SSR"};
+  std::vector<std::string> outcome{"outcome"};
+  for (const FitResult& fit : result.Single) {
+    ssr.push_back(FixedText(fit.After.Total, 4));
+    outcome.emplace_back(fit.Stopped ? "stopped" : fit.Converged ? "converged" : "not converged");
+  }
+  rows.push_back(std::move(ssr));
+  rows.push_back(std::move(outcome));
+  AppendLines(lines, rows);
+  return lines;
 }
 
 std::string SeriesResultTsv(const SeriesResult& result) {

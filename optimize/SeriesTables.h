@@ -7,23 +7,32 @@
 
 namespace zamo {
 
-// The results of a series fit as tables of text cells: what the series window shows and what
-// it copies as tab-separated text for a spreadsheet. Values carry enough digits to recompute
-// from (eight significant digits); a value the fit does not determine is empty.
+// The results of a series fit as tables of text cells, made once for every rendering: the
+// series window, its tab-separated copy and the text of zamo-cli series. A value the fit does
+// not determine is kMissing in text and empty in a spreadsheet.
 struct SeriesTable {
   std::vector<std::string> Header;
   std::vector<std::vector<std::string>> Rows;
 };
 
+// How the values of a table are written: with eight significant digits, enough to
+// recompute from (a spreadsheet), or rounded to the precision their standard errors support
+// (two significant digits of the error; for reading).
+enum class SeriesDigits { Full, BySe };
+
 // One row per method and pathway: the method ("two-stage", "global"), the constant ("k2"),
 // Ea (kJ/mol), log10 A (A in 1/s), Delta H (kJ/mol), Delta S (J/mol/K), Delta G (kJ/mol),
-// each followed by its standard error, the correlation of Ea with ln A, T_ref (K), and for the
-// two-stage lines chi-squared and dof.
-SeriesTable ActivationTable(const SeriesResult& result);
+// each followed by its standard error, the correlation of Ea with ln A, T_ref (K), for the
+// two-stage lines chi-squared and dof, and the pathway's flags (PathwayFlags).
+SeriesTable ActivationTable(const SeriesResult& result, SeriesDigits digits = SeriesDigits::Full);
 
 // One row per project: T (K), the SSR of its single fit, then each constant fitted in any
 // project with its standard error.
-SeriesTable TemperatureTable(const SeriesResult& result);
+SeriesTable TemperatureTable(const SeriesResult& result, SeriesDigits digits = SeriesDigits::Full);
+
+// The lines of the readable text: per method the pathways with "value ± SE" cells and
+// flags, the global fit's statistics and outcome, and the constants per temperature.
+std::vector<std::string> SeriesText(const SeriesResult& result);
 
 // Both tables, tab-separated, a blank line between them, each line ending in "\n".
 std::string SeriesResultTsv(const SeriesResult& result);

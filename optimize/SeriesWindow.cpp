@@ -345,10 +345,14 @@ void SeriesWindow::FitFinished() {
     QString text = result_->Stopped ? QStringLiteral("Stopped: what was reached is shown.")
                                     : QStringLiteral("Fitted %1 projects.").arg(series_.size());
     if (result_->Global) {
-      text += QStringLiteral(" Global fit: SSR %1, dof %2, sigma %3")
-                  .arg(Number("%.5Lg", result_->Global->Ssr))
-                  .arg(result_->Global->Dof)
-                  .arg(Number("%.5Lg", result_->Global->Sigma));
+      const GlobalSeriesResult& g = *result_->Global;
+      text += QStringLiteral(" Global fit: SSR %1, dof %2, sigma %3, %4")
+                  .arg(Number("%.5Lg", g.Ssr))
+                  .arg(g.Dof)
+                  .arg(Number("%.5Lg", g.Sigma))
+                  .arg(g.Stopped     ? QStringLiteral("stopped")
+                       : g.Converged ? QStringLiteral("converged")
+                                     : QStringLiteral("not converged"));
     }
     status_->setText(text);
   }
@@ -389,8 +393,8 @@ void SeriesWindow::ShowProjects() {
 void SeriesWindow::ShowResult() {
   const SeriesResult empty;
   const SeriesResult& result = result_ ? *result_ : empty;
-  FillTable(*activation_, ActivationTable(result));
-  FillTable(*temperatures_, TemperatureTable(result));
+  FillTable(*activation_, ActivationTable(result, SeriesDigits::BySe));
+  FillTable(*temperatures_, TemperatureTable(result, SeriesDigits::BySe));
   DrawSeriesFigure(*arrhenius_, MakeSeriesPlotData(result, SeriesPlotKind::Arrhenius),
                    QStringLiteral("Arrhenius plot"));
   DrawSeriesFigure(*eyring_, MakeSeriesPlotData(result, SeriesPlotKind::Eyring), QStringLiteral("Eyring plot"));

@@ -1,9 +1,11 @@
 #include "optimize/TrustRegion.h"
 
 #include <ceres/ceres.h>
+#include <glog/logging.h>
 
 #include <limits>
 #include <memory>
+#include <mutex>
 
 namespace zamo {
 
@@ -74,6 +76,13 @@ class Reporter final : public ceres::IterationCallback {
   bool stopped_ = false;
 };
 
+// The solver reports through its logging library on standard error (parameters that are not
+// finite, failed evaluations): what the user needs to know of a solve is in its result.
+void SilenceSolverLog() {
+  static std::once_flag once;
+  std::call_once(once, [] { FLAGS_minloglevel = google::GLOG_FATAL; });
+}
+
 }  // namespace
 
 Real SumOfSquares(ResidualFunction& function, const std::vector<Real>& x) {
@@ -91,6 +100,7 @@ Real WeightedSsr(const FitProblem& problem, const std::vector<Real>& free) {
 
 Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& start, const std::vector<Real>& scale,
                           ParameterBounds bounds, const IterationSink& iteration, int& evaluations) {
+  SilenceSolverLog();
   const std::size_t p = start.size();
   std::vector<double> x(p);
   for (std::size_t n = 0; n < p; ++n) x[n] = static_cast<double>(start[n] / scale[n]);
@@ -128,6 +138,7 @@ Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& s
   for (std::size_t n = 0; n < p; ++n) m.Free[n] = static_cast<Real>(x[n]) * scale[n];
   m.WeightedSsr = SumOfSquares(function, m.Free);
   m.Iterations = static_cast<int>(summary.iterations.size()) - 1;
+  m.SuccessfulSteps = summary.num_successful_steps;
   m.Stopped = reporter.Stopped();
   m.Converged = summary.termination_type == ceres::CONVERGENCE;
   return m;
@@ -135,8 +146,6 @@ Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& s
 
 namespace {
 
-// A constant within this many of its scale units of 0 is at its bound.
-constexpr Real kAtBound = 1e-9L;
 constexpr int kMaxActiveSetRounds = 8;
 
 }  // namespace
@@ -175,10 +184,11 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
       return iteration(weightedSsr, all);
     };
     FitProblemFunction function(reduced);
-    const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, true, false}
+    const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, 0, true, false}
                                            : SolveLeastSquares(function, reducedStart, reducedScale,
                                                                ParameterBounds::NonNegative, expand, evaluations);
     result.Iterations += m.Iterations;
+    result.SuccessfulSteps += m.SuccessfulSteps;
     result.Stopped = m.Stopped;
     result.Converged = m.Converged;
     for (std::size_t n = 0, i = 0; n < p; ++n) {

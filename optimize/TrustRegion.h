@@ -14,9 +14,14 @@ struct Minimum {
   std::vector<Real> Free;  // the parameters reached (for a FitProblem: in the order of Free)
   Real WeightedSsr = 0;
   int Iterations = 0;
-  bool Converged = false;
+  int SuccessfulSteps = 0;  // steps that lowered the sum of squares
+  bool Converged = false;   // the solver's convergence test was met
   bool Stopped = false;
 };
+
+// A free constant within this many of its scale units of 0 is at its bound: the solver holds
+// it there, and the statistics count it out.
+inline constexpr Real kAtBound = 1e-9L;
 
 // Called after every iteration with the sum of squares and the parameters reached; answers
 // false to stop the solver there.

@@ -7,6 +7,7 @@
 
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
+#include "model/NumberFormat.h"
 #include "optimize/FitReportText.h"
 
 namespace zamo {
@@ -50,29 +51,39 @@ TEST(FitReportText, FlagsNameBoundZeroAndCorrelation) {
 
 TEST(FitReportText, TableHasARowPerFreeConstantAndTheSums) {
   const FittedExample& f = EverythingFree();
-  const std::vector<std::string> lines = FitTable(f.Settings, f.Result);
-  EXPECT_EQ(lines[0].rfind("Least-squares fit to both experiments: converged after ", 0), 0u) << lines[0];
-  EXPECT_EQ(lines[3].substr(0, 9), "k1       ");
-  EXPECT_EQ(lines[2 + 16].substr(0, 3), "k16");
-  EXPECT_NE(lines[2 + 13].find("at bound"), std::string::npos) << lines[2 + 13];
-  EXPECT_EQ(lines[2 + 17 + 1 + 3], "total    20.2490     15.2925");
-  EXPECT_EQ(lines.back().rfind("Correlated beyond 0.95: k6-k7 -0.98", 0), 0u) << lines.back();
+  const FitReport report = MakeFitReport(f.Settings, f.Result);
+  EXPECT_EQ(report.Headline.rfind("Least-squares fit to both experiments: converged after ", 0), 0u);
+  ASSERT_EQ(report.Constants.size(), 17u);
+  EXPECT_EQ(report.Constants[0][1], "Start (1/s)");
+  EXPECT_EQ(report.Constants[13][0], "k13");
+  EXPECT_EQ(report.Constants[13].back(), "at bound");
+  EXPECT_EQ(report.Constants[13][3], "-");
+  EXPECT_EQ(report.Sums[3], (std::vector<std::string>{"total", "20.2490", "15.2925", ""}));
+  EXPECT_EQ(report.Correlated.front().rfind("k6-k7 -0.98", 0), 0u) << report.Correlated.front();
 }
 
-// Tab-separated: a header and one row per free constant with the same number of cells.
-TEST(FitReportText, TabSeparatedRowsHaveTheHeaderCells) {
-  const FittedExample& f = EverythingFree();
-  std::istringstream text(FitTabSeparated(f.Settings, f.Result));
-  std::string line;
-  std::getline(text, line);
-  const auto cells = [](const std::string& l) { return std::count(l.begin(), l.end(), '\t') + 1; };
-  const auto header = cells(line);
-  EXPECT_EQ(header, 8);
-  for (int i = 1; i <= 16; ++i) {
-    ASSERT_TRUE(std::getline(text, line));
-    EXPECT_EQ(cells(line), header) << line;
-    EXPECT_EQ(line.substr(0, line.find('\t')), "k" + std::to_string(i));
+// Columns are as wide as their widest cell: a 4-digit exponent does not run into the next.
+TEST(FitReportText, ColumnsNeverTouch) {
+  FittedExample f = EverythingFree();
+  f.Result.Start[1] = 1e-4000L;
+  f.Result.StandardError[0] = 3e+4000L;
+  for (const std::string& line : FitTable(f.Settings, f.Result)) {
+    if (line.rfind("k1 ", 0) == 0) {
+      EXPECT_NE(line.find("1.00000e-4000  "), std::string::npos) << line;
+    }
   }
+  EXPECT_EQ(AlignColumns({{"a", "bb"}, {"ccc", "d"}}), (std::vector<std::string>{"a    bb", "ccc  d"}));
+  EXPECT_EQ(AlignColumns({{"R²", "x"}, {"abc", "y"}}), (std::vector<std::string>{"R²   x", "abc  y"}));
+}
+
+// Tab-separated: the constants' table with its header, then the correlation matrix.
+TEST(FitReportText, TabSeparatedHoldsTheTablesAndTheCorrelations) {
+  const FittedExample& f = EverythingFree();
+  const std::string text = FitTabSeparated(f.Settings, f.Result);
+  EXPECT_NE(text.find("\nConstant\tStart (1/s)\tFitted (1/s)\tSE (1/s)\t95 % interval (1/s)\tRel. SE\tFlags\nk1\t"),
+            std::string::npos);
+  EXPECT_NE(text.find("\nCorrelation\tk1\tk2\t"), std::string::npos);
+  EXPECT_NE(text.find("\nk16\t" + FixedText(f.Result.Correlation[15][0], 4) + "\t"), std::string::npos);
 }
 
 }  // namespace

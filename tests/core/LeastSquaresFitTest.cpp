@@ -117,7 +117,7 @@ TEST(LeastSquaresFitExample, SpeciesWeightsAgreeWithTheirResiduals) {
   const FitResult plain = Fit(settings, data);
   settings.Weighting = FitWeighting::Species;
   const FitResult r = Fit(settings, data);
-  ASSERT_TRUE(r.Sigmas.has_value());
+  ASSERT_TRUE(r.SpeciesSigma.has_value());
   FitProblem problem;
   problem.Constants = r.K;
   problem.Left = data.Left;
@@ -127,10 +127,14 @@ TEST(LeastSquaresFitExample, SpeciesWeightsAgreeWithTheirResiduals) {
   SpeciesValues squares{};
   for (std::size_t i = 0; i < residuals.size(); ++i)
     squares[static_cast<int>(i % 8) + 1] += residuals[i] * residuals[i];
-  for (int s = 1; s <= 8; ++s) {
+  // H is the remainder of A..G: it carries no weight of its own, and the weighted SSR is 7
+  // per row by construction.
+  for (int s = 1; s <= 7; ++s) {
     const Real rms = std::sqrt(squares[s] / problem.RowCount());
-    EXPECT_NEAR((*r.Sigmas)[s], std::max(rms, 0.01L), 1e-5L * rms) << "species " << s;
+    EXPECT_NEAR((*r.SpeciesSigma)[s], std::max(rms, 0.01L), 1e-5L * rms) << "species " << s;
   }
+  EXPECT_TRUE(std::isnan((*r.SpeciesSigma)[8]));
+  EXPECT_NEAR(r.WeightedSsr, r.N, 1e-4L * r.N);
   EXPECT_GT(plain.StandardError[PositionOf(plain, 4)] / r.StandardError[PositionOf(r, 4)], 4);
   EXPECT_GT(plain.StandardError[PositionOf(plain, 10)] / r.StandardError[PositionOf(r, 10)], 4);
 }
@@ -252,12 +256,13 @@ TEST(LeastSquaresFitProfile, EndsLieWhereTheRefittedSumCrossesTheThreshold) {
   for (const int index : {2, 14}) {
     const std::size_t n = PositionOf(r, index);
     const auto& interval = r.ProfileInterval95[n];
-    ASSERT_TRUE(interval[0] && interval[1]) << "k" << index;
-    EXPECT_LT(*interval[0], r.K[index]);
-    EXPECT_GT(*interval[1], r.K[index]);
+    ASSERT_EQ(interval[0].Kind, ProfileEndKind::Closed) << "k" << index;
+    ASSERT_EQ(interval[1].Kind, ProfileEndKind::Closed) << "k" << index;
+    EXPECT_LT(interval[0].Value, r.K[index]);
+    EXPECT_GT(interval[1].Value, r.K[index]);
     // Nearly linear in these constants: close to the Wald interval.
-    EXPECT_NEAR(*interval[1], r.Interval95[n][1], 0.05L * r.StandardError[n]);
-    for (const Real end : {*interval[0], *interval[1]}) {
+    EXPECT_NEAR(interval[1].Value, r.Interval95[n][1], 0.05L * r.StandardError[n]);
+    for (const Real end : {interval[0].Value, interval[1].Value}) {
       FitProblem problem;
       problem.Constants = r.K;
       problem.Constants[index] = end;

@@ -111,7 +111,7 @@ class SeriesWindowTest : public WindowTestCase {
     QCOMPARE(window->Result()->Global->Parameters.size(), std::size_t{12});
     QCOMPARE(static_cast<double>(window->Result()->Global->Ssr), static_cast<double>(expected.Global->Ssr));
 
-    const SeriesTable activation = ActivationTable(expected);
+    const SeriesTable activation = ActivationTable(expected, SeriesDigits::BySe);
     auto* table = Find<QTableWidget>(*window, "SeriesActivation");
     QCOMPARE(table->rowCount(), static_cast<int>(activation.Rows.size()));
     QCOMPARE(table->rowCount(), 24);
