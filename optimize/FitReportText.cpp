@@ -58,6 +58,16 @@ std::vector<std::string> Notes(const FitResult& fit) {
     for (std::size_t n = 1; n < fit.Optima.size(); ++n) worse.push_back(FixedText(fit.Optima[n], 4));
     notes.push_back("Worse optima found (SSR): " + Joined(worse, ", "));
   }
+  if (fit.Experiments != FitExperiments::Both) {
+    std::vector<std::string> weak;
+    for (std::size_t n = 0; n < fit.Free.size(); ++n) {
+      if (fit.IsUndetermined(fit.Free[n]) || fit.IntervalContainsZero(n)) weak.push_back(RateConstantName(fit.Free[n]));
+    }
+    if (!weak.empty()) {
+      notes.push_back("Fitted to " + FittedExperimentsText(fit.Experiments) + " alone, which hardly determines " +
+                      Joined(weak, ", ") + " (see their flags)");
+    }
+  }
   if (!fit.Undetermined.empty()) {
     std::vector<std::string> names;
     for (const int i : fit.Undetermined) names.push_back(RateConstantName(i));

@@ -51,29 +51,48 @@ class ScaledCost final : public ceres::CostFunction {
   mutable std::vector<double> jacobian_;
 };
 
+// A parameter pinned at its lower bound for this many iterations in a row ends the solve: the
+// projected steps of the trust region crawl there (the radius shrinks at every step while
+// the other parameters still have far to go), and Minimize holds the parameter at the bound
+// and solves the others again.
+constexpr int kPinnedIterations = 3;
+
 class Reporter final : public ceres::IterationCallback {
  public:
-  Reporter(const std::vector<double>& x, const std::vector<Real>& scale, const IterationSink& sink)
-      : x_(x), scale_(scale), sink_(sink) {}
+  Reporter(const std::vector<double>& x, const std::vector<Real>& scale, const IterationSink& sink, bool bounded)
+      : x_(x), scale_(scale), sink_(sink), pinned_(bounded ? x.size() : 0, 0) {}
 
   ceres::CallbackReturnType operator()(const ceres::IterationSummary& summary) override {
-    if (!sink_) return ceres::SOLVER_CONTINUE;
-    std::vector<Real> free(x_.size());
-    for (std::size_t n = 0; n < free.size(); ++n) free[n] = static_cast<Real>(x_[n]) * scale_[n];
-    // Ceres minimises half the sum of squares. A stop ends the solve as a success, so that
-    // it keeps the constants reached (a failure would restore the start).
-    if (sink_(2 * static_cast<Real>(summary.cost), free)) return ceres::SOLVER_CONTINUE;
-    stopped_ = true;
-    return ceres::SOLVER_TERMINATE_SUCCESSFULLY;
+    if (sink_) {
+      std::vector<Real> free(x_.size());
+      for (std::size_t n = 0; n < free.size(); ++n) free[n] = static_cast<Real>(x_[n]) * scale_[n];
+      // Ceres minimises half the sum of squares. A stop ends the solve as a success, so that
+      // it keeps the constants reached (a failure would restore the start).
+      if (!sink_(2 * static_cast<Real>(summary.cost), free)) {
+        stopped_ = true;
+        return ceres::SOLVER_TERMINATE_SUCCESSFULLY;
+      }
+    }
+    for (std::size_t n = 0; n < pinned_.size(); ++n) {
+      pinned_[n] = x_[n] <= static_cast<double>(kAtBound) ? pinned_[n] + 1 : 0;
+      if (pinned_[n] >= kPinnedIterations && summary.iteration > 0) {
+        pinnedAtBound_ = true;
+        return ceres::SOLVER_TERMINATE_SUCCESSFULLY;
+      }
+    }
+    return ceres::SOLVER_CONTINUE;
   }
 
   bool Stopped() const { return stopped_; }
+  bool PinnedAtBound() const { return pinnedAtBound_; }
 
  private:
   const std::vector<double>& x_;
   const std::vector<Real>& scale_;
   const IterationSink& sink_;
+  std::vector<int> pinned_;
   bool stopped_ = false;
+  bool pinnedAtBound_ = false;
 };
 
 // The solver reports through its logging library on standard error (parameters that are not
@@ -127,7 +146,7 @@ Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& s
   options.logging_type = ceres::SILENT;
   options.minimizer_progress_to_stdout = false;
   options.update_state_every_iteration = true;
-  Reporter reporter(x, scale, iteration);
+  Reporter reporter(x, scale, iteration, bounds == ParameterBounds::NonNegative);
   options.callbacks.push_back(&reporter);
 
   ceres::Solver::Summary summary;
@@ -140,13 +159,14 @@ Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& s
   m.Iterations = static_cast<int>(summary.iterations.size()) - 1;
   m.SuccessfulSteps = summary.num_successful_steps;
   m.Stopped = reporter.Stopped();
+  m.PinnedAtBound = reporter.PinnedAtBound();
   m.Converged = summary.termination_type == ceres::CONVERGENCE;
   return m;
 }
 
 namespace {
 
-constexpr int kMaxActiveSetRounds = 8;
+constexpr int kMaxActiveSetRounds = 3 * kRateConstantCount;
 
 }  // namespace
 
@@ -184,7 +204,7 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
       return iteration(weightedSsr, all);
     };
     FitProblemFunction function(reduced);
-    const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, 0, true, false}
+    const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, 0, true, false, false}
                                            : SolveLeastSquares(function, reducedStart, reducedScale,
                                                                ParameterBounds::NonNegative, expand, evaluations);
     result.Iterations += m.Iterations;

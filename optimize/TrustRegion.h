@@ -17,6 +17,7 @@ struct Minimum {
   int SuccessfulSteps = 0;  // steps that lowered the sum of squares
   bool Converged = false;   // the solver's convergence test was met
   bool Stopped = false;
+  bool PinnedAtBound = false;  // ended early with a parameter pinned at its bound
 };
 
 // A free constant within this many of its scale units of 0 is at its bound: the solver holds

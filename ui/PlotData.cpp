@@ -70,11 +70,12 @@ ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const P
   plot.ReactantName = side == Side::Left ? project.LeftReactantName : project.RightReactantName;
   plot.TimeSpan = TimeSpanOf(experiment, options.LogTime);
   plot.Times = SampleTimes(plot.TimeSpan, samples, options.LogTime);
+  const bool current = fit != nullptr && FitIsCurrent(*fit, project);
   if (set != nullptr) {
     plot.Curves.reserve(plot.Times.size());
     for (const Real t : plot.Times) plot.Curves.push_back(Percent(Calculated(set, side, t)));
   }
-  if (fit != nullptr && options.Band && FitIsCurrent(*fit, project)) {
+  if (options.Band && current) {
     for (const SpeciesValues& half : ConfidenceBand(fit->Fit, side, plot.Times)) plot.Band.push_back(Percent(half));
   }
   if (experiment.Present) {
@@ -88,6 +89,9 @@ ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const P
       // As the deviation sums count it: 100 (observed - calculated) of the fractions.
       for (int s = 1; s <= kSpeciesCount; ++s)
         point.Residual[s] = kPercent * (experiment.Observed[row][s] - calculated[s]);
+      for (const Outlier& outlier : current ? fit->Fit.Outliers : std::vector<Outlier>{}) {
+        if (outlier.Experiment == side && outlier.Row == j) point.Outlier[outlier.Species] = true;
+      }
       plot.Rows.push_back(point);
     }
   }

@@ -69,6 +69,8 @@ struct PlotRow {
   SpeciesValues Observed{};
   SpeciesValues Calculated{};
   SpeciesValues Residual{};  // observed - calculated
+  // Named an outlier by the current least-squares fit (|z| > 4).
+  OneBased<bool, kSpeciesCount> Outlier{};
 };
 
 struct ExperimentPlot {

@@ -29,6 +29,7 @@ constexpr double kResidualMargin = 1.15;
 constexpr double kResidualMinimum = 0.5;  // percentage points either side of 0
 constexpr int kResidualRowStretch = 45;
 constexpr int kResidualTicks = 4;
+constexpr double kOutlierRing = 16;  // pixels across
 constexpr int kCurveRowStretch = 100;
 constexpr int kLegendColumns = 4;
 constexpr int kLegendSideMargin = 10;
@@ -173,6 +174,25 @@ void DrawResiduals(QCustomPlot& plot, QCPAxisRect* rect, const ExperimentPlot& e
       largest = std::max(largest, std::fabs(residual) * kResidualMargin);
     }
     AddGraph(rect, QStringLiteral("Residual") + side + SpeciesLetter(s), s, false)->setData(keys, values);
+  }
+  // A ring around each residual the fit named an outlier.
+  QVector<double> keys;
+  QVector<double> values;
+  for (const PlotRow& row : experiment.Rows) {
+    const double key = static_cast<double>(row.Time) / seconds;
+    for (int s = 1; s <= kSpeciesCount; ++s) {
+      if (!row.Outlier[s] || !Drawable(key, options)) continue;
+      keys.append(key);
+      values.append(static_cast<double>(row.Residual[s]));
+    }
+  }
+  if (!keys.isEmpty()) {
+    auto* rings = new QCPGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
+    rings->setObjectName(QStringLiteral("Outliers") + side);
+    rings->setName(QStringLiteral("Outlier (|z| > 4)"));
+    rings->setLineStyle(QCPGraph::lsNone);
+    rings->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::red, 1.5), Qt::NoBrush, kOutlierRing));
+    rings->setData(keys, values);
   }
   rect->axis(QCPAxis::atLeft)->setRange(-largest, largest);
   // The panel is low: few labels, so that they do not run into each other.

@@ -181,10 +181,34 @@ TEST(CliSeries, JsonHoldsBothMethodsAndTheSingleFits) {
     EXPECT_EQ(t["ea_se"].get<double>(), static_cast<double>(line.Parameters.EaSe / 1000));
   }
   EXPECT_EQ(json["global_dof"].get<int>(), expected.Global->Dof);
+  EXPECT_EQ(json["sigma"].get<double>(), static_cast<double>(expected.Global->Sigma));
+  EXPECT_EQ(json["iterations"].get<int>(), expected.Global->Iterations);
+  EXPECT_EQ(json["converged"].get<bool>(), expected.Global->Converged);
+  EXPECT_FALSE(json["stopped"].get<bool>());
+  const ArrheniusLine& first = expected.TwoStage->Lines.front();
+  const nlohmann::json& line = json["two_stage"]["k" + std::to_string(first.Parameters.Index)];
+  EXPECT_EQ(line["chi2_dof"].get<double>(), static_cast<double>(first.ChiSquared / first.Dof));
+  EXPECT_EQ(line["se_scale"].get<double>(), static_cast<double>(first.SeScale));
+  EXPECT_EQ(line["flags"], PathwayFlags(expected, first.Parameters, &first));
   ASSERT_EQ(json["per_temperature"].size(), expected.Single.size());
   EXPECT_EQ(json["per_temperature"][1]["k"][1].get<double>(), static_cast<double>(expected.Single[1].K[2]));
   EXPECT_EQ(json["per_temperature"][1]["ssr"].get<double>(), static_cast<double>(expected.Single[1].After.Total));
   EXPECT_TRUE(json["per_temperature"][0]["se"].contains("k2"));
+}
+
+// A series stopped before its lines keeps every section it asked for, empty, and says so.
+TEST(CliSeries, StoppedSeriesSaysSo) {
+  const std::atomic<bool> stopped{true};
+  cli::Environment env;
+  env.Stop = &stopped;
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(cli::Run({"series", kSeries, "--json"}, out, err, env), 0) << err.str();
+  const nlohmann::json json = nlohmann::json::parse(out.str());
+  EXPECT_TRUE(json["stopped"].get<bool>());
+  EXPECT_FALSE(json["converged"].get<bool>());
+  EXPECT_TRUE(json["two_stage"].is_null());
+  EXPECT_TRUE(json["global"].is_null());
 }
 
 TEST(CliSeries, OneMethodOnlyHasOnlyItsSection) {

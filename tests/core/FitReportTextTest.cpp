@@ -62,6 +62,20 @@ TEST(FitReportText, TableHasARowPerFreeConstantAndTheSums) {
   EXPECT_EQ(report.Correlated.front().rfind("k6-k7 -0.98", 0), 0u) << report.Correlated.front();
 }
 
+// A fit to one experiment names the constants it hardly determines before they are applied.
+TEST(FitReportText, OneExperimentNamesWhatItHardlyDetermines) {
+  const ProjectData project = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
+  FitSettings settings;
+  settings.Free = DefaultFreeSet(project.K, false);
+  settings.Experiments = FitExperiments::Left;
+  settings.Starts = 1;
+  const std::atomic<bool> stop{false};
+  const FitResult fit = FitRateConstants(settings, {project.K, project.Left, project.Right}, nullptr, stop);
+  const std::vector<std::string> notes = MakeFitReport(settings, fit).Notes;
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[1].rfind("Fitted to the left experiment alone, which hardly determines k1, k3, k4, k14 (see their flags)", 0), 0u) << notes[1];
+}
+
 // Columns are as wide as their widest cell: a 4-digit exponent does not run into the next.
 TEST(FitReportText, ColumnsNeverTouch) {
   FittedExample f = EverythingFree();

@@ -187,6 +187,26 @@ TEST_F(PlotBand, HalfWidthsArePercentAndVanishAtTheStart) {
   }
 }
 
+// The rows the fit named outliers are marked, only while the fit is the project's.
+TEST_F(PlotBand, OutliersOfTheCurrentFitAreMarked) {
+  KineticProject project = Fitted();
+  PlotFit fit = *fit_;
+  fit.Fit.Outliers = {{Side::Left, 2, 1, 3, 5, 4.5L}};
+  PlotOptions options;
+  options.Experiments = PlotExperiments::Left;
+  const auto marked = [&](const KineticProject& p) {
+    int count = 0;
+    for (const PlotRow& row : BuildPlotData(p, options, &fit, 4).Experiments.at(0).Rows) {
+      for (int s = 1; s <= kSpeciesCount; ++s) count += row.Outlier[s] ? 1 : 0;
+    }
+    return count;
+  };
+  EXPECT_EQ(marked(project), 1);
+  EXPECT_TRUE(BuildPlotData(project, options, &fit, 4).Experiments.at(0).Rows.at(1).Outlier[3]);
+  project.K[2] *= 2;
+  EXPECT_EQ(marked(project), 0);
+}
+
 TEST(PictureNames, FormatFollowsTheExtensionInAnyCase) {
   const std::vector<std::pair<std::string, std::optional<PictureFormat>>> cases = {
       {"plot.png", PictureFormat::Png},  {"a/b.PNG", PictureFormat::Png}, {"x.Svg", PictureFormat::Svg},

@@ -170,6 +170,15 @@ TEST(SeriesFileRefusal, ProjectListsAreCheckedAlike) {
   series[1].Data.AbsoluteTemperature = ToAbsoluteTemperature(-300);
   EXPECT_EQ(Described([&] { CheckSeriesTemperatures(series); }),
             b + ": The temperature -300 °C is not above absolute zero");
+  series[1].Data.Temperature = 4800;
+  series[1].Data.AbsoluteTemperature = ToAbsoluteTemperature(4800);
+  EXPECT_EQ(Described([&] { CheckSeriesTemperatures(series); }),
+            b + ": The temperature 4800 °C (5073.15 K) lies outside 1 to 5000 K");
+  series[1].Data.Temperature = 195.005L;
+  series[1].Data.AbsoluteTemperature = ToAbsoluteTemperature(195.005L);
+  EXPECT_EQ(Described([&] { CheckSeriesTemperatures(series); }),
+            b + " (195.005 °C) lies within 0.01 K of " + a +
+                " (195 °C); temperatures so close give no slope of ln k against 1/T");
 }
 
 // The stored series is what the generator makes from the command in its first lines: every

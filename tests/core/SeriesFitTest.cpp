@@ -93,6 +93,45 @@ TEST(ArrheniusLine, MatchesTheTextbookWeightedRegression) {
   EXPECT_NEAR(p.LnKRefSe, std::sqrt((suu + s / (tRef * tRef) - 2 * su / tRef) / delta), 1e-9L * p.LnKRefSe);
 
   EXPECT_FALSE(FitArrheniusLine(7, {points[0], points[3], points[4]}, tRef).has_value());
+
+  // The same points with ten times smaller errors scatter more than those allow (chi2 = 100
+  // times as much, above dof): the covariance is scaled by chi2 / dof.
+  std::vector<RatePoint> tight(points.begin(), points.begin() + 3);
+  for (RatePoint& point : tight) point.Se /= 10;
+  const std::optional<ArrheniusLine> scaled = FitArrheniusLine(7, tight, tRef);
+  ASSERT_GT(scaled->ChiSquared, 1);
+  EXPECT_EQ(line->SeScale, 1);
+  EXPECT_NEAR(scaled->SeScale, std::sqrt(100 * chi2), 1e-9L);
+  EXPECT_NEAR(scaled->Parameters.EaSe, p.EaSe / 10 * scaled->SeScale, 1e-9L * p.EaSe);
+  EXPECT_NEAR(scaled->Parameters.Ea, p.Ea, 1e-9L * p.Ea);
+}
+
+// The doubts about a pathway, each from the part of the result that raises it.
+TEST(ArrheniusLine, FlagsNameWhatMakesAPathwayDoubtful) {
+  SeriesResult result;
+  result.Single.resize(3);
+  result.Single[0].AtBound = {3};
+  result.Single[1].AtBound = {3};
+  result.Single[2].Undetermined = {3};
+  result.Global.emplace().Undetermined = {3};
+  ActivationParameters p;
+  p.Index = 3;
+  p.Ea = 700e3L;
+  p.EaSe = 800e3L;
+  ArrheniusLine line;
+  line.Dof = 0;
+  line.SeScale = 1.5L;
+  EXPECT_EQ(PathwayFlags(result, p, nullptr),
+            (std::vector<std::string>{"not determined", "at its bound at 2 of 3 temperatures",
+                                      "not determined at 1 of 3 temperatures", "SE larger than the value",
+                                      "Ea outside 0..600 kJ/mol"}));
+  EXPECT_EQ(PathwayFlags(result, p, &line).back(), "SE scaled by sqrt(chi2/dof) = 1.50");
+  p.Index = 2;
+  p.Ea = 150e3L;
+  p.EaSe = 1e3L;
+  EXPECT_TRUE(PathwayFlags(result, p, nullptr).empty());
+  line.SeScale = 1;
+  EXPECT_EQ(PathwayFlags(result, p, &line), std::vector<std::string>{"two-stage line with 0 dof"});
 }
 
 // The Eyring form against the Eyring equation itself: k(T_ref) = kB T / h exp(dS / R)

@@ -182,6 +182,18 @@ class LeastSquaresDialogTest : public WindowTestCase {
     QVERIFY(f.Platform.Messages.empty());
   }
 
+  // Only the experiments the project holds are offered, and they follow the project.
+  void OffersOnlyThePresentExperiments() {
+    MainWindowFixture& f = ShownWindow();
+    FitControls d;
+    QVERIFY(OpenDialog(f, d));
+    QCOMPARE(d.Experiments->count(), 3);
+    f.Window.Session().OpenFile(std::string(ZAMO_TEST_DATA_DIR) + "/right-only.zam");
+    QCOMPARE(d.Experiments->count(), 1);
+    QCOMPARE(d.Experiments->currentText(), QStringLiteral("Right"));
+    QCOMPARE(d.Window->Settings().Experiments, FitExperiments::Right);
+  }
+
   // Nothing free: the error box says so and the dialog stays usable.
   void NothingFreeIsRefusedWithAMessage() {
     MainWindowFixture& f = ShownWindow();
