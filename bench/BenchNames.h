@@ -12,6 +12,7 @@ inline constexpr const char* kRecalcCurves1030 = "RecalcCurves/1030";
 inline constexpr const char* kObjectiveLeft = "ExperimentObjective/Left";
 inline constexpr const char* kOptimizeDefault = "OptimizeRateConstants/Default15Steps";
 inline constexpr const char* kFitDefault = "LeastSquaresFit/Default";
+inline constexpr const char* kFitSingleStart = "LeastSquaresFit/SingleStart";
 inline constexpr const char* kSeriesSingleFits = "TemperatureSeries/FiveSingleFits";
 inline constexpr const char* kSeriesGlobalFit = "TemperatureSeries/GlobalFit";
 inline constexpr const char* kSeriesBothMethods = "TemperatureSeries/BothMethods";

@@ -34,6 +34,15 @@ cmp -s "$tmp/out" "$tmp/dev-example" || fail "the saved example deviates differe
 expect 0 "$cli" save "$tmp/example.zam" --date-time "06.12.26 10:00:00"
 cmp -s "$tmp/out" "$tmp/example.zam" || fail "saving the saved example again changes it"
 
+# The solver's own log never reaches the user, whatever the start: a denormal constant and
+# one beyond the double range are fitted quietly.
+for start in 4E-320 1E-4000; do
+  sed "s/^1.98000E-05  7.32000E-05\r$/1.98000E-05  $start\r/" "$tmp/example.zam" >"$tmp/start.zam"
+  expect 0 "$cli" fit "$tmp/start.zam"
+  grep -q '^Least-squares fit to both experiments: converged' "$tmp/out" || fail "a start of $start: $(head -n 1 "$tmp/out")"
+  [ -s "$tmp/err" ] && fail "a fit from $start wrote to standard error: $(head -c 300 "$tmp/err")"
+done
+
 # A broken temperature names file and line; the file stays as it was.
 sed 's/^210\.1\r$/210,1\r/' "$tmp/example.zam" >"$tmp/comma.zam"
 expect 1 "$cli" report "$tmp/comma.zam"
