@@ -33,6 +33,8 @@ void RunCommand(const CommandLine& line, ProjectSession& session, std::ostream& 
     RunImport(line, session, out, err);
   } else if (line.Command == "fit") {
     RunFit(line, session, out, env);
+  } else if (line.Command == "select") {
+    RunSelect(line, session, out, err, env);
   } else if (line.Command == "graph") {
     RunGraph(line, session, env);
   } else if (line.Command == "plot") {

@@ -28,7 +28,7 @@ const OptionInfo kExperiment{"--experiment", true};
 const OptionInfo kOutput{"-o", true};
 const OptionInfo kDateTime{"--date-time", true};
 
-const std::array<CommandInfo, 11> kCommands = {{
+const std::array<CommandInfo, 12> kCommands = {{
     {"calc", {kExperiment}, true, true},
     {"deviation", {kExperiment}, true, false},
     {"report", {kExperiment}, true, false},
@@ -77,6 +77,21 @@ const std::array<CommandInfo, 11> kCommands = {{
       {"--weights", true},
       {"--profile", false},
       {"--starts", true},
+      {"--json", false},
+      kOutput,
+      kDateTime},
+     true,
+     false},
+    {"select",
+     {{"--candidates", true},
+      {"--keep", true},
+      {"--vary-k15-k16", false},
+      {"--criterion", true},
+      {"--method", true},
+      {"--experiments", true},
+      {"--weights", true},
+      {"--top", true},
+      {"--threads", true},
       {"--json", false},
       kOutput,
       kDateTime},
@@ -195,6 +210,18 @@ std::string UsageText() {
          "      them (1..1000, default 8) and reports how many reached the best SSR; -o writes\n"
          "      the project with the fitted constants. Ctrl+C stops after the current\n"
          "      iteration and keeps what was reached, marked \"stopped\"\n"
+         "  select [PROJECT] [--candidates LIST] [--keep LIST] [--vary-k15-k16]\n"
+         "         [--criterion aicc|bic] [--method exhaustive|backward]\n"
+         "         [--experiments both|left|right] [--weights none|species] [--top N|all]\n"
+         "         [--threads N] [--json] [-o OUT.zam]\n"
+         "      which pathways the data support: fits every subset of the candidate\n"
+         "      constants (default: the constants the fit frees; LIST: k3,k4,k10 or ranges\n"
+         "      k1-k14) with the others switched off (0), --keep LIST in every model, and\n"
+         "      ranks the models by AICc (or BIC): per model Delta, weight, p, SSR and the\n"
+         "      pathways switched off (the best N, default 10); per pathway the inclusion\n"
+         "      probability, the drop-one F test and the model-averaged constant. --method\n"
+         "      backward drops one pathway at a time instead. -o writes the project with the\n"
+         "      best model's constants. Ctrl+C stops and ranks the models fitted so far\n"
          "  series SERIES.zams | PROJECT.zam... [--method two-stage|global|both]\n"
          "         [--free LIST | --free-all] [--vary-k15-k16] [--weights none|species]\n"
          "         [--json] [--plot OUT.png|OUT.svg|OUT.pdf]\n"
@@ -302,9 +329,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
 
   if (const auto method = line.Value("--method");
-      method && *method != "two-stage" && *method != "global" && *method != "both") {
+      method && line.Command == "series" && *method != "two-stage" && *method != "global" && *method != "both") {
     throw UsageError("--method takes two-stage, global or both");
   }
+  if (const auto method = line.Value("--method");
+      method && line.Command == "select" && *method != "exhaustive" && *method != "backward") {
+    throw UsageError("--method takes exhaustive or backward");
+  }
+  if (const auto criterion = line.Value("--criterion"); criterion && *criterion != "aicc" && *criterion != "bic") {
+    throw UsageError("--criterion takes aicc or bic");
+  }
+  if (const auto top = line.Value("--top"); top && *top != "all") CheckWholeNumber(line, "--top", 1, 65536);
+  CheckWholeNumber(line, "--threads", 1, 256);
   if (command->TakesFiles) {
     if (positionals.empty()) throw UsageError(line.Command + " needs a series file or the project files");
     line.Files = positionals;

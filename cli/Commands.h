@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
@@ -32,10 +33,16 @@ void RunGraph(const CommandLine& line, ProjectSession& session, const Environmen
 void RunPlot(const CommandLine& line, ProjectSession& session, const Environment& env);
 void RunImport(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err);
 void RunFit(const CommandLine& line, ProjectSession& session, std::ostream& out, const Environment& env);
+void RunSelect(const CommandLine& line, ProjectSession& session, std::ostream& out, std::ostream& err,
+               const Environment& env);
 // A series works on the projects its files name, not on one open project.
 void RunSeries(const CommandLine& line, std::ostream& out, const Environment& env);
 
 // "k1,k3,k15": the constants named there are free, zero ones included. Throws UsageError.
 OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list);
+
+// "k3,k4,k10" or ranges "k1-k14": the constants named, increasing, each once. Throws
+// UsageError naming the option.
+std::vector<int> ParseConstantList(const std::string& option, const std::string& list);
 
 }  // namespace zamo::cli

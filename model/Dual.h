@@ -16,11 +16,11 @@ namespace zamo {
 // decides on ValueOf(x) explicitly.
 template <int N, typename S = Real>
 struct Dual {
-  Real Value = 0;
-  std::array<S, N> Slope{};
+  Real Value;
+  std::array<S, N> Slope;
 
-  Dual() = default;
-  Dual(Real value) : Value(value) {}  // NOLINT(google-explicit-constructor): constants mix in freely
+  Dual() : Value(0), Slope{} {}
+  Dual(Real value) : Value(value), Slope{} {}  // NOLINT(google-explicit-constructor): constants mix in freely
 
   // The parameter with the given index (0..N-1) at the given value.
   static Dual Parameter(Real value, int index) {
@@ -30,25 +30,25 @@ struct Dual {
   }
 
   friend Dual operator-(const Dual& a) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = -a.Value;
     for (int i = 0; i < N; ++i) d.Slope[i] = -a.Slope[i];
     return d;
   }
   friend Dual operator+(const Dual& a, const Dual& b) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = a.Value + b.Value;
     for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] + b.Slope[i];
     return d;
   }
   friend Dual operator-(const Dual& a, const Dual& b) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = a.Value - b.Value;
     for (int i = 0; i < N; ++i) d.Slope[i] = a.Slope[i] - b.Slope[i];
     return d;
   }
   friend Dual operator*(const Dual& a, const Dual& b) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = a.Value * b.Value;
     const S av = static_cast<S>(a.Value);
     const S bv = static_cast<S>(b.Value);
@@ -56,7 +56,7 @@ struct Dual {
     return d;
   }
   friend Dual operator/(const Dual& a, const Dual& b) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = a.Value / b.Value;
     const S inverse = static_cast<S>(1 / b.Value);
     const S quotient = static_cast<S>(d.Value);
@@ -83,9 +83,15 @@ struct Dual {
   }
 
  private:
+  // A result whose slopes the operator writes in full: not zeroed first (the zeroing of
+  // every temporary's slopes was a sixth of a fit's time).
+  struct Unset {};
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): every slope is written next
+  explicit Dual(Unset) : Value(0) {}
+
   // f(a) from f(a.Value) and f'(a.Value).
   static Dual Chain(const Dual& a, Real value, Real derivative) {
-    Dual d;
+    Dual d(Unset{});
     d.Value = value;
     const S factor = static_cast<S>(derivative);
     for (int i = 0; i < N; ++i) d.Slope[i] = factor * a.Slope[i];

@@ -46,6 +46,30 @@ std::optional<FloatError::Kind> Residuals(const FitProblem& problem, const std::
   return std::nullopt;
 }
 
+// The coefficients and residuals of one width of dual numbers, made on first use.
+template <int N>
+struct Differentiated {
+  using Jet = Dual<N, double>;
+  BasicCoefficientSet<Jet> Set;
+  std::vector<Jet> Jets;
+};
+
+template <int N>
+std::optional<FloatError::Kind> JacobianWith(const FitProblem& problem, const std::vector<Real>& free,
+                                             std::unique_ptr<Differentiated<N>>& scratch, Real* residuals,
+                                             double* jacobian) {
+  if (!scratch) scratch = std::make_unique<Differentiated<N>>();
+  std::vector<typename Differentiated<N>::Jet>& jets = scratch->Jets;
+  jets.resize(static_cast<std::size_t>(problem.ResidualCount()));
+  if (auto error = Residuals(problem, free, scratch->Set, jets.data())) return error;
+  const std::size_t p = free.size();
+  for (std::size_t i = 0; i < jets.size(); ++i) {
+    residuals[i] = jets[i].Value;
+    for (std::size_t n = 0; n < p; ++n) jacobian[i * p + n] = jets[i].Slope[n];
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int FitProblem::RowCount() const {
@@ -58,7 +82,10 @@ int FitProblem::RowCount() const {
 
 struct FitEvaluator::Scratch {
   CoefficientSet Plain;
-  BasicCoefficientSet<FitJet> Differentiated;
+  std::unique_ptr<BasicCoefficientSet<FitJet>> Full;
+  std::unique_ptr<Differentiated<4>> Four;
+  std::unique_ptr<Differentiated<8>> Eight;
+  std::unique_ptr<Differentiated<16>> Sixteen;
 };
 
 FitEvaluator::FitEvaluator(const FitProblem& problem) : problem_(problem), scratch_(std::make_unique<Scratch>()) {}
@@ -70,7 +97,15 @@ std::optional<FloatError::Kind> FitEvaluator::Residuals(const std::vector<Real>&
 }
 
 std::optional<FloatError::Kind> FitEvaluator::Residuals(const std::vector<Real>& free, FitJet* out) {
-  return zamo::Residuals(problem_, free, scratch_->Differentiated, out);
+  if (!scratch_->Full) scratch_->Full = std::make_unique<BasicCoefficientSet<FitJet>>();
+  return zamo::Residuals(problem_, free, *scratch_->Full, out);
+}
+
+std::optional<FloatError::Kind> FitEvaluator::Jacobian(const std::vector<Real>& free, Real* residuals,
+                                                       double* jacobian) {
+  if (free.size() <= 4) return JacobianWith(problem_, free, scratch_->Four, residuals, jacobian);
+  if (free.size() <= 8) return JacobianWith(problem_, free, scratch_->Eight, residuals, jacobian);
+  return JacobianWith(problem_, free, scratch_->Sixteen, residuals, jacobian);
 }
 
 bool FitProblemFunction::Evaluate(const std::vector<Real>& x, Real* residuals) {
@@ -78,14 +113,7 @@ bool FitProblemFunction::Evaluate(const std::vector<Real>& x, Real* residuals) {
 }
 
 bool FitProblemFunction::Evaluate(const std::vector<Real>& x, Real* residuals, double* jacobian) {
-  jets_.resize(static_cast<std::size_t>(ResidualCount()));
-  if (evaluator_.Residuals(x, jets_.data())) return false;
-  const std::size_t p = x.size();
-  for (std::size_t i = 0; i < jets_.size(); ++i) {
-    residuals[i] = jets_[i].Value;
-    for (std::size_t n = 0; n < p; ++n) jacobian[i * p + n] = jets_[i].Slope[n];
-  }
-  return true;
+  return !evaluator_.Jacobian(x, residuals, jacobian);
 }
 
 std::optional<FloatError::Kind> FitResiduals(const FitProblem& problem, const std::vector<Real>& free, Real* out) {

@@ -56,6 +56,10 @@ class FitEvaluator {
   std::optional<FloatError::Kind> Residuals(const std::vector<Real>& free, Real* out);
   // The same with the derivatives of every residual with respect to each free constant.
   std::optional<FloatError::Kind> Residuals(const std::vector<Real>& free, FitJet* out);
+  // The residuals and their Jacobian, row by row (jacobian[i * p + n] = dr_i / dk_n with p
+  // free constants), with dual numbers no wider than needed: the work of the derivatives
+  // grows with their number.
+  std::optional<FloatError::Kind> Jacobian(const std::vector<Real>& free, Real* residuals, double* jacobian);
 
  private:
   struct Scratch;
@@ -76,7 +80,6 @@ class FitProblemFunction final : public ResidualFunction {
  private:
   const FitProblem& problem_;
   FitEvaluator evaluator_;
-  std::vector<FitJet> jets_;
 };
 
 // One evaluation, for callers that need only a few.

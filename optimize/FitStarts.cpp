@@ -52,10 +52,11 @@ std::vector<Real> FitScales(const FitProblem& problem, const std::vector<Real>& 
 
 std::vector<std::vector<Real>> StartPoints(const FitProblem& problem, const std::vector<Real>& own,
                                            const std::vector<Real>& scale, int count) {
+  std::vector<std::vector<Real>> starts{own};
+  if (count <= 1) return starts;
   const Real lastTime = LastTime(problem);
   const std::size_t d = own.size();
   const Real phi = GoldenRatio(d);
-  std::vector<std::vector<Real>> starts{own};
   for (int i = 1; i < count; ++i) {
     std::vector<Real> point(d);
     Real step = 1;

@@ -13,29 +13,32 @@ namespace zamo {
 
 namespace {
 
-using Matrix = Eigen::Matrix<Real, Eigen::Dynamic, Eigen::Dynamic>;
+// The Jacobian comes from the solver's derivatives, which are double: its decomposition in
+// double loses nothing and is several times faster than in extended precision.
+using Matrix = Eigen::MatrixXd;
+using Svd = Eigen::JacobiSVD<Matrix>;
 using Index = Eigen::Index;
 
 // The columns of `jacobian` listed in `columns`.
 Matrix Columns(const Matrix& jacobian, const std::vector<std::size_t>& columns) {
   Matrix part(jacobian.rows(), static_cast<Index>(columns.size()));
-  for (std::size_t c = 0; c < columns.size(); ++c)
+  for (std::size_t c = 0; c < columns.size(); ++c) {
     part.col(static_cast<Index>(c)) = jacobian.col(static_cast<Index>(columns[c]));
+  }
   return part;
 }
 
-// The positions in `columns` of the parameters involved in the null space of their
-// columns; empty where those have full rank.
-std::vector<std::size_t> NullSpaceMembers(const Matrix& part) {
-  const Eigen::JacobiSVD<Matrix> svd(part, Eigen::ComputeThinV);
+// The positions among the decomposed columns of the parameters involved in its null space;
+// empty where they have full rank.
+std::vector<std::size_t> NullSpaceMembers(const Svd& svd, Index p) {
   const auto& singular = svd.singularValues();
-  const Index p = part.cols();
-  const Real largest = singular.size() > 0 ? singular(0) : 0;
-  std::vector<Real> weight(static_cast<std::size_t>(p), 0);
+  const double largest = singular.size() > 0 ? singular(0) : 0;
+  const auto tolerance = static_cast<double>(kRankTolerance);
+  std::vector<double> weight(static_cast<std::size_t>(p), 0);
   bool deficient = false;
   for (Index k = 0; k < p; ++k) {
     // A thin decomposition of a matrix with fewer rows than columns leaves the rest null.
-    const bool null = k >= singular.size() || !(singular(k) > kRankTolerance * largest);
+    const bool null = k >= singular.size() || !(singular(k) > tolerance * largest);
     if (!null) continue;
     deficient = true;
     if (k >= svd.matrixV().cols()) {
@@ -47,7 +50,7 @@ std::vector<std::size_t> NullSpaceMembers(const Matrix& part) {
   std::vector<std::size_t> members;
   if (!deficient) return members;
   for (std::size_t n = 0; n < weight.size(); ++n) {
-    if (weight[n] > kInvolvement) members.push_back(n);
+    if (weight[n] > static_cast<double>(kInvolvement)) members.push_back(n);
   }
   // A unit null vector always has a component above 1 / sqrt(p).
   if (members.empty()) {
@@ -73,33 +76,35 @@ std::optional<JacobianAnalysis> AnalyseJacobian(ResidualFunction& function, cons
   Matrix jacobian(static_cast<Index>(rows), static_cast<Index>(p));
   for (std::size_t i = 0; i < rows; ++i) {
     for (std::size_t n = 0; n < p; ++n) {
-      jacobian(static_cast<Index>(i), static_cast<Index>(n)) = static_cast<Real>(slopes[i * p + n]) * scale[n];
+      jacobian(static_cast<Index>(i), static_cast<Index>(n)) = slopes[i * p + n] * static_cast<double>(scale[n]);
     }
   }
   JacobianAnalysis analysis;
   analysis.Determined.resize(p);
   std::iota(analysis.Determined.begin(), analysis.Determined.end(), std::size_t{0});
+  std::optional<Svd> svd;
   while (!analysis.Determined.empty()) {
-    const std::vector<std::size_t> members = NullSpaceMembers(Columns(jacobian, analysis.Determined));
+    svd.emplace(Columns(jacobian, analysis.Determined), Eigen::ComputeThinV);
+    const std::vector<std::size_t> members = NullSpaceMembers(*svd, static_cast<Index>(analysis.Determined.size()));
     if (members.empty()) break;
     for (auto m = members.rbegin(); m != members.rend(); ++m) {
       analysis.Undetermined.push_back(analysis.Determined[*m]);
       analysis.Determined.erase(analysis.Determined.begin() + static_cast<std::ptrdiff_t>(*m));
     }
+    svd.reset();
   }
   std::sort(analysis.Undetermined.begin(), analysis.Undetermined.end());
   if (analysis.Determined.empty()) return analysis;
 
   // (J^T J)^-1 = V S^-2 V^T, in units of the scales.
-  const Eigen::JacobiSVD<Matrix> svd(Columns(jacobian, analysis.Determined), Eigen::ComputeThinV);
-  const Matrix& v = svd.matrixV();
-  const Matrix inverse = v * svd.singularValues().array().square().inverse().matrix().asDiagonal() * v.transpose();
+  const Matrix& v = svd->matrixV();
+  const Matrix inverse = v * svd->singularValues().array().square().inverse().matrix().asDiagonal() * v.transpose();
   const std::size_t d = analysis.Determined.size();
   analysis.Inverse.assign(d, std::vector<Real>(d));
   for (std::size_t a = 0; a < d; ++a) {
     for (std::size_t b = 0; b < d; ++b) {
-      analysis.Inverse[a][b] = inverse(static_cast<Index>(a), static_cast<Index>(b)) * scale[analysis.Determined[a]] *
-                               scale[analysis.Determined[b]];
+      analysis.Inverse[a][b] = static_cast<Real>(inverse(static_cast<Index>(a), static_cast<Index>(b))) *
+                               scale[analysis.Determined[a]] * scale[analysis.Determined[b]];
     }
   }
   return analysis;

@@ -45,8 +45,8 @@ bool SeriesResidualFunction::Evaluate(const std::vector<Real>& x, Real* residual
   for (std::size_t j = 0; j < problems_.size(); ++j) {
     const std::vector<Real> k = ConstantsAt(x, j);
     const auto count = static_cast<std::size_t>(problems_[j].ResidualCount());
-    jets_.resize(count);
-    if (evaluators_[j]->Residuals(k, jets_.data())) return false;
+    slopes_.resize(count * pathways_);
+    if (evaluators_[j]->Jacobian(k, residuals, slopes_.data())) return false;
     // dk/d ln k_ref = k and dk/dEa = k (1 / T_ref - 1 / T_j) / R.
     std::vector<double> byLnK(pathways_);
     std::vector<double> byEa(pathways_);
@@ -55,11 +55,10 @@ bool SeriesResidualFunction::Evaluate(const std::vector<Real>& x, Real* residual
       byEa[n] = static_cast<double>(k[n] * offsets_[j] / kGasConstant);
     }
     for (std::size_t i = 0; i < count; ++i) {
-      residuals[i] = jets_[i].Value;
       double* row = jacobian + i * p;
       for (std::size_t n = 0; n < pathways_; ++n) {
-        row[2 * n] = jets_[i].Slope[n] * byLnK[n];
-        row[2 * n + 1] = jets_[i].Slope[n] * byEa[n];
+        row[2 * n] = slopes_[i * pathways_ + n] * byLnK[n];
+        row[2 * n + 1] = slopes_[i * pathways_ + n] * byEa[n];
       }
     }
     residuals += count;

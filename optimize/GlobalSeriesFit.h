@@ -41,7 +41,7 @@ class SeriesResidualFunction final : public ResidualFunction {
   std::vector<Real> offsets_;  // 1 / T_ref - 1 / T_j
   std::size_t pathways_;
   int residualCount_ = 0;
-  std::vector<FitJet> jets_;
+  std::vector<double> slopes_;  // dr/dk of one project, row by row
 };
 
 // What the global fit reached, with the statistics of a single fit over all projects.

@@ -149,12 +149,13 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
     return !stop.load();
   };
 
-  // Every start is fitted unweighted (the first round of a weighted fit); the weighting
-  // continues from the best of them.
+  // Every start is fitted unweighted (the first round of a weighted fit) or with the fixed
+  // weights; an estimated weighting continues from the best of them.
+  if (settings.FixedSigmas) problem.Weight = WeightsOf(*settings.FixedSigmas);
   std::vector<Minimum> ends;
   for (const std::vector<Real>& start : StartPoints(problem, own, scale, std::clamp(settings.Starts, 1, kMaxStarts))) {
     if (!ends.empty() && stop.load()) break;
-    ends.push_back(Minimize(problem, start, scale, sink, result.Evaluations));
+    ends.push_back(Minimize(problem, start, scale, sink, result.Evaluations, settings.SsrTolerance));
     if (ends.back().Stopped) break;
   }
   std::size_t best = 0;
@@ -164,15 +165,16 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
       RelativeGradient(problem, minimum.Free, scale) > kConvergedGradient) {
     throw ZamoError("The fit cannot take a step from its start: every trial step failed to lower the sum of squares");
   }
-  if (settings.Weighting == FitWeighting::Species) {
+  if (settings.Weighting == FitWeighting::Species && !settings.FixedSigmas) {
     for (int round = 1; round < kMaxWeightRounds && !minimum.Stopped; ++round) {
       const SpeciesValues weight = WeightsOf(SpeciesSigmas(problem, minimum.Free));
       if (round > 1 && WeightsAgree(weight, problem.Weight)) break;
       problem.Weight = weight;
-      minimum = Minimize(problem, minimum.Free, scale, sink, result.Evaluations);
+      minimum = Minimize(problem, minimum.Free, scale, sink, result.Evaluations, settings.SsrTolerance);
     }
-    result.SpeciesSigma = SigmasOf(problem.Weight);
   }
+  if (settings.Weighting == FitWeighting::Species || settings.FixedSigmas)
+    result.SpeciesSigma = SigmasOf(problem.Weight);
 
   result.K = constantsOf(minimum.Free);
   result.Iterations = iterations;

@@ -9,6 +9,7 @@
 #include "model/KineticProject.h"
 #include "optimize/FitResiduals.h"
 #include "optimize/OptimizeRateConstants.h"
+#include "optimize/TrustRegion.h"
 
 namespace zamo {
 
@@ -28,6 +29,11 @@ struct FitSettings {
   OneBased<bool, kRateConstantCount> Free{};  // the constants the fit varies; the others stay exactly
   bool Profile = false;                       // profile-likelihood intervals as well
   int Starts = kDefaultStarts;                // 1: the project's constants only
+  // Species weighting with these sigma_s held fixed instead of estimated (models compared on
+  // one likelihood).
+  std::optional<SpeciesValues> FixedSigmas;
+  // The relative change of the SSR at which the solver stops (see TrustRegion.h).
+  Real SsrTolerance = kSsrTolerance;
 };
 
 // The constants a fit varies by default: the non-zero ones among k1..k14 (those the

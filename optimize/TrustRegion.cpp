@@ -11,8 +11,8 @@ namespace zamo {
 
 namespace {
 
-// The residuals of a ResidualFunction for Ceres: one parameter block of size 1 per
-// parameter, in multiples of its scale.
+// The residuals of a ResidualFunction for Ceres: one parameter block of all the parameters,
+// each in multiples of its scale.
 class ScaledCost final : public ceres::CostFunction {
  public:
   ScaledCost(ResidualFunction& function, const std::vector<Real>& scale, int& evaluations)
@@ -21,23 +21,24 @@ class ScaledCost final : public ceres::CostFunction {
         evaluations_(evaluations),
         x_(static_cast<std::size_t>(function.ParameterCount())),
         r_(static_cast<std::size_t>(function.ResidualCount())),
-        jacobian_(r_.size() * x_.size()) {
+        jacobian_(r_.size() * x_.size()),
+        unit_(x_.size()) {
     set_num_residuals(function.ResidualCount());
-    mutable_parameter_block_sizes()->assign(x_.size(), 1);
+    mutable_parameter_block_sizes()->assign(1, static_cast<int>(x_.size()));
   }
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override {
     ++evaluations_;
-    for (std::size_t n = 0; n < x_.size(); ++n) x_[n] = static_cast<Real>(parameters[n][0]) * scale_[n];
+    for (std::size_t n = 0; n < x_.size(); ++n) x_[n] = static_cast<Real>(parameters[0][n]) * scale_[n];
     const bool ok =
         jacobians == nullptr ? function_.Evaluate(x_, r_.data()) : function_.Evaluate(x_, r_.data(), jacobian_.data());
     if (!ok) return false;
     for (std::size_t i = 0; i < r_.size(); ++i) residuals[i] = static_cast<double>(r_[i]);
-    if (jacobians == nullptr) return true;
-    for (std::size_t n = 0; n < x_.size(); ++n) {
-      if (jacobians[n] == nullptr) continue;
-      const auto unit = static_cast<double>(scale_[n]);
-      for (std::size_t i = 0; i < r_.size(); ++i) jacobians[n][i] = jacobian_[i * x_.size() + n] * unit;
+    if (jacobians == nullptr || jacobians[0] == nullptr) return true;
+    const std::size_t p = x_.size();
+    for (std::size_t n = 0; n < p; ++n) unit_[n] = static_cast<double>(scale_[n]);
+    for (std::size_t i = 0; i < r_.size(); ++i) {
+      for (std::size_t n = 0; n < p; ++n) jacobians[0][i * p + n] = jacobian_[i * p + n] * unit_[n];
     }
     return true;
   }
@@ -49,6 +50,7 @@ class ScaledCost final : public ceres::CostFunction {
   mutable std::vector<Real> x_;
   mutable std::vector<Real> r_;
   mutable std::vector<double> jacobian_;
+  mutable std::vector<double> unit_;
 };
 
 // A parameter pinned at its lower bound for this many iterations in a row ends the solve: the
@@ -118,20 +120,18 @@ Real WeightedSsr(const FitProblem& problem, const std::vector<Real>& free) {
 }
 
 Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& start, const std::vector<Real>& scale,
-                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations) {
+                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations, Real ssrTolerance) {
   SilenceSolverLog();
   const std::size_t p = start.size();
   std::vector<double> x(p);
   for (std::size_t n = 0; n < p; ++n) x[n] = static_cast<double>(start[n] / scale[n]);
 
   ceres::Problem solverProblem;
-  std::vector<double*> blocks;
-  blocks.reserve(p);
-  for (double& value : x) blocks.push_back(&value);
   // The problem takes the cost function over.
-  solverProblem.AddResidualBlock(std::make_unique<ScaledCost>(function, scale, evaluations).release(), nullptr, blocks);
+  solverProblem.AddResidualBlock(std::make_unique<ScaledCost>(function, scale, evaluations).release(), nullptr,
+                                 x.data());
   if (bounds == ParameterBounds::NonNegative) {
-    for (double* block : blocks) solverProblem.SetParameterLowerBound(block, 0, 0.0);
+    for (std::size_t n = 0; n < p; ++n) solverProblem.SetParameterLowerBound(x.data(), static_cast<int>(n), 0.0);
   }
 
   ceres::Solver::Options options;
@@ -139,7 +139,10 @@ Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& s
   options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
   options.linear_solver_type = ceres::DENSE_QR;
   options.max_num_iterations = 200;
-  options.function_tolerance = 1e-14;
+  // No projected line search along a step cut by the bounds: it evaluates the Jacobian at
+  // every trial and the held constants of Minimize make it unnecessary.
+  options.max_num_line_search_step_size_iterations = 0;
+  options.function_tolerance = static_cast<double>(ssrTolerance);
   options.gradient_tolerance = 1e-16;
   options.parameter_tolerance = 1e-12;
   options.num_threads = 1;
@@ -175,7 +178,7 @@ constexpr int kMaxActiveSetRounds = 3 * kRateConstantCount;
 // the bound are held at 0 and the others solved again; a held constant is let go when its
 // gradient points back into the feasible side (until the Karush-Kuhn-Tucker conditions hold).
 Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, const std::vector<Real>& scale,
-                 const IterationSink& iteration, int& evaluations) {
+                 const IterationSink& iteration, int& evaluations, Real ssrTolerance) {
   const std::size_t p = problem.Free.size();
   std::vector<Real> reached = start;
   std::vector<bool> held(p, false);
@@ -204,9 +207,10 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
       return iteration(weightedSsr, all);
     };
     FitProblemFunction function(reduced);
-    const Minimum m = reduced.Free.empty() ? Minimum{{}, WeightedSsr(reduced, {}), 0, 0, true, false, false}
-                                           : SolveLeastSquares(function, reducedStart, reducedScale,
-                                                               ParameterBounds::NonNegative, expand, evaluations);
+    const Minimum m = reduced.Free.empty()
+                          ? Minimum{{}, WeightedSsr(reduced, {}), 0, 0, true, false, false}
+                          : SolveLeastSquares(function, reducedStart, reducedScale, ParameterBounds::NonNegative,
+                                              expand, evaluations, ssrTolerance);
     result.Iterations += m.Iterations;
     result.SuccessfulSteps += m.SuccessfulSteps;
     result.Stopped = m.Stopped;
@@ -221,12 +225,15 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
     }
     if (changed) continue;
     // Let go of a held constant whose increase would lower the sum of squares.
-    std::vector<FitJet> r(static_cast<std::size_t>(problem.ResidualCount()));
-    if (FitResiduals(problem, reached, r.data())) break;
+    const auto rows = static_cast<std::size_t>(problem.ResidualCount());
+    std::vector<Real> r(rows);
+    std::vector<double> jacobian(rows * p);
+    FitProblemFunction all(problem);
+    if (!all.Evaluate(reached, r.data(), jacobian.data())) break;
     for (std::size_t n = 0; n < p; ++n) {
       if (!held[n]) continue;
       double gradient = 0;
-      for (const FitJet& x : r) gradient += static_cast<double>(x.Value) * x.Slope[n];
+      for (std::size_t i = 0; i < rows; ++i) gradient += static_cast<double>(r[i]) * jacobian[i * p + n];
       if (gradient < 0) held[n] = !(changed = true);
     }
     if (!changed) break;

@@ -35,8 +35,15 @@ enum class ParameterBounds { None, NonNegative };
 // typical size of each parameter: the solver works in multiples of it, so that its steps
 // and tolerances are relative. `evaluations` counts the evaluations of the residuals. A trial
 // the function cannot evaluate is a failed step. A stopped solve keeps the parameters reached.
+// The solver stops where an iteration changes the sum of squares by less than this fraction
+// of it: the fit's own precision, and a coarser one where only the sum is compared (the
+// models of a selection).
+inline constexpr Real kSsrTolerance = 1e-14L;
+inline constexpr Real kRankingSsrTolerance = 1e-10L;
+
 Minimum SolveLeastSquares(ResidualFunction& function, const std::vector<Real>& start, const std::vector<Real>& scale,
-                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations);
+                          ParameterBounds bounds, const IterationSink& iteration, int& evaluations,
+                          Real ssrTolerance = kSsrTolerance);
 
 // The sum of the squared residuals, or +infinity where x cannot be evaluated.
 Real SumOfSquares(ResidualFunction& function, const std::vector<Real>& x);
@@ -45,7 +52,7 @@ Real SumOfSquares(ResidualFunction& function, const std::vector<Real>& x);
 // within k >= 0; constants that reach 0 are held there while the others are solved (see
 // TrustRegion.cpp).
 Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, const std::vector<Real>& scale,
-                 const IterationSink& iteration, int& evaluations);
+                 const IterationSink& iteration, int& evaluations, Real ssrTolerance = kSsrTolerance);
 
 // The weighted sum of squares, or +infinity where the closed form cannot be evaluated.
 Real WeightedSsr(const FitProblem& problem, const std::vector<Real>& free);

@@ -253,3 +253,58 @@ TEST(CliSeries, RefusalsNameTheSeriesFileAndExitWithOne) {
 
 }  // namespace
 }  // namespace zamo
+
+namespace zamo {
+namespace {
+
+// The JSON of a selection: every key, the models sorted by the criterion, and the project
+// written with the best model's constants.
+TEST(CliSelect, JsonRanksTheModelsAndOutputHoldsTheBest) {
+  namespace fs = std::filesystem;
+  const fs::path out = fs::temp_directory_path() / ("zamo-cli-select-" + std::to_string(::getpid()) + ".zam");
+  const Result r =
+      RunCli({"select", "--candidates", "k1-k3,k10", "--keep", "k2", "--top", "3", "--json", "-o", out.string()});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const nlohmann::json json = nlohmann::json::parse(r.Out.substr(0, r.Out.find('\n')));
+  EXPECT_EQ(json["candidates"], (std::vector<int>{1, 3, 10}));
+  EXPECT_EQ(json["models_fitted"].get<int>(), 8);
+  EXPECT_EQ(json["criterion"], "aicc");
+  ASSERT_EQ(json["models"].size(), 3u);
+  EXPECT_EQ(json["models"][0]["delta"].get<double>(), 0);
+  EXPECT_LE(json["models"][0]["aicc"].get<double>(), json["models"][1]["aicc"].get<double>());
+  EXPECT_EQ(json["models"][0]["k"].size(), 16u);
+  for (const char* key : {"free", "off", "at_bound", "ssr", "p", "bic", "weight", "converged"}) {
+    EXPECT_TRUE(json["models"][0].contains(key)) << key;
+  }
+  for (const char* name : {"k1", "k3", "k10"}) {
+    EXPECT_TRUE(json["inclusion"].contains(name));
+    EXPECT_TRUE(json["drop_one"][name].contains("p_value"));
+    EXPECT_TRUE(json["averaged"][name].contains("se"));
+  }
+  EXPECT_FALSE(json["stopped"].get<bool>());
+  const ProjectData written = ReadProjectFile(out.string()).Data;
+  fs::remove(out);
+  for (int i = 1; i <= 16; ++i) {
+    const double best = json["models"][0]["k"][i - 1].get<double>();
+    EXPECT_NEAR(static_cast<double>(written.K[i]), best, 5e-6 * best) << "k" << i;
+  }
+}
+
+TEST(CliSelect, WrongUsageExitsWithTwoAndSaysWhy) {
+  const UsageCase cases[] = {
+      {{"select", "--candidates", "k5-k2"}, "--candidates takes ranges from the lower constant up, not 'k5-k2'"},
+      {{"select", "--keep", "k0"},
+       "--keep takes constants k1..k16 or ranges like k1-k14, separated by commas, not 'k0'"},
+      {{"select", "--criterion", "aic"}, "--criterion takes aicc or bic"},
+      {{"select", "--method", "forward"}, "--method takes exhaustive or backward"},
+      {{"select", "--top", "0"}, "--top takes a whole number from 1 to 65536"},
+  };
+  for (const UsageCase& c : cases) {
+    const Result r = RunCli(c.Args);
+    EXPECT_EQ(r.Status, 2) << c.Message;
+    EXPECT_EQ(r.Err.substr(0, r.Err.find('\n')), "zamo-cli: " + c.Message);
+  }
+}
+
+}  // namespace
+}  // namespace zamo

@@ -73,7 +73,10 @@ TEST(FitReportText, OneExperimentNamesWhatItHardlyDetermines) {
   const FitResult fit = FitRateConstants(settings, {project.K, project.Left, project.Right}, nullptr, stop);
   const std::vector<std::string> notes = MakeFitReport(settings, fit).Notes;
   ASSERT_EQ(notes.size(), 2u);
-  EXPECT_EQ(notes[1].rfind("Fitted to the left experiment alone, which hardly determines k1, k3, k4, k14 (see their flags)", 0), 0u) << notes[1];
+  EXPECT_EQ(notes[1].rfind(
+                "Fitted to the left experiment alone, which hardly determines k1, k3, k4, k14 (see their flags)", 0),
+            0u)
+      << notes[1];
 }
 
 // Columns are as wide as their widest cell: a 4-digit exponent does not run into the next.
