@@ -179,7 +179,7 @@ void TFZamo::BuildMenus() {
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), {QKeySequence(QStringLiteral("Ctrl+I"))},
             &TFZamo::Import1Click);
-  AddAction(file, QStringLiteral("TemperatureSeries1"), QStringLiteral("Temperature &Series"), {},
+  AddAction(file, QStringLiteral("TemperatureSeries1"), QStringLiteral("&Temperature Series"), {},
             &TFZamo::TemperatureSeries1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
@@ -187,7 +187,8 @@ void TFZamo::BuildMenus() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
   AddAction(edit, QStringLiteral("Undo1"), QStringLiteral("&Undo"), {QKeySequence(QStringLiteral("Ctrl+Z"))},
             &TFZamo::Undo1Click);
-  AddAction(edit, QStringLiteral("Redo1"), QStringLiteral("&Redo"),
+  // "&Right Reactions" has the R.
+  AddAction(edit, QStringLiteral("Redo1"), QStringLiteral("Re&do"),
             {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))},
             &TFZamo::Redo1Click);
   edit->addSeparator();
