@@ -6,6 +6,7 @@
 #include <QStyle>
 
 #include "document/ProjectSession.h"
+#include "model/DateTime.h"
 #include "ui/ErrorText.h"
 #include "ui/TextBytes.h"
 
@@ -30,8 +31,9 @@ TEditForm::TEditForm(ProjectSession& session, Platform& platform, QWidget* paren
   memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  shown_ = session_.SavedText(CurrentDateTime());
   QStringList lines;
-  for (const std::string& line : session_.ProjectText()) lines.append(FromBytes(line));
+  for (const std::string& line : shown_) lines.append(FromBytes(line));
   memo_->setPlainText(lines.join(QLatin1Char('\n')));
   memo_->document()->setModified(false);
 
@@ -49,7 +51,7 @@ void TEditForm::BitBtn1OKClick() {
     const bool read = RunGuarded(platform_, parentWidget(), [this] {
       TextLines lines;
       for (const QString& line : memo_->toPlainText().split(QLatin1Char('\n'))) lines.push_back(ToBytes(line));
-      session_.ReadEditedText(lines);
+      session_.ReadEditedText(shown_, lines);
     });
     // A text the reader refused stays in the box for the user to mend.
     if (!read) return;
