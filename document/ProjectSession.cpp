@@ -122,12 +122,13 @@ void ProjectSession::StartHistory() {
   stepping_.reset();
 }
 
-// The file name and the zoom positions are the user's present choices, not part of a step.
+// The zoom positions, and but for an import the file name, are the user's present choices,
+// not part of a step.
 void ProjectSession::Restore(const State& state, StepKind kind) {
   if (kind != StepKind::Constants) {
     const ProjectData present = project_;
     static_cast<ProjectData&>(project_) = *state.Fields;
-    project_.FileName = present.FileName;
+    if (kind == StepKind::Text) project_.FileName = present.FileName;
     project_.ZoomLeft = present.ZoomLeft;
     project_.ZoomRight = present.ZoomRight;
     fields_.reset();
@@ -198,20 +199,20 @@ void ProjectSession::OpenText(const TextLines& lines, const std::string& fileNam
   Refresh(false);
 }
 
+// ---- Steps
+
 ImportResult ProjectSession::Import(const ImportRequest& request, DateTime now) {
   ImportResult result = ImportDataFiles(project_, request, now);
+  State before = Snapshot(StepKind::Import);
   static_cast<ProjectData&>(project_) = result.Data;
   project_.ShowLeft = result.ShowLeft;
   SetCaption(result.Caption);
   fields_.reset();
   project_.DataValid = true;
-  StartHistory();
-  savedPosition_.reset();
+  Record("Import", StepKind::Import, std::move(before));
   Refresh(true);
   return result;
 }
-
-// ---- Steps
 
 // What the user left as the text showed it keeps the value the text rounded. A shown text
 // that does not read back (it always should) keeps nothing.

@@ -54,11 +54,11 @@ struct HistoryLimits {
 // the only code that writes K, Modified, ShowLeft or ProjectText.
 //
 // History: every change that marks the project modified because its content changed is one
-// named step ("k3", "Zamo-Data", "Optimization", ...). Undo and Redo restore the constants,
-// both experiments, the shown experiment and the caption together (a step that read a text
-// also the descriptive fields and ProjectText), then refresh. Reading or importing a project
-// starts a new history. Modified follows the history: back at the state last read or saved
-// it is false. ProjectText, the
+// named step ("k3", "Zamo-Data", "Import", "Optimization", ...). Undo and Redo restore the
+// constants, both experiments, the shown experiment and the caption together (a step that
+// read a text or imported data files also the descriptive fields and ProjectText; an import
+// also the file name), then refresh. Reading a project starts a new history. Modified
+// follows the history: back at the state last read or saved it is false. ProjectText, the
 // descriptive fields and the caption are held once and shared by every state of the history
 // that has them unchanged, so that a step costs about its constants and experiments alone;
 // the history is bounded by HistoryLimits.
@@ -99,11 +99,12 @@ class ProjectSession {
   void OpenFile(const std::string& path);
   // The same for the lines of a file already read, chosen under `fileName`.
   void OpenText(const TextLines& lines, const std::string& fileName);
-  // Builds a project from data files (the import dialog); it is modified until saved.
-  ImportResult Import(const ImportRequest& request, DateTime now);
 
   // ---- Steps of the history.
 
+  // Builds a project from data files (the import dialog); it is modified until saved. Step
+  // "Import", whose undo brings back the project it replaced, file name and all.
+  ImportResult Import(const ImportRequest& request, DateTime now);
   // The edit dialog's accepted text `edited`, read as the open project (FileName keeps the
   // name last chosen in the open dialog) and marked modified. Step "Zamo-Data". `shown` is
   // the text the dialog showed (SavedText when it opened): a rate constant or an experiment
@@ -179,7 +180,8 @@ class ProjectSession {
   };
   enum class StepKind {
     Constants,
-    Text,  // an edited text
+    Text,    // an edited text: the file name stays the user's present choice
+    Import,  // imported data files: the file name goes with the project
   };
   struct Step {
     std::string Name;

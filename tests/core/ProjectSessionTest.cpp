@@ -130,6 +130,27 @@ TEST_F(SessionTest, AnEditedTextIsOneStepThatKeepsWhatWasNotEdited) {
   EXPECT_EQ(session_.UndoName(), "Least-Squares Fit");
 }
 
+// The import replaces the whole project, file name and all, and Undo brings it back.
+TEST_F(SessionTest, AnImportIsOneStep) {
+  session_.SetRateFromText(1, "2.0000E-06");
+  ImportRequest request;
+  request.Title = "Imported";
+  request.TemperatureText = "210.1";
+  const std::string path = DataFilePath("right-ipcp-210.dat");
+  request.Right = DataFileChoice{path, DataFileLines("right-ipcp-210.dat"), DataFormat::ZamoData};
+  session_.Import(request, kNow);
+  EXPECT_EQ(Project().FileName, "Imported (210).zam");
+  EXPECT_TRUE(Project().Modified);
+  EXPECT_EQ(session_.UndoName(), "Import");
+  session_.Undo();
+  EXPECT_EQ(Project().Title, "TMCP-ICP Kinetic System");
+  EXPECT_EQ(Project().FileName, kExampleFileName);
+  EXPECT_EQ(Project().K[1], 2e-6L);
+  EXPECT_EQ(session_.Caption(), "Mavrin - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)");
+  session_.Undo();
+  EXPECT_FALSE(Project().Modified);
+}
+
 // A step holds the text of the project once, however many steps follow: typed constants on
 // a project of megabytes cost their constants and experiments alone.
 TEST_F(SessionTest, StepsShareTheProjectText) {
