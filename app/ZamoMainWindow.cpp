@@ -9,8 +9,10 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <clocale>
 
@@ -21,6 +23,7 @@
 #include "ui/ErrorText.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -48,17 +51,29 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
   BuildPlots();
   BuildMenus();
   BuildContextMenu();
-  auto* central = new QWidget(this);
+  auto* central = new QWidget;
+  central->setObjectName(QStringLiteral("ClientArea"));
   auto* row = new QHBoxLayout(central);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
   row->addWidget(splitter_->parentWidget(), 1);
   row->addWidget(panel_);
-  setCentralWidget(central);
+  // The layout keeps its sizes; on a screen too small for it (a laptop at a large scale
+  // factor) the window is as large as the screen allows and its client area scrolls.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ClientScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(central);
+  setCentralWidget(scroll);
   setAcceptDrops(true);
   const int menuHeight = menuBar()->sizeHint().height();
-  setMinimumSize(kClientWidth, kClientHeight + menuHeight);
-  resize(kClientWidth, kClientHeight + menuHeight);
+  const QSize layout(kClientWidth, kClientHeight + menuHeight);
+  const QSize room = ScreenRoom(*this);
+  setMinimumSize(layout.boundedTo(room));
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  FitToScreen(*this, layout + QSize(room.height() < layout.height() ? scrollBar : 0,
+                                    room.width() < layout.width() ? scrollBar : 0));
 
   platform_.ClearClipboard();
   paintBusy_ = true;

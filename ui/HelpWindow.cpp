@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "ui/Resources.h"
+#include "ui/ScreenFit.h"
 
 namespace zamo {
 
@@ -14,13 +15,13 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window), browser_(
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
   setWindowTitle(QStringLiteral("Zamo Help"));
-  resize(640, 600);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
   browser_->setObjectName(QStringLiteral("HelpText"));
   browser_->setOpenExternalLinks(true);
   browser_->setSource(QUrl(QString::fromLatin1(kHelpFile) + QStringLiteral("#contents")));
+  FitToScreen(*this, QSize(720, 640));
 }
 
 }  // namespace zamo
