@@ -112,7 +112,8 @@ void TFZamo::ShowRecentProjects() {
 
 TNewFileForm* TFZamo::OpenImportDialog() {
   auto* dialog = new TNewFileForm(
-      session_, platform_, [this] { SaveProject(true); }, this);
+      session_, platform_, [this] { return SavePrompt() != PromptAnswer::Cancel; }, [this] { SaveProject(true); },
+      this);
   dialog->show();
   return dialog;
 }

@@ -53,8 +53,8 @@ void TFZamo::ShowStatus() {
                                    : QStringLiteral("&Undo"));
   QAction* redo = Action(QStringLiteral("Redo1"));
   redo->setEnabled(session_.CanRedo());
-  redo->setText(session_.CanRedo() ? QStringLiteral("&Redo ") + FromBytes(session_.RedoName())
-                                   : QStringLiteral("&Redo"));
+  redo->setText(session_.CanRedo() ? QStringLiteral("Re&do ") + FromBytes(session_.RedoName())
+                                   : QStringLiteral("Re&do"));
 }
 
 // Schedules both plots (or the lower one alone while the zoom bar moves) to be drawn from

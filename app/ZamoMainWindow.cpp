@@ -9,8 +9,10 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <clocale>
 
@@ -21,6 +23,7 @@
 #include "ui/ErrorText.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -48,17 +51,29 @@ TFZamo::TFZamo(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
   BuildPlots();
   BuildMenus();
   BuildContextMenu();
-  auto* central = new QWidget(this);
+  auto* central = new QWidget;
+  central->setObjectName(QStringLiteral("ClientArea"));
   auto* row = new QHBoxLayout(central);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
   row->addWidget(splitter_->parentWidget(), 1);
   row->addWidget(panel_);
-  setCentralWidget(central);
+  // The layout keeps its sizes; on a screen too small for it (a laptop at a large scale
+  // factor) the window is as large as the screen allows and its client area scrolls.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ClientScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(central);
+  setCentralWidget(scroll);
   setAcceptDrops(true);
   const int menuHeight = menuBar()->sizeHint().height();
-  setMinimumSize(kClientWidth, kClientHeight + menuHeight);
-  resize(kClientWidth, kClientHeight + menuHeight);
+  const QSize layout(kClientWidth, kClientHeight + menuHeight);
+  const QSize room = ScreenRoom(*this);
+  setMinimumSize(layout.boundedTo(room));
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  FitToScreen(*this, layout + QSize(room.height() < layout.height() ? scrollBar : 0,
+                                    room.width() < layout.width() ? scrollBar : 0));
 
   platform_.ClearClipboard();
   paintBusy_ = true;
@@ -179,7 +194,7 @@ void TFZamo::BuildMenus() {
   file->addSeparator();
   AddAction(file, QStringLiteral("Import1"), QStringLiteral("&Import"), {QKeySequence(QStringLiteral("Ctrl+I"))},
             &TFZamo::Import1Click);
-  AddAction(file, QStringLiteral("TemperatureSeries1"), QStringLiteral("Temperature &Series"), {},
+  AddAction(file, QStringLiteral("TemperatureSeries1"), QStringLiteral("&Temperature Series"), {},
             &TFZamo::TemperatureSeries1Click);
   file->addSeparator();
   AddAction(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), {}, &TFZamo::Exit1Click);
@@ -187,7 +202,8 @@ void TFZamo::BuildMenus() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
   AddAction(edit, QStringLiteral("Undo1"), QStringLiteral("&Undo"), {QKeySequence(QStringLiteral("Ctrl+Z"))},
             &TFZamo::Undo1Click);
-  AddAction(edit, QStringLiteral("Redo1"), QStringLiteral("&Redo"),
+  // "&Right Reactions" has the R.
+  AddAction(edit, QStringLiteral("Redo1"), QStringLiteral("Re&do"),
             {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))},
             &TFZamo::Redo1Click);
   edit->addSeparator();

@@ -1,7 +1,5 @@
 #include <QApplication>
 #include <QIcon>
-#include <QScreen>
-#include <algorithm>
 
 #include "app/QtPlatform.h"
 #include "app/ZamoMain.h"
@@ -18,13 +16,6 @@ int main(int argc, char** argv) {
   if (window.Aborted()) return 1;
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) window.OpenAtStart(arguments.at(1));
-  // Centred on the screen; a window taller or wider than the screen (a small screen at a
-  // large scale factor) keeps its menu bar and left edge on it.
-  if (const QScreen* screen = window.screen()) {
-    const QRect available = screen->availableGeometry();
-    const QPoint centred = available.center() - window.rect().center();
-    window.move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
-  }
   window.show();
   return QApplication::exec();
 }

@@ -79,10 +79,12 @@ QString Typed(const MaskEdit* field) {
 
 }  // namespace
 
-TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs, QWidget* parent)
+TNewFileForm::TNewFileForm(ProjectSession& session, Platform& platform, std::function<bool()> savePrompt,
+                           std::function<void()> saveAs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       session_(session),
       platform_(platform),
+      savePrompt_(std::move(savePrompt)),
       saveAs_(std::move(saveAs)) {
   setObjectName(QStringLiteral("NewFileForm"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -241,6 +243,7 @@ void TNewFileForm::BitBtn1OKClick() {
     platform_.ShowMessage(this, QString::fromStdString(problem), QStringLiteral("Try Again"), MessageIcon::None);
   }
   if (!problems.empty()) return;
+  if (savePrompt_ && !savePrompt_()) return;
 
   const ImportResult result = session_.Import(request, CurrentDateTime());
   for (const ImportWarning& warning : result.Warnings) {

@@ -30,13 +30,17 @@ class ProjectSession;
 //
 // The dialog keeps its own record of the files loaded in it; the open project, its
 // experiments included, is left as it is until an import succeeds (so a Save while the
-// dialog is open still writes every experiment), and Cancel leaves it untouched.
+// dialog is open still writes every experiment), and Cancel leaves it untouched. OK asks the
+// main window's save question about a modified project first, as Open does; the import is
+// one step of the history.
 class TNewFileForm : public QDialog {
   Q_OBJECT
 
  public:
-  // saveAs runs the main window's "Save &As" for the imported project.
-  TNewFileForm(ProjectSession& session, Platform& platform, std::function<void()> saveAs, QWidget* parent);
+  // savePrompt runs the main window's save prompt and answers false when the user cancelled
+  // it; saveAs runs its "Save &As" for the imported project.
+  TNewFileForm(ProjectSession& session, Platform& platform, std::function<bool()> savePrompt,
+               std::function<void()> saveAs, QWidget* parent);
 
   void BitBtn3Click();  // load the left file
   void BitBtn4Click();  // load the right file
@@ -62,6 +66,7 @@ class TNewFileForm : public QDialog {
 
   ProjectSession& session_;
   Platform& platform_;
+  std::function<bool()> savePrompt_;
   std::function<void()> saveAs_;
   std::optional<DataFileChoice> left_;
   std::optional<DataFileChoice> right_;

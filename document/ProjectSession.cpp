@@ -1,5 +1,7 @@
 #include "document/ProjectSession.h"
 
+#include <unordered_set>
+
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
@@ -15,9 +17,35 @@ namespace {
 
 std::string RateStepName(int index) { return RateConstantName(index); }
 
+std::size_t BytesOf(const std::string& text) { return sizeof(std::string) + text.size(); }
+
+std::size_t BytesOf(const TextLines& lines) {
+  std::size_t bytes = sizeof(TextLines);
+  for (const auto& line : lines) bytes += BytesOf(line);
+  return bytes;
+}
+
+std::size_t BytesOf(const ProjectData& data) {
+  std::size_t bytes = sizeof data;
+  for (const std::string* field : {&data.Title, &data.Author, &data.LeftReactantName, &data.LeftDataFile,
+                                   &data.RightReactantName, &data.RightDataFile, &data.FileName}) {
+    bytes += field->size();
+  }
+  return bytes;
+}
+
 }  // namespace
 
-ProjectSession::ProjectSession() { project_.RateConstantsPerReaction = kMaxRateConstantsPerReaction; }
+ProjectSession::ProjectSession(HistoryLimits limits)
+    : text_(std::make_shared<const TextLines>()),
+      caption_(std::make_shared<const std::string>("Mavrin")),
+      limits_(limits) {
+  project_.RateConstantsPerReaction = kMaxRateConstantsPerReaction;
+}
+
+void ProjectSession::SetCaption(std::string caption) {
+  if (caption != *caption_) caption_ = std::make_shared<const std::string>(std::move(caption));
+}
 
 int ProjectSession::AddListener(SessionListener listener) {
   listeners_.emplace_back(nextListenerId_, std::move(listener));
@@ -43,15 +71,48 @@ void ProjectSession::Compute(int intervals) {
 
 // ---- History
 
-ProjectSession::State ProjectSession::Snapshot() const {
-  return {static_cast<const ProjectData&>(project_), project_.ShowLeft, caption_, text_};
+ProjectSession::State ProjectSession::Snapshot(StepKind kind) {
+  State state{project_.K, project_.Left, project_.Right, project_.ShowLeft, caption_, nullptr, nullptr};
+  if (kind != StepKind::Constants) {
+    if (!fields_) fields_ = std::make_shared<const ProjectData>(project_);
+    state.Fields = fields_;
+    state.Text = text_;
+  }
+  return state;
 }
 
-void ProjectSession::Record(std::string name, bool wholeProject, State before) {
+void ProjectSession::Record(std::string name, StepKind kind, State before) {
   history_.resize(position_);
   if (savedPosition_ && *savedPosition_ > position_) savedPosition_.reset();
-  history_.push_back({std::move(name), wholeProject, std::move(before), Snapshot()});
+  history_.push_back({std::move(name), kind, std::move(before), Snapshot(kind)});
   position_ = history_.size();
+  DropOldSteps();
+}
+
+std::size_t ProjectSession::HistoryBytes() const {
+  // Each block counts once, and not at all while the open project holds it too.
+  std::unordered_set<const void*> counted{caption_.get(), fields_.get(), text_.get()};
+  std::size_t bytes = 0;
+  const auto add = [&](const auto& block) {
+    if (block && counted.insert(block.get()).second) bytes += BytesOf(*block);
+  };
+  for (const Step& step : history_) {
+    bytes += sizeof step + step.Name.size();
+    for (const State* state : {&step.Before, &step.After}) {
+      add(state->Caption);
+      add(state->Fields);
+      add(state->Text);
+    }
+  }
+  return bytes;
+}
+
+void ProjectSession::DropOldSteps() {
+  while (history_.size() > limits_.Steps || (history_.size() > 1 && HistoryBytes() > limits_.Bytes)) {
+    history_.erase(history_.begin());
+    --position_;
+    if (savedPosition_) savedPosition_ = *savedPosition_ > 0 ? std::optional(*savedPosition_ - 1) : std::nullopt;
+  }
 }
 
 void ProjectSession::StartHistory() {
@@ -61,18 +122,21 @@ void ProjectSession::StartHistory() {
   stepping_.reset();
 }
 
-// The file name and the zoom positions are the user's present choices, not part of a step.
-void ProjectSession::Restore(const State& state, bool wholeProject) {
-  if (wholeProject) {
-    const std::string fileName = project_.FileName;
-    static_cast<ProjectData&>(project_) = state.Data;
-    project_.FileName = fileName;
+// The zoom positions, and but for an import the file name, are the user's present choices,
+// not part of a step.
+void ProjectSession::Restore(const State& state, StepKind kind) {
+  if (kind != StepKind::Constants) {
+    const ProjectData present = project_;
+    static_cast<ProjectData&>(project_) = *state.Fields;
+    if (kind == StepKind::Text) project_.FileName = present.FileName;
+    project_.ZoomLeft = present.ZoomLeft;
+    project_.ZoomRight = present.ZoomRight;
+    fields_.reset();
     text_ = state.Text;
-  } else {
-    project_.K = state.Data.K;
-    project_.Left = state.Data.Left;
-    project_.Right = state.Data.Right;
   }
+  project_.K = state.K;
+  project_.Left = state.Left;
+  project_.Right = state.Right;
   project_.ShowLeft = state.ShowLeft;
   caption_ = state.Caption;
   project_.DataValid = true;
@@ -88,13 +152,13 @@ std::string ProjectSession::RedoName() const { return CanRedo() ? history_[posit
 void ProjectSession::Undo() {
   if (!CanUndo()) return;
   --position_;
-  Restore(history_[position_].Before, history_[position_].WholeProject);
+  Restore(history_[position_].Before, history_[position_].Kind);
 }
 
 void ProjectSession::Redo() {
   if (!CanRedo()) return;
   ++position_;
-  Restore(history_[position_ - 1].After, history_[position_ - 1].WholeProject);
+  Restore(history_[position_ - 1].After, history_[position_ - 1].Kind);
 }
 
 // ---- Opening
@@ -102,11 +166,15 @@ void ProjectSession::Redo() {
 // Takes a read over: the project, ProjectText, the chosen name and the caption. Showing it
 // (computing, telling the listeners) is the caller's.
 void ProjectSession::TakeRead(const TextLines& lines, const std::string& chosenFileName) {
-  ProjectRead read = ReadProjectText(project_, lines, chosenFileName);
+  TakeRead(ReadProjectText(project_, lines, chosenFileName), lines, chosenFileName);
+}
+
+void ProjectSession::TakeRead(ProjectRead read, const TextLines& lines, const std::string& chosenFileName) {
   static_cast<ProjectData&>(project_) = std::move(read.Data);
   if (read.ShowLeft) project_.ShowLeft = *read.ShowLeft;
-  if (read.Caption) caption_ = *read.Caption;
-  text_ = lines;
+  if (read.Caption) SetCaption(std::move(*read.Caption));
+  text_ = std::make_shared<const TextLines>(lines);
+  fields_.reset();
   openedFileName_ = chosenFileName;
   project_.DataValid = true;
 }
@@ -131,24 +199,46 @@ void ProjectSession::OpenText(const TextLines& lines, const std::string& fileNam
   Refresh(false);
 }
 
+// ---- Steps
+
 ImportResult ProjectSession::Import(const ImportRequest& request, DateTime now) {
   ImportResult result = ImportDataFiles(project_, request, now);
+  State before = Snapshot(StepKind::Import);
   static_cast<ProjectData&>(project_) = result.Data;
   project_.ShowLeft = result.ShowLeft;
-  caption_ = result.Caption;
+  SetCaption(result.Caption);
+  fields_.reset();
   project_.DataValid = true;
-  StartHistory();
-  savedPosition_.reset();
+  Record("Import", StepKind::Import, std::move(before));
   Refresh(true);
   return result;
 }
 
-// ---- Steps
+// What the user left as the text showed it keeps the value the text rounded. A shown text
+// that does not read back (it always should) keeps nothing.
+void ProjectSession::KeepUnchangedValues(const TextLines& shown, ProjectData& edited) const {
+  std::optional<ProjectData> asShown;
+  try {
+    asShown = ReadProjectText(project_, shown, openedFileName_).Data;
+  } catch (const ZamoError&) {
+    return;
+  }
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    if (edited.K[i] == asShown->K[i]) edited.K[i] = project_.K[i];
+  }
+  for (const Side side : {Side::Left, Side::Right}) {
+    if (edited.ExperimentOf(side) == asShown->ExperimentOf(side)) {
+      edited.ExperimentOf(side) = project_.ExperimentOf(side);
+    }
+  }
+}
 
-void ProjectSession::ReadEditedText(const TextLines& lines) {
-  State before = Snapshot();
-  TakeRead(lines, openedFileName_);
-  Record("Zamo-Data", true, std::move(before));
+void ProjectSession::ReadEditedText(const TextLines& shown, const TextLines& edited) {
+  ProjectRead read = ReadProjectText(project_, edited, openedFileName_);
+  KeepUnchangedValues(shown, read.Data);
+  State before = Snapshot(StepKind::Text);
+  TakeRead(std::move(read), edited, openedFileName_);
+  Record("Zamo-Data", StepKind::Text, std::move(before));
   Refresh(true);
 }
 
@@ -156,9 +246,9 @@ void ProjectSession::SetRateFromText(int index, std::string_view text) {
   if (!project_.DataValid) return;
   const Real value = RateFromText(text);
   if (value != project_.K[index]) {
-    State before = Snapshot();
+    State before = Snapshot(StepKind::Constants);
     project_.K[index] = value;
-    Record(RateStepName(index), false, std::move(before));
+    Record(RateStepName(index), StepKind::Constants, std::move(before));
   }
   SetModified(true);
   ComputeAndTell(SessionChange::Computed);
@@ -167,16 +257,16 @@ void ProjectSession::SetRateFromText(int index, std::string_view text) {
 void ProjectSession::PasteRate(int index, std::string_view text) {
   const Real value = RateFromText(text);
   if (value != project_.K[index]) {
-    State before = Snapshot();
+    State before = Snapshot(StepKind::Constants);
     project_.K[index] = value;
-    Record("Paste", false, std::move(before));
+    Record("Paste", StepKind::Constants, std::move(before));
   }
   Refresh();
 }
 
 void ProjectSession::StepRate(int index, int stepper, bool up) {
   if (!project_.DataValid) return;
-  if (!stepping_) stepping_.emplace(index, Snapshot());
+  if (!stepping_) stepping_.emplace(index, Snapshot(StepKind::Constants));
   project_.K[index] = SteppedRate(project_.K[index], stepper, up);
   Notify(SessionChange::RateStepped, index);
 }
@@ -185,7 +275,7 @@ void ProjectSession::EndStepping() {
   if (stepping_) {
     auto [index, before] = std::move(*stepping_);
     stepping_.reset();
-    if (!(before.Data.K == project_.K)) Record(RateStepName(index), false, std::move(before));
+    if (!(before.K == project_.K)) Record(RateStepName(index), StepKind::Constants, std::move(before));
   }
   SetModified(true);
   if (project_.DataValid) {
@@ -198,9 +288,9 @@ void ProjectSession::EndStepping() {
 
 void ProjectSession::PutConstantsInPlace(const RateConstants& k, std::string_view stepName) {
   if (!(k == project_.K)) {
-    State before = Snapshot();
+    State before = Snapshot(StepKind::Constants);
     project_.K = k;
-    Record(std::string(stepName), false, std::move(before));
+    Record(std::string(stepName), StepKind::Constants, std::move(before));
   }
   Refresh();
 }
@@ -209,7 +299,7 @@ void ProjectSession::PutConstantsInPlace(const RateConstants& k, std::string_vie
 
 void ProjectSession::ShowExperiment(Side side) {
   project_.ShowLeft = side == Side::Left;
-  caption_ = ExperimentCaption("Zamo", project_.ShowLeft, project_);
+  SetCaption(ExperimentCaption("Zamo", project_.ShowLeft, project_));
   if (project_.DataValid) {
     ComputeAndTell(SessionChange::Shown);
   } else {
@@ -220,6 +310,7 @@ void ProjectSession::ShowExperiment(Side side) {
 
 void ProjectSession::RememberZoom(int position) {
   (project_.ShowLeft ? project_.ZoomLeft : project_.ZoomRight) = position;
+  fields_.reset();
 }
 
 void ProjectSession::Refresh() { Refresh(true); }
@@ -272,8 +363,9 @@ TextLines ProjectSession::SavedText(DateTime now) {
 void ProjectSession::Save(const std::string& path, DateTime now) {
   TextLines lines = SavedText(now);
   WriteTextFileAtomically(path, lines);
-  text_ = std::move(lines);
+  text_ = std::make_shared<const TextLines>(std::move(lines));
   project_.FileName = path;
+  fields_.reset();
   savedPosition_ = position_;
   SetModified(false);
   Notify(SessionChange::Status);

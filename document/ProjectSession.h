@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,8 @@
 #include "model/KineticProject.h"
 
 namespace zamo {
+
+struct ProjectRead;
 
 // What changed, as the session tells its listeners.
 enum class SessionChange {
@@ -35,6 +39,14 @@ struct SessionEvent {
 
 using SessionListener = std::function<void(const SessionEvent&)>;
 
+// The most the undo history keeps: the newest Steps steps, and no more of them than hold
+// Bytes beyond what the open project holds itself (the newest step is kept whatever it holds,
+// so that the last change can always be undone). The oldest steps go first.
+struct HistoryLimits {
+  std::size_t Steps = 200;
+  std::size_t Bytes = std::size_t{64} << 20;
+};
+
 // The one owner of the open project: the KineticProject, its ProjectText, the name last
 // chosen in the open dialog, the window caption and the undo history. Windows, dialogs,
 // the optimization worker and zamo-cli change the project only through its operations,
@@ -42,26 +54,30 @@ using SessionListener = std::function<void(const SessionEvent&)>;
 // the only code that writes K, Modified, ShowLeft or ProjectText.
 //
 // History: every change that marks the project modified because its content changed is one
-// named step ("k3", "Zamo-Data", "Optimization", ...). Undo and Redo restore the constants,
-// both experiments, the shown experiment and the caption together (a step that read a text
-// also its descriptive fields and ProjectText), then refresh. Reading or importing a
-// project starts a new history. Modified follows the history: back at the state last read
-// or saved it is false.
+// named step ("k3", "Zamo-Data", "Import", "Optimization", ...). Undo and Redo restore the
+// constants, both experiments, the shown experiment and the caption together (a step that
+// read a text or imported data files also the descriptive fields and ProjectText; an import
+// also the file name), then refresh. Reading a project starts a new history. Modified
+// follows the history: back at the state last read or saved it is false. ProjectText, the
+// descriptive fields and the caption are held once and shared by every state of the history
+// that has them unchanged, so that a step costs about its constants and experiments alone;
+// the history is bounded by HistoryLimits.
 //
 // An operation that fails (a text that is no number, a file that cannot be read or
 // written, a solver failure) throws and changes nothing it had not changed before the
 // failure; a read is all or nothing.
 class ProjectSession {
  public:
-  ProjectSession();
+  explicit ProjectSession(HistoryLimits limits = {});
   ProjectSession(const ProjectSession&) = delete;
   ProjectSession& operator=(const ProjectSession&) = delete;
 
   const KineticProject& Project() const { return project_; }
-  const TextLines& ProjectText() const { return text_; }
+  // The text as last read or saved.
+  const TextLines& ProjectText() const { return *text_; }
   // The window caption: "Mavrin" until the first read, then the reader's, the switch's or
   // the import's ("Zamo - Left Reactions: ...").
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const { return *caption_; }
   // The experiment whose deviations the "Quality of Calculation" box shows, once computed.
   std::optional<Side> ShownDeviation() const { return shownDeviation_; }
 
@@ -83,14 +99,18 @@ class ProjectSession {
   void OpenFile(const std::string& path);
   // The same for the lines of a file already read, chosen under `fileName`.
   void OpenText(const TextLines& lines, const std::string& fileName);
-  // Builds a project from data files (the import dialog); it is modified until saved.
-  ImportResult Import(const ImportRequest& request, DateTime now);
 
   // ---- Steps of the history.
 
-  // The edit dialog's accepted text, read as the open project (FileName keeps the name last
-  // chosen in the open dialog) and marked modified. Step "Zamo-Data".
-  void ReadEditedText(const TextLines& lines);
+  // Builds a project from data files (the import dialog); it is modified until saved. Step
+  // "Import", whose undo brings back the project it replaced, file name and all.
+  ImportResult Import(const ImportRequest& request, DateTime now);
+  // The edit dialog's accepted text `edited`, read as the open project (FileName keeps the
+  // name last chosen in the open dialog) and marked modified. Step "Zamo-Data". `shown` is
+  // the text the dialog showed (SavedText when it opened): a rate constant or an experiment
+  // that reads the same from both keeps the project's value, which the text holds only
+  // rounded (six digits of a constant, a tenth of a minute).
+  void ReadEditedText(const TextLines& shown, const TextLines& edited);
   // A typed rate constant: converted (ConversionError when the text is no number, and then
   // nothing changes), clamped to 0..1, stored into K[index] and computed. Nothing while no
   // project is valid. Step "k<index>".
@@ -114,6 +134,9 @@ class ProjectSession {
   std::string RedoName() const;
   void Undo();
   void Redo();
+  // The steps held, and the bytes they hold beyond the open project's own state.
+  std::size_t HistorySteps() const { return history_.size(); }
+  std::size_t HistoryBytes() const;
 
   // ---- Changes that are not steps.
 
@@ -135,32 +158,47 @@ class ProjectSession {
   // Computes the deviations of every present experiment, as a save writes them all; the
   // shown deviations stay those of ShownDeviation.
   void ComputeEveryDeviation();
-  // The project text as saved now, after ComputeEveryDeviation.
+  // The project text as saved now, after ComputeEveryDeviation: the project as it is, as the
+  // edit dialog shows it.
   TextLines SavedText(DateTime now);
   // Writes SavedText to `path` atomically. Only when the file was written do ProjectText,
   // FileName and Modified change (and this becomes the state Undo clears Modified at).
   void Save(const std::string& path, DateTime now);
 
  private:
-  // What a step restores.
+  // What a step restores: the constants, the experiments, the shown experiment and the
+  // caption; in a step that replaced the whole project also the descriptive fields (Fields,
+  // whose constants and experiments are not used) and ProjectText.
   struct State {
-    ProjectData Data;
+    RateConstants K{};
+    Experiment Left;
+    Experiment Right;
     bool ShowLeft = true;
-    std::string Caption;
-    TextLines Text;
+    std::shared_ptr<const std::string> Caption;
+    std::shared_ptr<const ProjectData> Fields;
+    std::shared_ptr<const TextLines> Text;
+  };
+  enum class StepKind {
+    Constants,
+    Text,    // an edited text: the file name stays the user's present choice
+    Import,  // imported data files: the file name goes with the project
   };
   struct Step {
     std::string Name;
-    bool WholeProject = false;  // a read text: descriptive fields and ProjectText as well
+    StepKind Kind = StepKind::Constants;
     State Before;
     State After;
   };
 
-  State Snapshot() const;
-  void Restore(const State& state, bool wholeProject);
-  void Record(std::string name, bool wholeProject, State before);
+  State Snapshot(StepKind kind);
+  void Restore(const State& state, StepKind kind);
+  void Record(std::string name, StepKind kind, State before);
+  void DropOldSteps();
   void StartHistory();
+  void SetCaption(std::string caption);
   void TakeRead(const TextLines& lines, const std::string& chosenFileName);
+  void TakeRead(ProjectRead read, const TextLines& lines, const std::string& chosenFileName);
+  void KeepUnchangedValues(const TextLines& shown, ProjectData& edited) const;
   void Compute(int intervals);
   void ComputeAndTell(SessionChange change);
   void Refresh(bool markModified);
@@ -168,12 +206,16 @@ class ProjectSession {
   void Notify(SessionChange change, int rateIndex = 0);
 
   KineticProject project_;
-  TextLines text_;
+  std::shared_ptr<const TextLines> text_;
+  // The descriptive fields as they are, once a step has needed them; reset by every change
+  // of them.
+  std::shared_ptr<const ProjectData> fields_;
   std::string openedFileName_;
-  std::string caption_ = "Mavrin";
+  std::shared_ptr<const std::string> caption_;
   std::optional<Side> shownDeviation_;
   int intervals_ = 0;
 
+  HistoryLimits limits_;
   std::vector<Step> history_;
   std::size_t position_ = 0;
   // The history position of the state last read or saved; none when no position holds it.

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "optimize/FitReportText.h"
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
+#include "ui/ScreenFit.h"
 
 namespace zamo {
 
@@ -97,7 +99,9 @@ void TLeastSquaresFit::BuildControls() {
     for (int column = kStart; column < kColumns; ++column) table_->setItem(i - 1, column, Cell(QString()));
   }
   table_->resizeColumnsToContents();
-  table_->setMinimumHeight(table_->verticalHeader()->length() + table_->horizontalHeader()->height() + 4);
+  // Six rows at least; the rest scroll where the screen is small.
+  table_->setMinimumHeight(6 * table_->verticalHeader()->defaultSectionSize() + table_->horizontalHeader()->height() +
+                           4);
   layout->addWidget(table_);
 
   auto* choices = new QHBoxLayout;
@@ -127,14 +131,19 @@ void TLeastSquaresFit::BuildControls() {
   correlation_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   correlation_->horizontalHeader()->setDefaultSectionSize(46);
   correlation_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
-  // Room for the sixteen constants without scrolling.
-  correlation_->setMinimumHeight(17 * (table_->fontMetrics().height() + 4) + 4);
+  correlation_->setMinimumHeight(7 * (table_->fontMetrics().height() + 4) + 4);
   results->addWidget(correlation_, 1);
   statistics_ = new QLabel(this);
   statistics_->setObjectName(QStringLiteral("Statistics"));
   statistics_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statistics_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  results->addWidget(statistics_);
+  // However long the statistics grow, they scroll rather than push the buttons off the screen.
+  auto* statisticsArea = new QScrollArea(this);
+  statisticsArea->setFrameShape(QFrame::NoFrame);
+  statisticsArea->setWidgetResizable(true);
+  statisticsArea->setWidget(statistics_);
+  statisticsArea->setMinimumWidth(statistics_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 36);
+  results->addWidget(statisticsArea);
   layout->addLayout(results, 1);
 
   auto* status = new QHBoxLayout;
@@ -172,7 +181,7 @@ void TLeastSquaresFit::BuildControls() {
   buttons->addWidget(close_);
   layout->addLayout(buttons);
   fit_->setDefault(true);
-  resize(980, 900);
+  FitToScreen(*this, QSize(980, 900));
 }
 
 FitSettings TLeastSquaresFit::Settings() const {

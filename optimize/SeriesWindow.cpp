@@ -26,6 +26,7 @@
 #include "ui/ErrorText.h"
 #include "ui/Platform.h"
 #include "ui/PlotExport.h"
+#include "ui/ScreenFit.h"
 #include "ui/SeriesFigure.h"
 #include "ui/TextBytes.h"
 
@@ -94,7 +95,7 @@ SeriesWindow::SeriesWindow(Platform& platform, QWidget* parent) : QWidget(parent
   BuildLayout();
   ShowProjects();
   ShowResult();
-  resize(980, 720);
+  FitToScreen(*this, QSize(980, 720));
 }
 
 SeriesWindow::~SeriesWindow() {

@@ -13,6 +13,7 @@
 #include "ui/FullOutputText.h"
 #include "ui/Platform.h"
 #include "ui/PrintText.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -28,9 +29,8 @@ TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWid
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  output_->setFixedSize(632, 547);
-  layout->addWidget(output_);
+  output_->setMinimumSize(320, 160);
+  layout->addWidget(output_, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->setContentsMargins(8, 6, 8, 6);
@@ -68,6 +68,8 @@ TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWid
   for (const std::string& line : lines_) lines.append(FromBytes(line));
   output_->setPlainText(lines.join(QLatin1Char('\n')));
   output_->moveCursor(QTextCursor::Start);
+  // The report's box is 632 x 547 where the screen has room for it.
+  FitToScreen(*this, QSize(632, 547 + buttons->sizeHint().height()));
 }
 
 // The report as shown, one line each, with CR LF as the project files have.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "ui/SpeciesColors.h"
 #include "ui/TextBytes.h"
@@ -106,16 +107,91 @@ QCPGraph* AddGraph(QCPAxisRect* rect, const QString& name, int species, bool lin
 // On a logarithmic axis a time at or before 0 has no place.
 bool Drawable(double key, const PlotOptions& options) { return std::isfinite(key) && (!options.LogTime || key > 0); }
 
-void AddBand(QCPAxisRect* rect, const ExperimentPlot& experiment, const QString& side, int species, double seconds) {
+// Curves are cut to their axis rectangle in their data before they are drawn, so that every
+// picture format shows the same (an SVG drawing keeps no clip path), and no curve runs over
+// the titles of a zoomed plot.
+class Clipper {
+ public:
+  Clipper(const QCPAxisRect* rect, bool logKeys)
+      : keys_(rect->axis(QCPAxis::atBottom)->range()), values_(rect->axis(QCPAxis::atLeft)->range()), log_(logKeys) {}
+
+  bool Inside(double key, double value) const { return keys_.contains(key) && values_.contains(value); }
+
+  // The part of a polyline inside the rectangle: each segment cut where it crosses an edge,
+  // a gap (a NaN value) where the polyline is outside.
+  void Polyline(const QVector<double>& keys, const QVector<double>& values, QVector<double>& outKeys,
+                QVector<double>& outValues) const {
+    bool open = false;  // the last point added ends a piece that goes on
+    for (qsizetype i = 0; i + 1 < keys.size(); ++i) {
+      double t0 = 0;
+      double t1 = 1;
+      const double x0 = X(keys[i]);
+      const double dx = X(keys[i + 1]) - x0;
+      const double dy = values[i + 1] - values[i];
+      const bool visible = Cut(-dx, x0 - X(keys_.lower), t0, t1) && Cut(dx, X(keys_.upper) - x0, t0, t1) &&
+                           Cut(-dy, values[i] - values_.lower, t0, t1) && Cut(dy, values_.upper - values[i], t0, t1);
+      if (!visible) {
+        open = false;
+        continue;
+      }
+      if (!open || t0 > 0) {
+        if (!outKeys.isEmpty()) Gap(keys[i], outKeys, outValues);
+        outKeys.append(Key(x0 + t0 * dx));
+        outValues.append(values[i] + t0 * dy);
+      }
+      outKeys.append(Key(x0 + t1 * dx));
+      outValues.append(values[i] + t1 * dy);
+      open = t1 >= 1;
+    }
+  }
+
+  // Band edges: a filled area keeps its width where it crosses an edge, so its values are held
+  // at the edges instead.
+  double Held(double value) const { return std::clamp(value, values_.lower, values_.upper); }
+
+ private:
+  double X(double key) const { return log_ ? std::log10(key) : key; }
+  double Key(double x) const { return log_ ? std::pow(10.0, x) : x; }
+
+  // Liang-Barsky: narrows [t0, t1] to the side of one edge; false when nothing is left.
+  static bool Cut(double p, double q, double& t0, double& t1) {
+    if (p == 0) return q >= 0;
+    const double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  }
+
+  static void Gap(double key, QVector<double>& outKeys, QVector<double>& outValues) {
+    outKeys.append(key);
+    outValues.append(std::numeric_limits<double>::quiet_NaN());
+  }
+
+  QCPRange keys_;
+  QCPRange values_;
+  bool log_;
+};
+
+void AddBand(QCPAxisRect* rect, const ExperimentPlot& experiment, const QString& side, int species,
+             const PlotOptions& options) {
+  const double seconds = static_cast<double>(SecondsPer(options.Unit));
+  const Clipper clip(rect, options.LogTime);
   QVector<double> keys;
   QVector<double> upper;
   QVector<double> lower;
   for (std::size_t i = 0; i < experiment.Times.size() && i < experiment.Band.size(); ++i) {
     const double centre = static_cast<double>(experiment.Curves[i][species]);
     const double half = static_cast<double>(experiment.Band[i][species]);
-    keys.append(static_cast<double>(experiment.Times[i]) / seconds);
-    upper.append(centre + half);
-    lower.append(centre - half);
+    const double key = static_cast<double>(experiment.Times[i]) / seconds;
+    if (!Drawable(key, options)) continue;
+    keys.append(key);
+    upper.append(clip.Held(centre + half));
+    lower.append(clip.Held(centre - half));
   }
   QCPGraph* low = AddGraph(rect, QStringLiteral("BandLow") + side + SpeciesLetter(species), species, true);
   low->setPen(Qt::NoPen);
@@ -133,26 +209,33 @@ void AddBand(QCPAxisRect* rect, const ExperimentPlot& experiment, const QString&
 void DrawCurves(QCPAxisRect* rect, const ExperimentPlot& experiment, const PlotOptions& options) {
   const QString side = SideName(experiment.Which);
   const double seconds = static_cast<double>(SecondsPer(options.Unit));
+  const Clipper clip(rect, options.LogTime);
   if (!experiment.Band.empty() && experiment.Band.size() == experiment.Curves.size()) {
-    for (int s = 1; s <= kSpeciesCount; ++s) AddBand(rect, experiment, side, s, seconds);
+    for (int s = 1; s <= kSpeciesCount; ++s) AddBand(rect, experiment, side, s, options);
   }
   for (int s = 1; s <= kSpeciesCount; ++s) {
     QVector<double> keys;
     QVector<double> values;
     for (std::size_t i = 0; i < experiment.Curves.size(); ++i) {
-      keys.append(static_cast<double>(experiment.Times[i]) / seconds);
+      const double key = static_cast<double>(experiment.Times[i]) / seconds;
+      if (!Drawable(key, options)) continue;
+      keys.append(key);
       values.append(static_cast<double>(experiment.Curves[i][s]));
     }
-    AddGraph(rect, QStringLiteral("Curve") + side + SpeciesLetter(s), s, true)->setData(keys, values, true);
+    QVector<double> shownKeys;
+    QVector<double> shownValues;
+    clip.Polyline(keys, values, shownKeys, shownValues);
+    AddGraph(rect, QStringLiteral("Curve") + side + SpeciesLetter(s), s, true)->setData(shownKeys, shownValues, true);
   }
   for (int s = 1; s <= kSpeciesCount; ++s) {
     QVector<double> keys;
     QVector<double> values;
     for (const PlotRow& row : experiment.Rows) {
       const double key = static_cast<double>(row.Time) / seconds;
-      if (!Drawable(key, options)) continue;
+      const double value = static_cast<double>(row.Observed[s]);
+      if (!Drawable(key, options) || !clip.Inside(key, value)) continue;
       keys.append(key);
-      values.append(static_cast<double>(row.Observed[s]));
+      values.append(value);
     }
     AddGraph(rect, QStringLiteral("Points") + side + SpeciesLetter(s), s, false)->setData(keys, values);
   }

@@ -12,6 +12,7 @@
 #include "document/ProjectSession.h"
 #include "ui/PlotExportBar.h"
 #include "ui/PlotFigure.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextBytes.h"
 
 namespace zamo {
@@ -50,7 +51,7 @@ TPlotWindow::TPlotWindow(ProjectSession& session, Platform& platform)
   plot_->setObjectName(QStringLiteral("Plot"));
   exportBar_ = new PlotExportBar(platform, *plot_, this);
   BuildControls();
-  resize(kInitialWidth, kInitialHeight);
+  FitToScreen(*this, QSize(kInitialWidth, kInitialHeight));
   listener_ = session_.AddListener([this](const SessionEvent& event) {
     // A stepped constant is computed, and drawn, when the stepper is released; a change of
     // the modified mark or the file name changes nothing drawn.
@@ -87,22 +88,26 @@ void TPlotWindow::BuildControls() {
   zoomLow_ = PercentBox(QStringLiteral("ZoomLow"), 0, this);
   zoomHigh_ = PercentBox(QStringLiteral("ZoomHigh"), kZoomHighDefault, this);
 
+  // Two rows, so that the window fits a small screen: what is drawn, then what is shown of it.
   auto* choices = new QHBoxLayout;
   choices->addWidget(Label(QStringLiteral("E&xperiment:"), experiments_, this));
   choices->addWidget(experiments_);
   choices->addWidget(Label(QStringLiteral("&Time:"), unit_, this));
   choices->addWidget(unit_);
   choices->addWidget(logTime_);
-  choices->addWidget(residuals_);
-  choices->addWidget(band_);
-  choices->addWidget(zoom_);
-  choices->addWidget(zoomLow_);
-  choices->addWidget(Label(QStringLiteral("to"), zoomHigh_, this));
-  choices->addWidget(zoomHigh_);
   choices->addStretch();
+  auto* shown = new QHBoxLayout;
+  shown->addWidget(residuals_);
+  shown->addWidget(band_);
+  shown->addWidget(zoom_);
+  shown->addWidget(zoomLow_);
+  shown->addWidget(Label(QStringLiteral("to"), zoomHigh_, this));
+  shown->addWidget(zoomHigh_);
+  shown->addStretch();
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(choices);
+  layout->addLayout(shown);
   layout->addWidget(plot_, 1);
   layout->addWidget(exportBar_);
 

@@ -1,6 +1,7 @@
 #include "ui/UpDown.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QToolButton>
 
 namespace zamo {
@@ -18,10 +19,30 @@ QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow) {
   return button;
 }
 
+// A frame in the highlight colour, drawn while the stepper it lies on has the focus.
+class FocusMark : public QWidget {
+ public:
+  explicit FocusMark(QWidget* stepper) : QWidget(stepper) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (!parentWidget()->hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
+  }
+};
+
 }  // namespace
 
 UpDown::UpDown(const QString& name, QWidget* parent)
-    : QWidget(parent), up_(MakeArrow(this, Qt::UpArrow)), down_(MakeArrow(this, Qt::DownArrow)) {
+    : QWidget(parent),
+      up_(MakeArrow(this, Qt::UpArrow)),
+      down_(MakeArrow(this, Qt::DownArrow)),
+      focusMark_(new FocusMark(this)) {
   setObjectName(name);
   setFocusPolicy(Qt::StrongFocus);
   // A step happens when an arrow goes down and again at every repetition while it is held
@@ -64,6 +85,18 @@ void UpDown::resizeEvent(QResizeEvent*) {
   const int half = height() / 2;
   up_->setGeometry(0, 0, width(), half);
   down_->setGeometry(0, half, width(), height() - half);
+  focusMark_->setGeometry(rect());
+  focusMark_->raise();
+}
+
+void UpDown::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  focusMark_->update();
+}
+
+void UpDown::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  focusMark_->update();
 }
 
 }  // namespace zamo

@@ -104,18 +104,96 @@ TEST_F(SessionTest, OpeningStartsANewHistory) {
   EXPECT_EQ(Project().FileName, "again.zam");
 }
 
-// An edit-dialog step restores the text and the descriptive fields as well.
-TEST_F(SessionTest, AnEditedTextIsOneStepWithItsText) {
-  const TextLines edited = ExampleTextWith({{1, "Edited System"}, {22, "1.500E-06  3.623E-05"}});
-  session_.ReadEditedText(edited);
+// An edit-dialog step restores the text and the descriptive fields as well. What the user
+// did not change keeps the value the text holds only rounded: a fitted constant to six
+// digits, an observed percentage to two decimals.
+TEST_F(SessionTest, AnEditedTextIsOneStepThatKeepsWhatWasNotEdited) {
+  session_.OpenText(ExampleTextWith({{43, "30.0  91.093  0.18  1.68  0.00  0.00  3.93  0.10"}}), "");
+  RateConstants fitted = Project().K;
+  fitted[3] = 8.5123456789e-8L;
+  session_.PutConstantsInPlace(fitted, "Least-Squares Fit");
+  const KineticProject before = Project();
+  const TextLines shown = session_.SavedText(kNow);
+  TextLines edited = shown;
+  edited[1] = "Edited System";
+  edited[22] = "1.5E-06  3.62300E-05";
+  session_.ReadEditedText(shown, edited);
   EXPECT_EQ(Project().Title, "Edited System");
+  EXPECT_EQ(Project().K[1], 1.5e-6L);
+  EXPECT_EQ(Project().K[3], fitted[3]);
+  EXPECT_TRUE(Project().Left == before.Left);
   EXPECT_EQ(session_.ProjectText(), edited);
-  EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(session_.UndoName(), "Zamo-Data");
   session_.Undo();
   EXPECT_EQ(Project().Title, "TMCP-ICP Kinetic System");
   EXPECT_EQ(Project().K[1], 1.26e-6L);
-  EXPECT_EQ(session_.ProjectText(), ExampleProjectText());
+  EXPECT_EQ(session_.UndoName(), "Least-Squares Fit");
+}
+
+// The import replaces the whole project, file name and all, and Undo brings it back.
+TEST_F(SessionTest, AnImportIsOneStep) {
+  session_.SetRateFromText(1, "2.0000E-06");
+  ImportRequest request;
+  request.Title = "Imported";
+  request.TemperatureText = "210.1";
+  const std::string path = DataFilePath("right-ipcp-210.dat");
+  request.Right = DataFileChoice{path, DataFileLines("right-ipcp-210.dat"), DataFormat::ZamoData};
+  session_.Import(request, kNow);
+  EXPECT_EQ(Project().FileName, "Imported (210).zam");
+  EXPECT_TRUE(Project().Modified);
+  EXPECT_EQ(session_.UndoName(), "Import");
+  session_.Undo();
+  EXPECT_EQ(Project().Title, "TMCP-ICP Kinetic System");
+  EXPECT_EQ(Project().FileName, kExampleFileName);
+  EXPECT_EQ(Project().K[1], 2e-6L);
+  EXPECT_EQ(session_.Caption(), "Mavrin - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)");
+  session_.Undo();
+  EXPECT_FALSE(Project().Modified);
+}
+
+// A step holds the text of the project once, however many steps follow: typed constants on
+// a project of megabytes cost their constants and experiments alone.
+TEST_F(SessionTest, StepsShareTheProjectText) {
+  TextLines large = ExampleProjectText();
+  large.insert(large.end(), 4096, std::string(1000, 'x'));
+  session_.OpenText(large, "large.zam");
+  for (int i = 0; i < 30; ++i) session_.SetRateFromText(2 + i % 5, "1.0" + std::to_string(i % 10) + "00E-05");
+  const TextLines shown = session_.SavedText(kNow);
+  TextLines edited = shown;
+  edited[1] = "Edited";
+  session_.ReadEditedText(shown, edited);
+  session_.SetRateFromText(2, "2.0000E-05");
+  EXPECT_EQ(session_.HistorySteps(), 32u);
+  // The text read holds 4 MB; the history holds it once, since the edit replaced it.
+  EXPECT_GT(session_.HistoryBytes(), 4096u * 1000);
+  EXPECT_LT(session_.HistoryBytes(), 4096u * 1000 + (1u << 20));
+}
+
+TEST(SessionHistoryTest, DropsTheOldestStepsBeyondItsLimits) {
+  ProjectSession session({3, std::size_t{1} << 20});
+  session.SetPlotIntervals(kTestIntervals);
+  session.OpenExample();
+  for (const char* k : {"1.0000E-06", "2.0000E-06", "3.0000E-06", "4.0000E-06", "5.0000E-06"}) {
+    session.SetRateFromText(1, k);
+  }
+  EXPECT_EQ(session.HistorySteps(), 3u);
+  while (session.CanUndo()) session.Undo();
+  EXPECT_EQ(session.Project().K[1], 2e-6L);
+  EXPECT_TRUE(session.Project().Modified);  // the state that was read is gone
+
+  // Texts of 600 KB each: the megabyte holds one replaced text beside the open project's own.
+  TextLines text = ExampleProjectText();
+  text.insert(text.end(), 600, std::string(1000, 'x'));
+  for (const char* title : {"One", "Two", "Three"}) {
+    const TextLines shown = text;
+    text[1] = title;
+    session.ReadEditedText(shown, text);
+  }
+  EXPECT_EQ(session.HistorySteps(), 1u);
+  EXPECT_GT(session.HistoryBytes(), 600u * 1000);
+  EXPECT_LE(session.HistoryBytes(), std::size_t{1} << 20);
+  session.Undo();
+  EXPECT_EQ(session.Project().Title, "Two");
 }
 
 TEST_F(SessionTest, ConstantsPutInPlaceAreOneStepUnderTheirName) {

@@ -182,7 +182,39 @@ class ImportDialogTest : public WindowTestCase {
     QVERIFY(!project.Modified);
     QCOMPARE(project.FileName, saved.toStdString());
     QCOMPARE(f.Window.ProjectText(), ReadTextFile(saved.toStdString()));
-    QVERIFY(!f.Item(QStringLiteral("Undo1"))->isEnabled());  // an import starts a new history
+  }
+
+  // A modified project is replaced only after the save question of Open; the import is one
+  // step of the history.
+  void ImportAsksAboutAModifiedProjectAndCanBeUndone_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("Abbrechen: the dialog stays") << true;
+    QTest::newRow("Nein: imported") << false;
+  }
+  void ImportAsksAboutAModifiedProjectAndCanBeUndone() {
+    QFETCH(bool, cancel);
+    MainWindowFixture& f = ShownWindow();
+    f.ClickArrow(f.Stepper(1, 1), true);
+    const Snapshot before(f);
+    const QPointer<TNewFileForm> dialog = OpenImportDialog(f);
+    QVERIFY(dialog);
+    Load(f, dialog, false, kRightFile);
+    f.Platform.PromptAnswers = {cancel ? PromptAnswer::Cancel : PromptAnswer::No};
+    f.Platform.FileAnswers.push_back(std::nullopt);  // the imported project left unsaved
+    Click(dialog, "BitBtn1OK");
+    QCOMPARE(f.Platform.Prompts, 1);
+    if (cancel) {
+      QTest::qWait(10);
+      QVERIFY(dialog);
+      before.Verify(f);
+      return;
+    }
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(!f.Window.Project().Left.Present);
+    QCOMPARE(f.Item(QStringLiteral("Undo1"))->text(), QStringLiteral("&Undo Import"));
+    QVERIFY(BackToMainWindow(f));
+    f.Press(Qt::CTRL | Qt::Key_Z);
+    before.Verify(f);
   }
 
   void BothFilesTakeTheRightTemperature_data() {

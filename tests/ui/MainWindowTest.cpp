@@ -95,6 +95,23 @@ class MainWindowTest : public WindowTestCase {
     QCOMPARE(f.Platform.FileDialogs[0].Title, dialog);
   }
 
+  // Alt and a letter reaches one item of a menu: no two items of the menu bar, of a menu, of
+  // a submenu or of the context menu share their underlined letter.
+  void EveryMenusAcceleratorsAreUnique() {
+    MainWindowFixture& f = ShownWindow();
+    QList<QList<QAction*>> menus{f.Window.menuBar()->actions()};
+    for (const QMenu* menu : f.Window.findChildren<QMenu*>()) menus.append(menu->actions());
+    QVERIFY(menus.size() >= 8);
+    for (const QList<QAction*>& actions : menus) {
+      QStringList taken;
+      for (const QAction* action : actions) {
+        const QString key = QKeySequence::mnemonic(action->text()).toString();
+        QVERIFY2(key.isEmpty() || !taken.contains(key), qPrintable(action->text()));
+        taken.append(key);
+      }
+    }
+  }
+
   void SwitchingShowsTheOtherExperiment_data() {
     QTest::addColumn<bool>("contextMenu");
     QTest::newRow("keys") << false;
@@ -177,7 +194,7 @@ class MainWindowTest : public WindowTestCase {
     QCOMPARE(f.Window.Project().K[1], 1.27e-6L);
     QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2700E-06"));
     QCOMPARE(undo->text(), QStringLiteral("&Undo k1"));
-    QCOMPARE(redo->text(), QStringLiteral("&Redo k1"));
+    QCOMPARE(redo->text(), QStringLiteral("Re&do k1"));
     f.Press(Qt::CTRL | Qt::Key_Z);
     QCOMPARE(f.Box(1)->text(), QStringLiteral("1.2600E-06"));
     QVERIFY(!f.Window.isWindowModified());  // back at the state that was read

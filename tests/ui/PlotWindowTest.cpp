@@ -10,11 +10,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <cmath>
 
 #include "model/IsoprCalcConc.h"
@@ -80,6 +82,44 @@ bool ColourNear(const QImage& image, double x, double y, const QColor& colour, i
     }
   }
   return false;
+}
+
+// The points of the curves (the lines drawn with the curves' pen) in an SVG drawing, where
+// each element's coordinates pass through the transforms of its groups.
+QList<QPointF> CurvePointsOfSvg(const QByteArray& svg, const QString& curveWidth) {
+  QList<QPointF> points;
+  QXmlStreamReader xml(svg);
+  QList<std::pair<QTransform, bool>> groups{{QTransform(), false}};
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isEndElement() && xml.name() == u"g") groups.removeLast();
+    if (!xml.isStartElement()) continue;
+    const QXmlStreamAttributes attributes = xml.attributes();
+    if (xml.name() == u"g") {
+      QTransform transform = groups.back().first;
+      const QString matrix = attributes.value(QLatin1String("transform")).toString();
+      if (matrix.startsWith(QStringLiteral("matrix("))) {
+        const QStringList m = matrix.mid(7).chopped(1).split(QLatin1Char(','));
+        transform = QTransform(m[0].toDouble(), m[1].toDouble(), m[2].toDouble(), m[3].toDouble(), m[4].toDouble(),
+                               m[5].toDouble()) *
+                    transform;
+      }
+      const bool curve = attributes.hasAttribute(QLatin1String("stroke-width"))
+                             ? attributes.value(QLatin1String("stroke-width")) == curveWidth
+                             : groups.back().second;
+      groups.append({transform, curve});
+    } else if (groups.back().second && (xml.name() == u"polyline" || xml.name() == u"path")) {
+      // "x,y x,y ..." or "M x,y L x,y ...": every pair of numbers is a point.
+      static const QRegularExpression number(QStringLiteral("-?[0-9.]+(?:e-?[0-9]+)?"));
+      QList<double> values;
+      const QString text = attributes.value(QLatin1String(xml.name() == u"path" ? "d" : "points")).toString();
+      for (const QRegularExpressionMatch& match : number.globalMatch(text)) values.append(match.captured().toDouble());
+      for (qsizetype i = 0; i + 1 < values.size(); i += 2) {
+        points.append(groups.back().first.map(QPointF(values[i], values[i + 1])));
+      }
+    }
+  }
+  return points;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -322,6 +362,28 @@ class PlotWindowTest : public WindowTestCase {
     f.Platform.FileAnswers.push_back(std::nullopt);
     QTest::mouseClick(exportButton, Qt::LeftButton);
     QCOMPARE(f.Platform.Messages.size(), std::size_t{1});
+  }
+
+  // An SVG drawing keeps no clip path: the curves of a zoomed figure are cut to the axis
+  // rectangle before they are drawn, so that none runs over the titles.
+  void SvgOfAZoomedPlotStaysInsideItsFrame() {
+    MainWindowFixture& f = ShownWindow();
+    PlotOptions options;
+    options.Range = ConcentrationRange{0, 10};
+    QCustomPlot plot;
+    plot.resize(640, 480);
+    DrawPlotFigure(plot, BuildPlotData(f.Window.Project(), options, nullptr), options);
+    plot.replot();
+    const QRectF frame =
+        QRectF(plot.findChild<QCPAxisRect*>(QStringLiteral("CurvesLeft"))->rect()).adjusted(-1, -1, 1, 1);
+    const QRectF legend = plot.legend->outerRect();
+    const QList<QPointF> points =
+        CurvePointsOfSvg(EncodePlot(plot, PictureFormat::Svg, {640, 480, 96}), QStringLiteral("1.6"));
+    QVERIFY(points.size() > 100);
+    for (const QPointF& point : points) {
+      QVERIFY2(frame.contains(point) || legend.contains(point),
+               qPrintable(QStringLiteral("%1, %2").arg(point.x()).arg(point.y())));
+    }
   }
 
   void CopyPutsThePictureOnTheClipboard() {

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -130,6 +131,19 @@ class RatePanelTest : public WindowTestCase {
     QVERIFY(afterRelease != kLeftDeviations);
     QCOMPARE(afterRelease, RecomputedDeviations(f));
     QVERIFY(f.Window.Project().Modified);
+  }
+
+  // The arrows never take the focus; the stepper shows that it has it.
+  void FocusedStepperShowsAMark() {
+    MainWindowFixture& f = ShownWindow();
+    UpDown* stepper = f.Stepper(3, 2);
+    const QImage plain = stepper->grab().toImage();
+    stepper->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(stepper->hasFocus());
+    QVERIFY(stepper->grab().toImage() != plain);
+    f.Box(3)->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(!stepper->hasFocus());
+    QCOMPARE(stepper->grab().toImage(), plain);
   }
 
   void CounterStopsAtItsEnd_data() {
