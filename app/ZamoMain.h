@@ -10,6 +10,7 @@
 #include "optimize/LeastSquaresDialog.h"
 #include "optimize/LinOpt.h"
 #include "optimize/LinOptWorker.h"
+#include "optimize/ModelSelectionWindow.h"
 #include "optimize/SeriesWindow.h"
 #include "ui/Platform.h"
 #include "ui/PlotData.h"
@@ -55,6 +56,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   // The open least-squares fit dialog, if any.
   TLeastSquaresFit* FitDialog() const { return fit_; }
   SeriesWindow* TemperatureSeriesWindow() const { return series_; }
+  ModelSelectionWindow* SelectionWindow() const { return selection_; }
   // The plot window, once opened.
   TPlotWindow* PlotWindow() const { return plot_.get(); }
 
@@ -83,6 +85,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   void ZamoData1Click();
   void OptimizeRateConstants1Click();
   void LeastSquaresFit1Click();
+  void ModelSelection1Click();
   void TemperatureSeries1Click();
   void KineticSystem1Click();
   void FullOutput1Click();
@@ -148,6 +151,7 @@ class TFZamo : public QMainWindow, private RatePanelHost {
   QPointer<TOptRate> optimization_;
   QPointer<TLeastSquaresFit> fit_;
   QPointer<SeriesWindow> series_;
+  QPointer<ModelSelectionWindow> selection_;
   // The last finished fit, for the plot window's band.
   std::optional<PlotFit> lastFit_;
   // A window of its own, not a child: it listens to the session and so ends before it.

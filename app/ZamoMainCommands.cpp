@@ -40,6 +40,14 @@ void TFZamo::LeastSquaresFit1Click() {
   fit_->activateWindow();
 }
 
+// One model-selection window: a second command brings the open one to the front.
+void TFZamo::ModelSelection1Click() {
+  if (selection_ == nullptr) selection_ = new ModelSelectionWindow(session_, platform_, this);
+  selection_->show();
+  selection_->raise();
+  selection_->activateWindow();
+}
+
 // One series window: a second command brings the open one to the front.
 void TFZamo::TemperatureSeries1Click() {
   if (series_ == nullptr) series_ = new SeriesWindow(platform_, this);

@@ -225,6 +225,8 @@ void TFZamo::BuildMenus() {
             {QKeySequence(QStringLiteral("F8"))}, &TFZamo::OptimizeRateConstants1Click);
   AddAction(calculate, QStringLiteral("LeastSquaresFit1"), QStringLiteral("&Least-Squares Fit"),
             {QKeySequence(QStringLiteral("F9"))}, &TFZamo::LeastSquaresFit1Click);
+  AddAction(calculate, QStringLiteral("ModelSelection1"), QStringLiteral("&Model Selection"),
+            {QKeySequence(QStringLiteral("Ctrl+F9"))}, &TFZamo::ModelSelection1Click);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("KineticSystem1"), QStringLiteral("&Kinetic System"),
@@ -269,6 +271,8 @@ void TFZamo::BuildContextMenu() {
          QStringLiteral("OptimizeRateConstants1"));
   mirror(QStringLiteral("PopupLeastSquaresFit"), QStringLiteral("Least-Squares Fit\tF9"),
          QStringLiteral("LeastSquaresFit1"));
+  mirror(QStringLiteral("PopupModelSelection"), QStringLiteral("Model Selection\tCtrl+F9"),
+         QStringLiteral("ModelSelection1"));
   contextMenu_->addSeparator();
   mirror(QStringLiteral("PopupOpen"), QStringLiteral("&Open\tCtrl+O"), QStringLiteral("Open1"));
   contextMenu_->addSeparator();

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ui/FigureStyle.h"
 #include "ui/SpeciesColors.h"
 #include "ui/TextBytes.h"
 
@@ -15,13 +16,7 @@ namespace zamo {
 
 namespace {
 
-constexpr int kTickFontPixels = 12;
-constexpr int kAxisTitlePixels = 13;
-constexpr int kTitlePixels = 15;
-constexpr int kLegendPixels = 12;
-constexpr double kCurveWidth = 1.6;
-constexpr double kMarkerPenWidth = 1.3;
-constexpr double kMarkerSize = 7;
+constexpr double kCurveWidth = kFigureLineWidth;
 constexpr int kBandAlpha = 48;
 // The concentration and residual axes reach a little beyond their values, so that a
 // marker at the edge is drawn whole.
@@ -44,20 +39,9 @@ constexpr std::array<QCPScatterStyle::ScatterShape, kSpeciesCount> kShapes = {
     QCPScatterStyle::ssSquare,   QCPScatterStyle::ssStar,
 };
 
-// A proportional sans-serif face wherever the desktop has one (the offscreen platform's
-// default resolves to a fixed-pitch face).
-QFont PixelFont(int pixels, bool bold = false) {
-  QFont font;
-  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
-}
-
 QCPScatterStyle Marker(int species) {
-  QPen pen(PlotSpeciesColor(species), kMarkerPenWidth);
-  return {kShapes[static_cast<std::size_t>(species - 1)], pen, Qt::NoBrush, kMarkerSize};
+  QPen pen(PlotSpeciesColor(species), kFigureMarkerPenWidth);
+  return {kShapes[static_cast<std::size_t>(species - 1)], pen, Qt::NoBrush, kFigureMarkerSize};
 }
 
 QString ExperimentTitle(const ExperimentPlot& experiment) {
@@ -66,12 +50,7 @@ QString ExperimentTitle(const ExperimentPlot& experiment) {
   return title;
 }
 
-void StyleAxis(QCPAxis* axis, const QString& title) {
-  axis->setLabel(title);
-  axis->setLabelFont(PixelFont(kAxisTitlePixels));
-  axis->setTickLabelFont(PixelFont(kTickFontPixels));
-  axis->grid()->setPen(QPen(GridColor(), 0, Qt::DotLine));
-}
+void StyleAxis(QCPAxis* axis, const QString& title) { StyleFigureAxis(axis, title); }
 
 // The time axis of one experiment in the chosen unit, linear or logarithmic.
 void SetTimeAxis(QCPAxis* axis, const ExperimentPlot& experiment, const PlotOptions& options) {
@@ -320,7 +299,7 @@ void AddLegend(QCustomPlot& plot, QCPLayoutGrid* layout, const PlotData& data, b
   layout->addElement(layout->rowCount(), 0, legend);
   legend->setVisible(true);
   legend->setLayer(QStringLiteral("legend"));
-  legend->setFont(PixelFont(kLegendPixels));
+  legend->setFont(FigureFont(kFigureLegendPixels));
   legend->setBorderPen(Qt::NoPen);
   // Room between the last row of entries and the picture's edge.
   legend->setMargins(QMargins(kLegendSideMargin, kLegendTopMargin, kLegendSideMargin, kLegendBottomMargin));
@@ -385,7 +364,7 @@ void DrawPlotFigure(QCustomPlot& plot, const PlotData& data, const PlotOptions& 
     title += (title.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("T = ") +
              QString::fromStdString(data.Temperature) + QStringLiteral(" \u00b0C");
   }
-  auto* heading = new QCPTextElement(&plot, title, PixelFont(kTitlePixels, true));
+  auto* heading = new QCPTextElement(&plot, title, FigureFont(kFigureTitlePixels, true));
   heading->setObjectName(QStringLiteral("Title"));
   layout->addElement(0, 0, heading);
 
@@ -400,7 +379,7 @@ void DrawPlotFigure(QCustomPlot& plot, const PlotData& data, const PlotOptions& 
   int column = 0;
   for (const ExperimentPlot& experiment : data.Experiments) {
     const QString side = SideName(experiment.Which);
-    auto* name = new QCPTextElement(&plot, ExperimentTitle(experiment), PixelFont(kAxisTitlePixels, true));
+    auto* name = new QCPTextElement(&plot, ExperimentTitle(experiment), FigureFont(kFigureAxisTitlePixels, true));
     name->setObjectName(QStringLiteral("Name") + side);
     content->addElement(0, column, name);
 

@@ -8,19 +8,14 @@
 #include <cmath>
 #include <limits>
 
+#include "ui/FigureStyle.h"
 #include "ui/PlotExport.h"
 
 namespace zamo {
 
 namespace {
 
-constexpr int kTickFontPixels = 12;
-constexpr int kAxisTitlePixels = 13;
-constexpr int kTitlePixels = 15;
-constexpr int kLegendPixels = 12;
-constexpr double kLineWidth = 1.6;
-constexpr double kMarkerPenWidth = 1.3;
-constexpr double kMarkerSize = 7;
+constexpr double kLineWidth = kFigureLineWidth;
 constexpr double kErrorWhisker = 6;
 // The axes reach this fraction of their span beyond what is drawn.
 constexpr double kMargin = 0.06;
@@ -37,13 +32,6 @@ constexpr std::array<QCPScatterStyle::ScatterShape, 8> kShapes = {
     QCPScatterStyle::ssDiamond, QCPScatterStyle::ssCross,  QCPScatterStyle::ssTriangleInverted,
     QCPScatterStyle::ssPlus,    QCPScatterStyle::ssStar,
 };
-
-QFont PixelFont(int pixels, bool bold = false) {
-  QFont font;
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
-}
 
 QString Name(const char* kind, int index) {
   return QString::fromLatin1(kind) + QStringLiteral(" k") + QString::number(index);
@@ -107,27 +95,16 @@ void DrawSeriesFigure(QCustomPlot& plot, const SeriesPlotData& data, const QStri
   plot.setBackground(Qt::white);
 
   layout->insertRow(0);
-  layout->addElement(0, 0, new QCPTextElement(&plot, title, PixelFont(kTitlePixels, true)));
+  layout->addElement(0, 0, new QCPTextElement(&plot, title, FigureFont(kFigureTitlePixels, true)));
 
   // The legend below the plot, in rows of a few entries, so that it never hides a point.
   QCPLegend* legend = plot.legend;
-  legend->setFont(PixelFont(kLegendPixels));
-  legend->setBorderPen(Qt::NoPen);
-  legend->setBrush(Qt::white);
-  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-  legend->setWrap(kLegendColumns);
-  legend->setRowSpacing(0);
-  legend->setColumnSpacing(12);
+  StyleFigureLegend(legend, kLegendColumns);
 
   QCPAxis* x = plot.xAxis;
   QCPAxis* y = plot.yAxis;
-  for (QCPAxis* axis : {x, y}) {
-    axis->setLabelFont(PixelFont(kAxisTitlePixels));
-    axis->setTickLabelFont(PixelFont(kTickFontPixels));
-    axis->grid()->setPen(QPen(QColor(0xd0, 0xd0, 0xd0), 0, Qt::DotLine));
-  }
-  x->setLabel(SeriesXAxisTitle());
-  y->setLabel(SeriesYAxisTitle(data.Kind));
+  StyleFigureAxis(x, SeriesXAxisTitle());
+  StyleFigureAxis(y, SeriesYAxisTitle(data.Kind));
 
   std::array<double, 2> xRange = {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
   std::array<double, 2> yRange = xRange;
@@ -159,7 +136,7 @@ void DrawSeriesFigure(QCustomPlot& plot, const SeriesPlotData& data, const QStri
     points->setPen(QPen(color, kLineWidth));
     points->setLineStyle(QCPGraph::lsNone);
     const auto shape = kShapes[static_cast<std::size_t>((pathway.Index - 1) % static_cast<int>(kShapes.size()))];
-    points->setScatterStyle(QCPScatterStyle(shape, QPen(color, kMarkerPenWidth), Qt::NoBrush, kMarkerSize));
+    points->setScatterStyle(QCPScatterStyle(shape, QPen(color, kFigureMarkerPenWidth), Qt::NoBrush, kFigureMarkerSize));
     points->setData(keys, values, true);
     points->addToLegend(legend);
 

@@ -49,6 +49,8 @@ class ScreenFitTest : public WindowTestCase {
                                        << "LeastSquaresFit";
     QTest::newRow("temperature series") << "TemperatureSeries1"
                                         << "SeriesWindow";
+    QTest::newRow("model selection") << "ModelSelection1"
+                                     << "ModelSelection";
     QTest::newRow("import") << "Import1"
                             << "NewFileForm";
     QTest::newRow("full output") << "FullOutput1"
