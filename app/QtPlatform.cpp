@@ -36,18 +36,27 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+enum class FileChoice { Open, OpenSeveral, Save };
+
 // A file dialog of Qt's own, so that it looks alike on every desktop and can be scripted.
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, bool save) {
+QStringList RunFileDialog(QWidget* parent, const FileDialogOptions& options, FileChoice choice) {
   QFileDialog dialog(parent, options.Title);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setNameFilter(options.Filter);
   dialog.setDefaultSuffix(options.DefaultSuffix);
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setAcceptMode(choice == FileChoice::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(choice == FileChoice::Save          ? QFileDialog::AnyFile
+                     : choice == FileChoice::OpenSeveral ? QFileDialog::ExistingFiles
+                                                         : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.ConfirmOverwrite);
   if (!options.InitialName.isEmpty()) dialog.selectFile(options.InitialName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front();
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+std::optional<QString> FirstOf(const QStringList& paths) {
+  if (paths.isEmpty()) return std::nullopt;
+  return paths.front();
 }
 
 }  // namespace
@@ -72,11 +81,20 @@ PromptAnswer QtPlatform::AskSaveFile(QWidget* parent) {
 }
 
 std::optional<QString> QtPlatform::ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) {
-  return RunFileDialog(parent, options, false);
+  return FirstOf(RunFileDialog(parent, options, FileChoice::Open));
 }
 
 std::optional<QString> QtPlatform::ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) {
-  return RunFileDialog(parent, options, true);
+  return FirstOf(RunFileDialog(parent, options, FileChoice::Save));
+}
+
+QStringList QtPlatform::ChooseOpenFiles(QWidget* parent, const FileDialogOptions& options) {
+  return RunFileDialog(parent, options, FileChoice::OpenSeveral);
+}
+
+bool QtPlatform::AskYesNo(QWidget* parent, const QString& text, const QString& caption) {
+  return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
 }
 
 std::optional<int> QtPlatform::AskInteger(QWidget* parent, const IntegerQuestion& question) {

@@ -21,6 +21,8 @@ class QtPlatform : public Platform {
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
+  QStringList ChooseOpenFiles(QWidget* parent, const FileDialogOptions& options) override;
+  bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
   std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) override;
   bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
   QSettings& Settings() override;

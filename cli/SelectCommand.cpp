@@ -94,6 +94,7 @@ std::string Json(const SelectionResult& result, int top) {
                                     {"at_bound", m.AtBound},
                                     {"ssr", Number(m.Ssr)},
                                     {"p", m.P},
+                                    {"n", result.N},
                                     {"aicc", Number(m.Aicc)},
                                     {"bic", Number(m.Bic)},
                                     {"delta", Number(m.Delta)},

@@ -2,6 +2,7 @@
 
 #include <qcustomplot.h>
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,6 +17,7 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -212,7 +214,11 @@ SeriesSettings SeriesWindow::Settings() const {
   return settings;
 }
 
+// The projects are kept in the order of their temperatures, as the plots read them.
 void SeriesWindow::SetSeries(TemperatureSeries series) {
+  std::stable_sort(series.begin(), series.end(), [](const SeriesProject& a, const SeriesProject& b) {
+    return a.Data.AbsoluteTemperature < b.Data.AbsoluteTemperature;
+  });
   series_ = std::move(series);
   result_.reset();
   ShowProjects();
@@ -259,10 +265,10 @@ void SeriesWindow::SaveSeries(const QString& path) {
 
 void SeriesWindow::AskAddProject() {
   FileDialogOptions options;
-  options.Title = QStringLiteral("Add Project");
+  options.Title = QStringLiteral("Add Projects");
   options.Filter = QStringLiteral("Zamo-Files (*.zam)");
   options.DefaultSuffix = QStringLiteral("zam");
-  if (const std::optional<QString> path = platform_.ChooseOpenFile(this, options)) AddProject(*path);
+  for (const QString& path : platform_.ChooseOpenFiles(this, options)) AddProject(path);
 }
 
 void SeriesWindow::AskOpenSeries() {
@@ -336,7 +342,10 @@ void SeriesWindow::FitFinished() {
   if (!job_) return;
   job_->Wait();
   const std::exception_ptr error = job_->Error();
-  if (job_->Result()) result_ = *job_->Result();
+  if (job_->Result()) {
+    result_ = *job_->Result();
+    resultsKept_ = false;
+  }
   job_.reset();
   progress_->setValue(progress_->maximum());
   if (error) {
@@ -364,11 +373,28 @@ void SeriesWindow::FitFinished() {
 
 void SeriesWindow::CopyResults() {
   if (!result_) return;
+  resultsKept_ = true;
   platform_.SetClipboardText(QString::fromStdString(SeriesResultTsv(*result_)));
 }
 
 void SeriesWindow::ExportPlot(const QString& path) {
-  RunGuarded(platform_, this, [&] { WritePlotPicture(ToBytes(path), *CurrentPlot(), PictureSize{}); });
+  RunGuarded(platform_, this, [&] {
+    WritePlotPicture(ToBytes(path), *CurrentPlot(), PictureSize{});
+    resultsKept_ = true;
+  });
+}
+
+// Results that went nowhere yet (neither copied nor exported) are not closed away unasked.
+void SeriesWindow::closeEvent(QCloseEvent* event) {
+  if (result_ && !resultsKept_ &&
+      !platform_.AskYesNo(this,
+                          QStringLiteral("The results of the fit were neither copied nor exported. Close the "
+                                         "window and lose them?"),
+                          QStringLiteral("Temperature Series"))) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 QCustomPlot* SeriesWindow::CurrentPlot() const { return tabs_->currentWidget() == eyring_ ? eyring_ : arrhenius_; }

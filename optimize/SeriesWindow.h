@@ -25,10 +25,12 @@ class Platform;
 // The temperature-series window: the projects of a series (added one by one, dropped as
 // ".zam" files, or read from a ".zams" series file) with their temperatures, the method,
 // free set and weighting of the fit, "Fit" in a worker thread with progress and "Stop", and
-// the results: the activation parameters of both methods, the single fits per temperature,
-// and the Arrhenius and Eyring plots, exportable as PNG, SVG or PDF. The results copy as
-// tab-separated text. A change of the projects clears the results, which belong to the
-// projects they were fitted to.
+// the results: the activation parameters of both methods (to the precision their errors
+// support), the single fits per temperature, and the Arrhenius and Eyring plots, exportable
+// as PNG, SVG or PDF. The results copy as tab-separated text. The projects are kept in the
+// order of their temperatures; several can be added at once. A change of the projects
+// clears the results, which belong to the projects they were fitted to; closing the window
+// asks first while a result was neither copied nor exported.
 class SeriesWindow : public QWidget {
   Q_OBJECT
 
@@ -59,6 +61,7 @@ class SeriesWindow : public QWidget {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildLayout();
@@ -78,6 +81,7 @@ class SeriesWindow : public QWidget {
   TemperatureSeries series_;
   std::optional<SeriesResult> result_;
   QString seriesPath_;
+  bool resultsKept_ = true;  // the result was copied or its plot exported
   std::unique_ptr<FitJob<SeriesResult>> job_;
 
   QTableWidget* projects_ = nullptr;

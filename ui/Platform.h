@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -67,6 +68,10 @@ class Platform {
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
   virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
+  // The paths chosen (one or several), or none when the user cancels.
+  virtual QStringList ChooseOpenFiles(QWidget* parent, const FileDialogOptions& options) = 0;
+  // A question answered "Yes" (true) or "No".
+  virtual bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
   // The number chosen within the question's limits, or nothing when the user cancels.
   virtual std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) = 0;
   // The print dialog for `printer`: true when the user chose to print, with the printer set

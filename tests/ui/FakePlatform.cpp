@@ -49,6 +49,28 @@ std::optional<QString> FakePlatform::ChooseSaveFile(QWidget* parent, const FileD
   return ChooseOpenFile(parent, options);
 }
 
+QStringList FakePlatform::ChooseOpenFiles(QWidget*, const FileDialogOptions& options) {
+  FileDialogs.push_back(options);
+  if (FileListAnswers.empty()) {
+    QTest::qFail("a file dialog was shown without a scripted answer", __FILE__, __LINE__);
+    return {};
+  }
+  const QStringList answer = FileListAnswers.front();
+  FileListAnswers.pop_front();
+  return answer;
+}
+
+bool FakePlatform::AskYesNo(QWidget*, const QString& text, const QString&) {
+  Questions.append(text);
+  if (YesNoAnswers.empty()) {
+    QTest::qFail("a question was asked without a scripted answer", __FILE__, __LINE__);
+    return false;
+  }
+  const bool answer = YesNoAnswers.front();
+  YesNoAnswers.pop_front();
+  return answer;
+}
+
 std::optional<int> FakePlatform::AskInteger(QWidget*, const IntegerQuestion& question) {
   IntegerQuestions.push_back(question);
   if (IntegerAnswers.empty()) {

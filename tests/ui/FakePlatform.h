@@ -29,6 +29,8 @@ class FakePlatform : public Platform {
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
+  QStringList ChooseOpenFiles(QWidget* parent, const FileDialogOptions& options) override;
+  bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
   std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) override;
   bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
   // Settings in a file of their own, never the user's: SettingsFile, a file in a fresh
@@ -47,7 +49,9 @@ class FakePlatform : public Platform {
   // Scripts: answers are taken from the front; an empty script fails the test.
   std::deque<PromptAnswer> PromptAnswers;
   std::deque<std::optional<QString>> FileAnswers;  // a path, or nothing for Cancel
-  std::deque<std::optional<int>> IntegerAnswers;   // a number, or nothing for Cancel
+  std::deque<QStringList> FileListAnswers;         // the paths chosen, none for Cancel
+  std::deque<bool> YesNoAnswers;
+  std::deque<std::optional<int>> IntegerAnswers;  // a number, or nothing for Cancel
   // The print dialog: a PDF file to print into, or nothing for Cancel.
   std::deque<std::optional<QString>> PrintAnswers;
   bool LinksOpen = true;
@@ -55,6 +59,7 @@ class FakePlatform : public Platform {
   // What happened.
   std::vector<Message> Messages;
   std::vector<FileDialogOptions> FileDialogs;
+  QStringList Questions;  // the text of each yes-or-no question asked
   std::vector<IntegerQuestion> IntegerQuestions;
   QStringList PrintedDocuments;  // the document name of each print dialog shown
   std::vector<QString> OpenedLinks;

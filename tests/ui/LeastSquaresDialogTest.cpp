@@ -84,6 +84,9 @@ class LeastSquaresDialogTest : public WindowTestCase {
     QVERIFY(!d.Stop->isEnabled());
     QVERIFY(!d.Apply->isEnabled());
     QCOMPARE(d.Cell(2, 1), QStringLiteral("1.03000e-05"));
+    // The start values are shown whole before a fit, the units in the heads.
+    QVERIFY(d.Table->columnWidth(1) > d.Table->fontMetrics().horizontalAdvance(d.Cell(2, 1)));
+    QCOMPARE(d.Table->horizontalHeaderItem(3)->text(), QStringLiteral("SE (1/s)"));
     QVERIFY(BackToMainWindow(f));
     f.Press(Qt::Key_F9);
     QCOMPARE(f.Window.FitDialog(), d.Window.data());

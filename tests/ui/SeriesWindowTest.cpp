@@ -142,6 +142,16 @@ class SeriesWindowTest : public WindowTestCase {
     QVERIFY(bars != nullptr);
     QCOMPARE(bars->data()->at(0).errorPlus, static_cast<double>(hottest.StandardError[1] / hottest.K[2]));
     QCOMPARE(hottest.Free[1], 2);
+
+    // Results neither copied nor exported: closing asks, and "No" keeps the window.
+    f.Platform.YesNoAnswers = {false};
+    window->close();
+    QCOMPARE(f.Platform.Questions.size(), 1);
+    QVERIFY(window->isVisible());
+    window->CopyResults();
+    window->close();
+    QCOMPARE(f.Platform.Questions.size(), 1);
+    QTRY_VERIFY(window == nullptr);
   }
 
   // Copy puts the tab-separated tables; Export writes the shown plot in the chosen format.
@@ -225,15 +235,23 @@ class SeriesWindowTest : public WindowTestCase {
     DropFiles(*window, {DataPath("synthetic-series-215C.zam"), DataPath("synthetic-series-195C.zam"),
                         QStringLiteral("/tmp/notes.txt")});
     QCOMPARE(window->Series().size(), std::size_t{2});
-    QCOMPARE(window->Series()[0].Data.Temperature, 215.0L);
+    // Kept in the order of their temperatures.
+    QCOMPARE(window->Series()[0].Data.Temperature, 195.0L);
+    // Several projects chosen at once in the dialog.
+    f.Platform.FileListAnswers.push_back(
+        {DataPath("synthetic-series-205C.zam"), DataPath("synthetic-series-225C.zam")});
+    QTest::mouseClick(Find<QPushButton>(*window, "SeriesAdd"), Qt::LeftButton);
+    QCOMPARE(window->Series().size(), std::size_t{4});
+    QCOMPARE(window->Series()[1].Data.Temperature, 205.0L);
+    QCOMPARE(window->Series()[3].Data.Temperature, 225.0L);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("mine.zams"));
     window->SaveSeries(path);
     QVERIFY(f.Platform.Messages.empty());
     const TemperatureSeries back = ReadSeries(path.toStdString());
-    QCOMPARE(back.size(), std::size_t{2});
-    QCOMPARE(QDir::cleanPath(QString::fromStdString(back[1].File)),
+    QCOMPARE(back.size(), std::size_t{4});
+    QCOMPARE(QDir::cleanPath(QString::fromStdString(back[0].File)),
              QDir::cleanPath(DataPath("synthetic-series-195C.zam")));
     QCOMPARE(window->windowTitle(), QStringLiteral("Temperature Series - mine.zams"));
   }
