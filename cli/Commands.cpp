@@ -108,7 +108,7 @@ void RunDeviation(const ProjectSession& session, std::ostream& out) {
 }
 
 void RunReport(const ProjectSession& session, std::ostream& out) {
-  for (const std::string& text : FullOutputText(session.Project())) out << text << '\n';
+  for (const std::string_view text : FullOutputText(session.Project())) out << text << '\n';
 }
 
 void RunTable(const CommandLine& line, const ProjectSession& session, std::ostream& out) {

@@ -54,12 +54,12 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   const int r = std::clamp(data.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
   LineCursor cursor(lines, 0);
 
-  const std::string& temperatureText = cursor.ReadNextLine("the temperature");
+  const std::string_view temperatureText = cursor.ReadNextLine("the temperature");
   const Real temperature = AtLine(cursor.LineNumber(), [&] { return StrToFloat(Trim(temperatureText)); });
 
   for (int i = 1; i <= r; ++i) {
     const std::string what = "the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + r);
-    const std::string& text = cursor.ReadNextLine(what);
+    const std::string_view text = cursor.ReadNextLine(what);
     const NumberLine pair = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(text); });
     if (pair.Count() < 2) {
       FailAtLine(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
@@ -69,7 +69,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   }
 
   // An optional line with exactly k15 and k16; any other line is the row count.
-  const std::string& optional = cursor.ReadNextLine("the number of rows");
+  const std::string_view optional = cursor.ReadNextLine("the number of rows");
   const NumberLine k1516 = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(optional); });
   if (k1516.Count() == 2) {
     data.K[15] = k1516.Values[0];
@@ -78,7 +78,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     cursor.SetIndex(cursor.Index() - 1);
   }
 
-  const std::string& countText = cursor.ReadNextLine("the number of rows");
+  const std::string_view countText = cursor.ReadNextLine("the number of rows");
   const int countLine = cursor.LineNumber();
   const std::int32_t rows = AtLine(countLine, [&] { return StrToInt(Trim(countText)); });
   if (rows < 1 || rows > kMaxDataRows) {
@@ -89,7 +89,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   Experiment& experiment = data.ExperimentOf(side);
   for (int j = 0; j < rows; ++j) {
     const std::string what = "row " + std::to_string(j) + " of the " + std::to_string(rows) + " rows";
-    const std::string& text = cursor.ReadNextLine(what);
+    const std::string_view text = cursor.ReadNextLine(what);
     const int line = cursor.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);

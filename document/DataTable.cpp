@@ -89,7 +89,7 @@ std::vector<DataTableRow> ReadDataTable(const TextLines& lines) {
   bool beforeFirstLine = true;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int line = static_cast<int>(i) + 1;
-    std::string text = lines[i];
+    std::string text(lines[i]);
     // Blanks in place of the mark keep the columns of the line's bytes.
     if (i == 0 && text.starts_with(kByteOrderMark)) text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
     const std::vector<DelimitedCell> cells = AtLine(line, [&] { return SplitDelimitedLine(text, delimiter); });

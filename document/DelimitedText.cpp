@@ -32,7 +32,7 @@ std::string CsvRecord(const std::vector<std::string>& cells) {
 char FindDelimiter(const TextLines& lines) {
   bool semicolon = false;
   bool comma = false;
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     bool quoted = false;
     for (const char c : line) {
       if (c == '"') quoted = !quoted;

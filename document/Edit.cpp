@@ -31,7 +31,7 @@ TEditForm::TEditForm(ProjectSession& session, Platform& platform, QWidget* paren
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   QStringList lines;
-  for (const std::string& line : session_.ProjectText()) lines.append(FromBytes(line));
+  for (const std::string_view line : session_.ProjectText()) lines.append(FromBytes(line));
   memo_->setPlainText(lines.join(QLatin1Char('\n')));
   memo_->document()->setModified(false);
 

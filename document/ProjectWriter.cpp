@@ -43,7 +43,7 @@ void AddErrorSection(TextLines& lines, const char* header, const DeviationSummar
   lines.emplace_back();
   lines.emplace_back(header);
   lines.emplace_back();
-  for (std::string& line : DeviationSummaryLines(summary)) lines.push_back(std::move(line));
+  lines.Append(DeviationSummaryLines(summary));
 }
 
 }  // namespace
@@ -54,8 +54,10 @@ TextLines DeviationSummaryLines(const DeviationSummary& summary) {
   lines.emplace_back(" ");
   lines.emplace_back("Summ.Error of each reactant:");
   lines.emplace_back(kSpeciesHeader);
-  AddNumberRow(lines, "", "##0.000", summary.SignedSum.Items, 1, 8);
-  AddNumberRow(lines, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  std::vector<std::string> rows;
+  AddNumberRow(rows, "", "##0.000", summary.SignedSum.Items, 1, 8);
+  AddNumberRow(rows, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  for (const std::string& row : rows) lines.push_back(row);
   return lines;
 }
 
@@ -80,7 +82,7 @@ TextLines BuildProjectText(const KineticProject& project, DateTime now) {
   lines.push_back("Act. Date/Time: " + DateTimeToText(now));
   lines.emplace_back("Zoom Values:");
   lines.push_back(std::to_string(project.ZoomLeft) + "  " + std::to_string(project.ZoomRight));
-  lines.insert(lines.end(), 4, std::string());
+  for (int i = 0; i < 4; ++i) lines.emplace_back();
   lines.push_back("Rate Constant k1 - k" + std::to_string(2 * r) + ":");
   for (int i = 1; i <= r; ++i) {
     lines.push_back(FormatFloat(kRatePattern, project.K[i]) + "  " + FormatFloat(kRatePattern, project.K[r + i]));

@@ -1,5 +1,8 @@
 #include "document/TextLines.h"
 
+#include <limits>
+#include <stdexcept>
+
 #include "model/Conversions.h"
 #include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
@@ -13,17 +16,47 @@ void FailAtLine(int lineNumber, const std::string& text, int column) {
   throw error;
 }
 
+TextLines::TextLines(std::initializer_list<std::string_view> lines) {
+  std::size_t bytes = 0;
+  for (const std::string_view line : lines) bytes += line.size();
+  reserve(lines.size(), bytes);
+  for (const std::string_view line : lines) push_back(line);
+}
+
+void TextLines::push_back(std::string_view line) {
+  if (line.size() > std::numeric_limits<std::uint32_t>::max() - bytes_.size()) {
+    throw std::length_error("a text of more than 4 GiB");
+  }
+  bytes_.append(line);
+  ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+}
+
+void TextLines::Append(const TextLines& lines) {
+  reserve(size() + lines.size(), bytes_.size() + lines.bytes_.size());
+  for (const std::string_view line : lines) push_back(line);
+}
+
+void TextLines::reserve(std::size_t lines, std::size_t bytes) {
+  ends_.reserve(lines);
+  bytes_.reserve(bytes);
+}
+
 TextLines SplitLines(std::string_view bytes) {
   // First only count and measure, so that a line over the limit is refused before
-  // anything is stored, and the list is allocated once.
+  // anything is stored, and the text is allocated once.
   std::size_t count = 0;
   std::size_t length = 0;
+  std::size_t terminators = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n') {
       ++count;
+      ++terminators;
       length = 0;
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        ++i;
+        ++terminators;
+      }
     } else if (++length > kMaxLineBytes) {
       FailAtLine(static_cast<int>(count + 1), "the line is longer than the limit of " +
                                                   std::to_string(kMaxLineBytes >> 10) + " KiB (" +
@@ -33,48 +66,51 @@ TextLines SplitLines(std::string_view bytes) {
   if (length > 0) ++count;
 
   TextLines lines;
-  lines.reserve(count);
+  lines.reserve(count, bytes.size() - terminators);
   std::size_t start = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(bytes.substr(start, i - start));
+    lines.push_back(bytes.substr(start, i - start));
     if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  if (start < bytes.size()) lines.push_back(bytes.substr(start));
   return lines;
 }
 
 std::string JoinLinesCrLf(const TextLines& lines) {
   std::string text;
-  for (const std::string& line : lines) {
+  std::size_t size = 0;
+  for (const std::string_view line : lines) size += line.size() + 2;
+  text.reserve(size);
+  for (const std::string_view line : lines) {
     text += line;
     text += "\r\n";
   }
   return text;
 }
 
-bool LineCursor::TryReadNextLine(const std::string*& line) {
+bool LineCursor::TryReadNextLine(std::string_view& line) {
   while (index_ >= 0 && index_ < static_cast<int>(lines_.size())) {
-    const std::string& candidate = lines_[static_cast<std::size_t>(index_)];
+    const std::string_view candidate = lines_[static_cast<std::size_t>(index_)];
     ++index_;
     if (!candidate.empty()) {
-      line = &candidate;
+      line = candidate;
       return true;
     }
   }
   return false;
 }
 
-const std::string& LineCursor::ReadNextLine(std::string_view expected) {
-  const std::string* line = nullptr;
+std::string_view LineCursor::ReadNextLine(std::string_view expected) {
+  std::string_view line;
   if (!TryReadNextLine(line)) {
     FormatError error("the text ends before " + std::string(expected));
     if (!lines_.empty()) error.SetLine(static_cast<int>(lines_.size()));
     throw error;
   }
-  return *line;
+  return line;
 }
 
 NumberLine ParseNumberLine(std::string_view text) {

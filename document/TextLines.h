@@ -1,6 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +15,98 @@
 
 namespace zamo {
 
-// An ordered list of text lines, kept as the file's bytes.
-using TextLines = std::vector<std::string>;
+// An ordered list of text lines, kept as the file's bytes: the lines stand one after the
+// other in a single buffer, without their line ends, and each line is a view into it. A
+// text of many short lines thus costs its bytes and four bytes per line, however it is
+// split, and a copy is two allocations.
+class TextLines {
+ public:
+  using value_type = std::string_view;
+  using size_type = std::size_t;
+
+  class const_iterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = std::string_view;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = std::string_view;
+
+    const_iterator() = default;
+    const_iterator(const TextLines* lines, std::size_t index) : lines_(lines), index_(index) {}
+    // NOLINTNEXTLINE(readability-const-return-type): see TextLines::operator[]
+    const std::string_view operator*() const { return (*lines_)[index_]; }
+    // NOLINTNEXTLINE(readability-const-return-type): see TextLines::operator[]
+    const std::string_view operator[](difference_type n) const { return *(*this + n); }
+    const_iterator& operator++() { return *this += 1; }
+    const_iterator operator++(int) {
+      const_iterator before = *this;
+      ++*this;
+      return before;
+    }
+    const_iterator& operator--() { return *this -= 1; }
+    const_iterator operator--(int) {
+      const_iterator before = *this;
+      --*this;
+      return before;
+    }
+    const_iterator& operator+=(difference_type n) {
+      index_ = static_cast<std::size_t>(static_cast<difference_type>(index_) + n);
+      return *this;
+    }
+    const_iterator& operator-=(difference_type n) { return *this += -n; }
+    friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+    friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+    friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+
+   private:
+    const TextLines* lines_ = nullptr;
+    std::size_t index_ = 0;
+  };
+  using iterator = const_iterator;
+
+  TextLines() = default;
+  TextLines(std::initializer_list<std::string_view> lines);
+  // The lines from first to last, copied.
+  template <typename Iterator>
+  TextLines(Iterator first, Iterator last) {
+    for (; first != last; ++first) push_back(*first);
+  }
+
+  std::size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  // Const, so that assigning to a line does not compile (it would change nothing).
+  // NOLINTNEXTLINE(readability-const-return-type)
+  const std::string_view operator[](std::size_t index) const {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(bytes_).substr(begin, ends_[index] - begin);
+  }
+  // NOLINTNEXTLINE(readability-const-return-type)
+  const std::string_view front() const { return (*this)[0]; }
+  // NOLINTNEXTLINE(readability-const-return-type)
+  const std::string_view back() const { return (*this)[size() - 1]; }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+
+  // Appends a line; its bytes are copied. Throws std::length_error beyond 4 GiB of text.
+  void push_back(std::string_view line);
+  // The same, named as std::vector's, so that code building a text reads alike; without an
+  // argument an empty line.
+  void emplace_back(std::string_view line = {}) { push_back(line); }
+  void Append(const TextLines& lines);
+  void reserve(std::size_t lines, std::size_t bytes);
+
+  friend bool operator==(const TextLines& a, const TextLines& b) { return a.ends_ == b.ends_ && a.bytes_ == b.bytes_; }
+
+ private:
+  std::string bytes_;
+  std::vector<std::uint32_t> ends_;  // where each line ends in bytes_
+};
 
 // Splits bytes into lines at CR LF, at a lone CR and at a lone LF. A terminator at the very
 // end does not start another line. A line longer than kMaxLineBytes is refused with
@@ -33,10 +127,10 @@ class LineCursor {
 
   // The next line that holds at least one character (a line of blanks counts). Throws
   // FormatError when the text ends first, naming `expected`.
-  const std::string& ReadNextLine(std::string_view expected);
+  std::string_view ReadNextLine(std::string_view expected);
 
   // Like ReadNextLine, but answers false when the text ends first.
-  bool TryReadNextLine(const std::string*& line);
+  bool TryReadNextLine(std::string_view& line);
 
   // Steps over exactly one line without looking at it (a label line).
   void StepOver() { ++index_; }

@@ -250,8 +250,15 @@ fi
 if [ -z "$start_limit" ]; then
   echo "note: zamo-cli does not start under an address-space limit here; memory checks skipped"
 else
+  # 16 MiB of line feeds are read within 100 MiB (the bytes and an offset per line) and
+  # refused at their first line that must hold something; with less memory the refusal says so.
   head -c 16777216 /dev/zero | tr '\0' '\n' >"$tmp/line-feeds.zam"
   (ulimit -v $((start_limit + 102400)) && "$cli" deviation "$tmp/line-feeds.zam" >"$tmp/out" 2>"$tmp/err")
+  status=$?
+  [ "$status" -eq 1 ] || fail "reading 16 MiB of line feeds within 100 MiB exited with $status"
+  grep -qxF "zamo-cli: $tmp/line-feeds.zam:8: '' ist keine gültige Datums- und Uhrzeitangabe" "$tmp/err" ||
+    fail "16 MiB of line feeds within 100 MiB: $(cat "$tmp/err")"
+  (ulimit -v $((start_limit + 20480)) && "$cli" deviation "$tmp/line-feeds.zam" >"$tmp/out" 2>"$tmp/err")
   status=$?
   [ "$status" -eq 1 ] || fail "reading 16 MiB of line feeds with little memory exited with $status"
   grep -qxF "zamo-cli: out of memory while reading $tmp/line-feeds.zam" "$tmp/err" ||

@@ -380,9 +380,7 @@ struct TemperatureCase {
 class ImportTemperatureTest : public testing::TestWithParam<TemperatureCase> {};
 
 TextLines WithTemperature(const std::string& file, const char* temperature) {
-  TextLines lines = ReadTextFile(DataPath(file));
-  lines.front() = temperature;
-  return lines;
+  return WithLines(ReadTextFile(DataPath(file)), {{0, temperature}});
 }
 
 TEST_P(ImportTemperatureTest, LastFileReadSetsTemperatureAndFileName) {

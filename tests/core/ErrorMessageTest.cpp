@@ -23,6 +23,7 @@
 #include "document/TextLines.h"
 #include "model/EscapedText.h"
 #include "tests/core/ChildProcess.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -38,10 +39,8 @@ std::string InFolder(const std::string& text, const fs::path& folder) {
   return result;
 }
 
-TextLines ExampleWith(const std::map<int, std::string>& changes) {
-  TextLines lines = ExampleProjectText();
-  for (const auto& [index, text] : changes) lines[static_cast<std::size_t>(index)] = text;
-  return lines;
+TextLines ExampleWith(const std::map<std::size_t, std::string>& changes) {
+  return WithLines(ExampleProjectText(), changes);
 }
 
 std::string DataFile(const std::string& name) {
@@ -51,9 +50,7 @@ std::string DataFile(const std::string& name) {
 
 // An example data file with lines (0-based) replaced.
 std::string DataWith(const std::string& name, const std::map<std::size_t, std::string>& changes) {
-  TextLines lines = SplitLines(DataFile(name));
-  for (const auto& [index, text] : changes) lines[index] = text;
-  return JoinLinesCrLf(lines);
+  return JoinLinesCrLf(WithLines(SplitLines(DataFile(name)), changes));
 }
 
 std::string LeftDataWith(const std::map<std::size_t, std::string>& changes) {

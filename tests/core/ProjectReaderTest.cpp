@@ -253,8 +253,7 @@ TEST(ProjectReaderRobustnessTest, GarbageFailsOnlyOnDataLines) {
   for (std::size_t i = 48; i <= 54; ++i) data.insert(i);
   const TextLines& example = ExampleProjectText();
   for (std::size_t i = 0; i < example.size(); ++i) {
-    TextLines lines = example;
-    lines[i] = "x";
+    const TextLines lines = WithLines(example, {{i, "x"}});
     if (!data.contains(i)) {
       EXPECT_NO_THROW(Read(lines)) << "line " << i + 1;
     } else if (const auto error = Caught<ConversionError>([&] { Read(lines); })) {

@@ -13,6 +13,7 @@
 #include "document/ExampleProject.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
+#include "ui/TextBytes.h"
 
 namespace zamo::testing {
 
@@ -29,7 +30,7 @@ constexpr int kFirstRateLine = 22;
 
 QString Joined(const TextLines& lines) {
   QStringList joined;
-  for (const std::string& line : lines) joined.append(QString::fromStdString(line));
+  for (const std::string_view line : lines) joined.append(FromBytes(line));
   return joined.join(QLatin1Char('\n'));
 }
 
