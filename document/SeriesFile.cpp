@@ -51,8 +51,12 @@ SeriesProject ReadSeriesProject(const std::string& path) {
 
 TemperatureSeries ReadSeriesProjects(const std::vector<std::string>& paths) {
   TemperatureSeries series;
-  for (const std::string& path : paths) series.push_back(ReadSeriesProject(path));
   try {
+    // Each project is checked as it comes, so that a refusal costs no more reading.
+    for (const std::string& path : paths) {
+      series.push_back(ReadSeriesProject(path));
+      CheckSeriesProject(series, series.size() - 1);
+    }
     CheckSeriesTemperatures(series);
   } catch (SeriesError& error) {
     // Too few projects: the one given is named.
@@ -66,8 +70,18 @@ TemperatureSeries ReadSeries(const std::string& seriesPath) {
   const std::vector<SeriesFileEntry> entries =
       InFile(seriesPath, [&] { return ParseSeriesText(ReadTextFile(seriesPath), seriesPath); });
   TemperatureSeries series;
-  for (const SeriesFileEntry& entry : entries) series.push_back(ReadSeriesProject(entry.Path));
   try {
+    for (const SeriesFileEntry& entry : entries) {
+      try {
+        series.push_back(ReadSeriesProject(entry.Path));
+      } catch (const FileError& error) {
+        // A project that cannot be opened: the line that lists it, and its own file.
+        SeriesError listed(error.what(), series.size());
+        listed.SetLine(entry.Line);
+        throw listed;
+      }
+      CheckSeriesProject(series, series.size() - 1);
+    }
     CheckSeriesTemperatures(series);
   } catch (SeriesError& error) {
     // A refusal that names no project file belongs to the series file, at the line of the

@@ -13,19 +13,21 @@ void CheckSeriesTemperatures(const TemperatureSeries& series) {
                           (n == 1 ? " project" : " projects"),
                       std::nullopt);
   }
-  for (std::size_t j = 0; j < n; ++j) {
-    const ProjectData& data = series[j].Data;
-    if (!(data.AbsoluteTemperature > 0)) {
-      SeriesError error("The temperature " + FloatToText(data.Temperature) + " °C is not above absolute zero", j);
-      error.SetFile(series[j].File);
-      throw error;
-    }
-    for (std::size_t i = 0; i < j; ++i) {
-      if (series[i].Data.AbsoluteTemperature == data.AbsoluteTemperature) {
-        throw SeriesError(series[j].File + " has the same temperature as " + series[i].File + " (" +
-                              FloatToText(data.Temperature) + " °C); a series holds one project per temperature",
-                          j);
-      }
+  for (std::size_t j = 0; j < n; ++j) CheckSeriesProject(series, j);
+}
+
+void CheckSeriesProject(const TemperatureSeries& series, std::size_t j) {
+  const ProjectData& data = series[j].Data;
+  if (!(data.AbsoluteTemperature > 0)) {
+    SeriesError error("The temperature " + FloatToText(data.Temperature) + " °C is not above absolute zero", j);
+    error.SetFile(series[j].File);
+    throw error;
+  }
+  for (std::size_t i = 0; i < j; ++i) {
+    if (series[i].Data.AbsoluteTemperature == data.AbsoluteTemperature) {
+      throw SeriesError(series[j].File + " has the same temperature as " + series[i].File + " (" +
+                            FloatToText(data.Temperature) + " °C); a series holds one project per temperature",
+                        j);
     }
   }
 }
