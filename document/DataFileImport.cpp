@@ -94,9 +94,7 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
     const auto row = static_cast<std::size_t>(j);
-    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[row])) {
-      FailAtLine(line, "the reaction time of " + what + " is out of range");
-    }
+    experiment.Times[row] = RowSeconds(numbers, text, line, what);
     // The given concentrations up to G; the species after the last one given is the rest.
     const int given = std::min(numbers.LastIndex, 7);
     SpeciesValues& observed = experiment.Observed[row];

@@ -26,11 +26,14 @@ std::string ColumnName(int column) {
 
 // The value of a cell when it is a number; a decimal comma counts where the comma does not
 // separate cells.
-bool CellNumber(const std::string& text, char delimiter, Real& value) {
-  if (text.empty()) return false;
+std::string CellNumberText(const std::string& text, char delimiter) {
   std::string number = text;
   if (delimiter != ',') std::replace(number.begin(), number.end(), ',', '.');
-  return TryStrToFloat(number, value);
+  return number;
+}
+
+bool CellNumber(const std::string& text, char delimiter, Real& value) {
+  return !text.empty() && TryStrToFloat(CellNumberText(text, delimiter), value);
 }
 
 Real ReadCell(const DelimitedCell& cell, int column, char delimiter, int line) {
@@ -61,7 +64,7 @@ DataTableRow ReadRow(const std::vector<DelimitedCell>& cells, std::string_view t
     }
   }
   row.Minutes = ReadCell(cells[0], 1, delimiter, line);
-  if (!TruncToInt32(row.Minutes * 60, row.Seconds)) {
+  if (!MinutesToSeconds(CellNumberText(cells[0].Text, delimiter), row.Seconds)) {
     FailAtLine(line, "the reaction time in column 1 is out of range: " + cells[0].Text + " minutes", cells[0].Column);
   }
   for (int s = 1; s <= kSpeciesCount - 1; ++s) {

@@ -146,10 +146,7 @@ class Reader {
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
-    // Minutes to whole seconds, truncated toward zero.
-    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[static_cast<std::size_t>(r)])) {
-      FailAtLine(line, "the reaction time of " + what + " is out of range");
-    }
+    experiment.Times[static_cast<std::size_t>(r)] = RowSeconds(numbers, text, line, what);
     SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(r)];
     const int n = std::min(numbers.LastIndex, kSpeciesCount);
     for (int s = 1; s <= n; ++s) observed[s] = ObservedFraction(numbers, text, s, s, line);

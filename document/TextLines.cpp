@@ -113,6 +113,26 @@ std::string_view LineCursor::ReadNextLine(std::string_view expected) {
   return line;
 }
 
+namespace {
+
+// A token of a number line as the float conversion takes it: "," made ".", "D" and "d"
+// made "E", every other character but digits, signs, "." and exponents dropped.
+std::string NumberToken(std::string_view written) {
+  std::string token;
+  for (const char c : written) {
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
+      token += c;
+    } else if (c == ',') {
+      token += '.';
+    } else if (c == 'D' || c == 'd') {
+      token += 'E';
+    }
+  }
+  return token;
+}
+
+}  // namespace
+
 NumberLine ParseNumberLine(std::string_view text) {
   const auto isControlOrBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   std::size_t begin = 0;
@@ -150,16 +170,7 @@ NumberLine ParseNumberLine(std::string_view text) {
 
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    std::string token;
-    for (const char c : result.Written(text, i)) {
-      if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') {
-        token += c;
-      } else if (c == ',') {
-        token += '.';
-      } else if (c == 'D' || c == 'd') {
-        token += 'E';
-      }
-    }
+    const std::string token = NumberToken(result.Written(text, i));
     if (!TryStrToFloat(token, result.Values[slot])) {
       ConversionError error(texts::NotAFloat(token));
       error.SetColumn(result.Columns[slot]);
@@ -168,6 +179,14 @@ NumberLine ParseNumberLine(std::string_view text) {
     result.LastIndex = i;
   }
   return result;
+}
+
+std::int32_t RowSeconds(const NumberLine& numbers, std::string_view text, int lineNumber, const std::string& what) {
+  std::int32_t seconds = 0;
+  if (!MinutesToSeconds(NumberToken(numbers.Written(text, 0)), seconds)) {
+    FailAtLine(lineNumber, "the reaction time of " + what + " is out of range");
+  }
+  return seconds;
 }
 
 Real ObservedFraction(const NumberLine& numbers, std::string_view text, int slot, int species, int lineNumber) {

@@ -183,6 +183,11 @@ struct NumberLine {
 // number is converted.
 NumberLine ParseNumberLine(std::string_view text);
 
+// The reaction time of a data row (slot 0, in minutes) in whole seconds, from the number's
+// text as converted (MinutesToSeconds). A time beyond the 32-bit seconds is refused with
+// FormatError at the row's line: "the reaction time of WHAT is out of range".
+std::int32_t RowSeconds(const NumberLine& numbers, std::string_view text, int lineNumber, const std::string& what);
+
 // The observed value in `slot` of a data row, a percentage, as a fraction (divided by 100).
 // A percentage outside -kMaxPercentage..kMaxPercentage is refused with FormatError at the
 // row's line and the number's column, naming the species (1..8 for A..H).

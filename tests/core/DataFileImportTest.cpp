@@ -166,8 +166,9 @@ TEST(DataFileRowsTest, SpeciesAfterTheLastGivenOneIsTheRemainder) {
 
 TEST(DataFileRowsTest, MinutesAreTruncatedTowardZeroToWholeSeconds) {
   const KineticProject p = Imported(Request("fractional-minutes.dat", std::nullopt));
-  // 0.25 min = 15 s, 0.0125 min = 0.75 s, 2.99 min = 179.4 s, -0.0125 min = -0.75 s, -0.02 min = -1.2 s
-  const std::array<std::int32_t, 6> seconds = {0, 15, 0, 179, 0, -1};
+  // 0.25 min = 15 s, 0.0125 min = 0.75 s, 2.99 min = 179.4 s, -0.0125 min = -0.75 s,
+  // -8.4 min = -504 s (from the decimal text, not -503.99...)
+  const std::array<std::int32_t, 6> seconds = {0, 15, 0, 179, 0, -504};
   ASSERT_EQ(p.Left.LastRow, 5);
   for (std::size_t r = 0; r < seconds.size(); ++r) EXPECT_EQ(p.Left.Times[r], seconds[r]) << "row " << r;
 }

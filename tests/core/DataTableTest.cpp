@@ -147,11 +147,11 @@ TEST(DataTableTest, MixedWithADataFileTheDataFileBringsConstantsAndTemperature) 
 TEST(DataTableTest, HCellIsIgnoredAndBlanksByteOrderMarkAndEmptyLinesSkipped) {
   const std::vector<DataTableRow> rows =
       ReadDataTable(PastedLines("\xEF\xBB\xBFTime;A;B;C;D;E;F;G;H\r\n\r\n;;\r\n 0 ; 0 ; 100;0;0;0;0;0;99\r\n"
-                                "0,25;1,5;90;2;0;0;0;0;;;\r\n"));
+                                "4,2;1,5;90;2;0;0;0;0;;;\r\n"));
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].Line, 4);
   EXPECT_EQ(rows[1].Line, 5);
-  EXPECT_EQ(rows[1].Seconds, 15);
+  EXPECT_EQ(rows[1].Seconds, 252);  // 4.2 min exactly, not 251.99...
   EXPECT_EQ(rows[1].Percent[0], 1.5L);
   EXPECT_EQ(rows[1].Percent[1], 90);
 

@@ -121,8 +121,9 @@ TEST(ProjectReaderEdgeTest, RowsWithTwoAndWithNineConcentrations) {
 TEST(ProjectReaderEdgeTest, MinutesBecomeWholeSecondsTruncated) {
   const ProjectData p = Read(DataFileLines("fractional-minutes.zam")).Data;
   ASSERT_EQ(p.Left.LastRow, 5);
-  // 0.0, 0.01 (0.6 s), 0.5, 2.99 (179.4 s), 29.99 (1799.4 s) and 600.0 minutes.
-  const std::array<std::int32_t, 6> expected = {0, 0, 30, 179, 1799, 36000};
+  // 0.0, 0.01 (0.6 s), 4,2 (252 s from the decimal text, not 251.99...), 2.99 (179.4 s),
+  // 29.99 (1799.4 s) and 600.0 minutes.
+  const std::array<std::int32_t, 6> expected = {0, 0, 252, 179, 1799, 36000};
   for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(p.Left.Times[r], expected[r]) << r;
   EXPECT_TRUE(p.Right.Present);
 }
