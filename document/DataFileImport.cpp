@@ -64,16 +64,16 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
     if (pair.Count() < 2) {
       FailAtLine(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
     }
-    data.K[i] = pair.Values[0];
-    data.K[i + r] = pair.Values[1];
+    data.K[i] = RateConstant(pair, text, 0, i, cursor.LineNumber());
+    data.K[i + r] = RateConstant(pair, text, 1, i + r, cursor.LineNumber());
   }
 
   // An optional line with exactly k15 and k16; any other line is the row count.
   const std::string_view optional = cursor.ReadNextLine("the number of rows");
   const NumberLine k1516 = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(optional); });
   if (k1516.Count() == 2) {
-    data.K[15] = k1516.Values[0];
-    data.K[16] = k1516.Values[1];
+    data.K[15] = RateConstant(k1516, optional, 0, 15, cursor.LineNumber());
+    data.K[16] = RateConstant(k1516, optional, 1, 16, cursor.LineNumber());
   } else {
     cursor.SetIndex(cursor.Index() - 1);
   }

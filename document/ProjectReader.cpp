@@ -103,25 +103,25 @@ class Reader {
     }
   }
 
-  // Two numbers from the next data line; the first two of a longer line.
-  std::pair<Real, Real> ReadPair(const std::string& what) {
+  // The rate constants k_first and k_second from the next data line; the first two numbers
+  // of a longer line.
+  void ReadRatePair(int first, int second) {
+    const std::string what = "the rate constants k" + std::to_string(first) + " and k" + std::to_string(second);
     const std::string_view text = cursor_.ReadNextLine(what);
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 2) {
       FailAtLine(line, "expected two numbers for " + what + ", found " + std::to_string(numbers.Count()));
     }
-    return {numbers.Values[0], numbers.Values[1]};
+    data_.K[first] = RateConstant(numbers, text, 0, first, line);
+    data_.K[second] = RateConstant(numbers, text, 1, second, line);
   }
 
   void ReadRateConstants() {
     const int d = data_.DeclaredRateConstantsPerReaction;
-    for (int i = 1; i <= d; ++i) {
-      std::tie(data_.K[i], data_.K[i + d]) =
-          ReadPair("the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + d));
-    }
+    for (int i = 1; i <= d; ++i) ReadRatePair(i, i + d);
     cursor_.StepOver();  // "k15 and k16:"
-    std::tie(data_.K[15], data_.K[16]) = ReadPair("the rate constants k15 and k16");
+    ReadRatePair(15, 16);
     cursor_.StepOver();  // an empty line in written texts
   }
 

@@ -181,12 +181,27 @@ NumberLine ParseNumberLine(std::string_view text) {
   return result;
 }
 
+// The largest double in full, so that the bound itself may be typed back.
+constexpr const char* kLargestDoubleText = "1.7976931348623157E+308";
+
 std::int32_t RowSeconds(const NumberLine& numbers, std::string_view text, int lineNumber, const std::string& what) {
   std::int32_t seconds = 0;
   if (!MinutesToSeconds(NumberToken(numbers.Written(text, 0)), seconds)) {
     FailAtLine(lineNumber, "the reaction time of " + what + " is out of range");
   }
   return seconds;
+}
+
+Real RateConstant(const NumberLine& numbers, std::string_view text, int slot, int index, int lineNumber) {
+  const auto at = static_cast<std::size_t>(slot);
+  const Real value = numbers.Values[at];
+  if (!(value >= 0 && value <= std::numeric_limits<double>::max())) {
+    FailAtLine(lineNumber,
+               "expected k" + std::to_string(index) + " from 0 to " + kLargestDoubleText + ", found " +
+                   std::string(numbers.Written(text, slot)),
+               numbers.Columns[at]);
+  }
+  return value;
 }
 
 Real ObservedFraction(const NumberLine& numbers, std::string_view text, int slot, int species, int lineNumber) {

@@ -188,6 +188,11 @@ NumberLine ParseNumberLine(std::string_view text);
 // FormatError at the row's line: "the reaction time of WHAT is out of range".
 std::int32_t RowSeconds(const NumberLine& numbers, std::string_view text, int lineNumber, const std::string& what);
 
+// The rate constant k`index` in `slot` of a number line. A value that is negative or
+// beyond the range of a double is refused with FormatError at the line and the number's
+// column: "expected k8 from 0 to 1.7976931348623157E+308, found -1.0E-04".
+Real RateConstant(const NumberLine& numbers, std::string_view text, int slot, int index, int lineNumber);
+
 // The observed value in `slot` of a data row, a percentage, as a fraction (divided by 100).
 // A percentage outside -kMaxPercentage..kMaxPercentage is refused with FormatError at the
 // row's line and the number's column, naming the species (1..8 for A..H).

@@ -223,18 +223,6 @@ TEST_F(CliFiles, AnInertStartSpeciesStaysPut) {
             "1.00000000000000000000e+09 1.00000000000000000000e+00");
 }
 
-TEST_F(CliFiles, ARateSetThatCannotBeSolvedIsAnErrorNotAResult) {
-  std::map<std::size_t, std::string> rates;
-  for (std::size_t i = 22; i <= 28; ++i) rates[i] = "0.0  0.0";
-  rates[22] = "1.0E-04  -1.0E-04";  // k1 k8 < 0 with ka = kb: no real decay constants
-  rates[23] = "1.0E-04  3.0E-04";
-  const TextLines lines = WithLines(ExampleProjectText(), rates);
-  const std::string path = Write("negative.zam", lines);
-  const Result r = RunCli({"calc", path, "60"});
-  EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "zamo-cli: " + path + ": Ungültige Gleitkommaoperation\n");
-}
-
 TEST_F(CliFiles, SaveIntoAMissingFolderFailsAndWritesNothing) {
   const std::string out = (folder_ / "no-such-folder" / "x.zam").string();
   const Result r = RunCli({"save", "-o", out});

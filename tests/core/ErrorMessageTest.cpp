@@ -57,15 +57,8 @@ std::string LeftDataWith(const std::map<std::size_t, std::string>& changes) {
   return DataWith("left-tmcp-210.dat", changes);
 }
 
-// The right example data with rates the closed form cannot evaluate: k1 and k8 of opposite
-// sign with equal decay rates of A and B leave no real decay constants.
-std::string UnsolvableRightData() {
-  std::map<std::size_t, std::string> changes;
-  for (std::size_t i = 2; i <= 8; ++i) changes[i] = "0.0  0.0";  // after an empty line
-  changes[2] = "1.0E-04  -1.0E-04";
-  changes[3] = "1.0E-04  3.0E-04";
-  return DataWith("right-ipcp-210.dat", changes);
-}
+// The right example data with a negative k8.
+std::string NegativeK8RightData() { return DataWith("right-ipcp-210.dat", {{2, "1.0E-04  -1.0E-04"}}); }
 
 // Zoom line of 42 numbers "1", two blanks apart: the 42nd starts in column 1 + 41 x 3.
 std::string FortyTwoNumbers() {
@@ -160,6 +153,17 @@ INSTANTIATE_TEST_SUITE_P(
                 {"report", "@/p.zam"},
                 1,
                 "zamo-cli: @/p.zam:50:7: expected a percentage from -1000 to 1000 for species A, found -1000.01\n"},
+        // Rate constants are 0 or more and within the range of a double.
+        Refusal{"RateConstantBelowZero",
+                {{"k.zam", JoinLinesCrLf(ExampleWith({{22, "1.0E-04  -1.0E-04"}}))}},
+                {"deviation", "@/k.zam"},
+                1,
+                "zamo-cli: @/k.zam:23:10: expected k8 from 0 to 1.7976931348623157E+308, found -1.0E-04\n"},
+        Refusal{"RateConstantBeyondTheDoubleRange",
+                {{"k.zam", JoinLinesCrLf(ExampleWith({{30, "1e+400  2.659E-04"}}))}},
+                {"deviation", "@/k.zam"},
+                1,
+                "zamo-cli: @/k.zam:31:1: expected k15 from 0 to 1.7976931348623157E+308, found 1e+400\n"},
         Refusal{"NumberBeyondTheExtendedRange",
                 {{"p.zam", JoinLinesCrLf(ExampleWith({{37, "30.0  91.09  1e5000"}}))}},
                 {"deviation", "@/p.zam"},
@@ -207,12 +211,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"import", "--left", "@/l.dat"},
                 1,
                 "zamo-cli: @/l.dat:12: the remainder to 100 % for species C would be 2100, outside -1000 to 1000\n"},
-        // A rate set the closed form cannot evaluate: the data file whose constants count.
-        Refusal{"ImportFloatErrorNamesTheDataFile",
-                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", UnsolvableRightData()}},
+        Refusal{"ImportNegativeRateConstant",
+                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", NegativeK8RightData()}},
                 {"import", "--left", "@/l.dat", "--right", "@/r.dat"},
                 1,
-                "zamo-cli: @/r.dat: Ungültige Gleitkommaoperation\n"},
+                "zamo-cli: @/r.dat:3:10: expected k8 from 0 to 1.7976931348623157E+308, found -1.0E-04\n"},
         // ---- writing ----
         Refusal{"SaveIntoAMissingFolder",
                 {},

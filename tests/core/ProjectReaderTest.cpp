@@ -128,6 +128,15 @@ TEST(ProjectReaderEdgeTest, MinutesBecomeWholeSecondsTruncated) {
   EXPECT_TRUE(p.Right.Present);
 }
 
+// The bounds of a rate constant are taken: 1e-4000 is finite (though 0 in a double), and the
+// largest double is within the range.
+TEST(ProjectReaderEdgeTest, RateConstantsAtTheBoundsAreRead) {
+  const ProjectData p = Read(ExampleTextWith({{22, "1e-4000  1.7976931348623157E+308"}, {30, "-0.0  0"}})).Data;
+  EXPECT_EQ(p.K[1], 1e-4000L);
+  EXPECT_EQ(p.K[8], 1.7976931348623157E+308L);
+  EXPECT_EQ(p.K[15], 0);
+}
+
 TEST(ProjectReaderEdgeTest, NonUtf8BytesAreKeptAsTheyStand) {
   const ProjectData p = Read(DataFileLines("non-utf8-names.zam")).Data;
   EXPECT_EQ(p.Title, "TMCP-ICP Kinetik, M\xE4rz 1997");
