@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/Limits.h"
 
 namespace zamo::cli {
@@ -232,7 +233,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   line.Command = args[0];
   const CommandInfo* command = FindCommand(line.Command);
-  if (command == nullptr) throw UsageError("unknown command '" + line.Command + "'");
+  if (command == nullptr) throw UsageError("unknown command '" + Excerpt(line.Command) + "'");
 
   std::vector<std::string> positionals;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -248,7 +249,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       inlineValue = arg.substr(eq + 1);
     }
     const OptionInfo* option = FindOption(*command, name);
-    if (option == nullptr) throw UsageError("command " + line.Command + " has no option " + name);
+    if (option == nullptr) throw UsageError("command " + line.Command + " has no option " + Excerpt(name));
     std::string value;
     if (option->TakesValue) {
       if (inlineValue) {
@@ -256,10 +257,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       } else if (i + 1 < args.size()) {
         value = args[++i];
       } else {
-        throw UsageError("option " + name + " needs a value");
+        throw UsageError("option " + Excerpt(name) + " needs a value");
       }
     } else if (inlineValue) {
-      throw UsageError("option " + name + " takes no value");
+      throw UsageError("option " + Excerpt(name) + " takes no value");
     }
     line.Options[name] = value;
   }
@@ -314,7 +315,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Times.assign(positionals.begin() + static_cast<std::ptrdiff_t>(next), positionals.end());
     if (line.Times.empty()) throw UsageError("calc needs at least one time in seconds");
   } else if (next < positionals.size()) {
-    throw UsageError("unexpected argument '" + positionals[next] + "'");
+    throw UsageError("unexpected argument '" + Excerpt(positionals[next]) + "'");
   }
   return line;
 }

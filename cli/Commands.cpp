@@ -86,7 +86,7 @@ void RunCalc(const CommandLine& line, const ProjectSession& session, std::ostrea
   const KineticProject& project = session.Project();
   for (const std::string& text : line.Times) {
     Real t = 0;
-    if (!TryStrToFloat(text, t) || t < 0) throw UsageError("'" + text + "' is not a time in seconds");
+    if (!TryStrToFloat(text, t) || t < 0) throw UsageError("'" + Excerpt(text) + "' is not a time in seconds");
   }
   for (const std::string& text : line.Times) {
     const Real t = StrToFloat(text);

@@ -4,6 +4,7 @@
 
 #include "document/DelimitedText.h"
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/ZamoError.h"
 
 namespace zamo {
@@ -41,7 +42,7 @@ Real ReadCell(const DelimitedCell& cell, int column, char delimiter, int line) {
   if (CellNumber(cell.Text, delimiter, value)) return value;
   const std::string expected = "expected a number in " + ColumnName(column) + ", found ";
   if (cell.Text.empty()) FailAtLine(line, expected + "an empty cell", cell.Column);
-  std::string text = expected + "'" + cell.Text + "'";
+  std::string text = expected + "'" + Excerpt(cell.Text) + "'";
   if (delimiter == ',' && cell.Text.find(',') != std::string::npos) {
     text += " (a comma-separated table takes \".\" as its decimal separator)";
   }
@@ -58,14 +59,15 @@ DataTableRow ReadRow(const std::vector<DelimitedCell>& cells, std::string_view t
   for (std::size_t extra = kLastAllowedColumn; extra < cells.size(); ++extra) {
     if (!cells[extra].Text.empty()) {
       FailAtLine(line,
-                 "unexpected '" + cells[extra].Text + "' in " + ColumnName(static_cast<int>(extra) + 1) + "; " +
-                     kRowShape + " and at most H",
+                 "unexpected '" + Excerpt(cells[extra].Text) + "' in " + ColumnName(static_cast<int>(extra) + 1) +
+                     "; " + kRowShape + " and at most H",
                  cells[extra].Column);
     }
   }
   row.Minutes = ReadCell(cells[0], 1, delimiter, line);
   if (!MinutesToSeconds(CellNumberText(cells[0].Text, delimiter), row.Seconds)) {
-    FailAtLine(line, "the reaction time in column 1 is out of range: " + cells[0].Text + " minutes", cells[0].Column);
+    FailAtLine(line, "the reaction time in column 1 is out of range: " + Excerpt(cells[0].Text) + " minutes",
+               cells[0].Column);
   }
   for (int s = 1; s <= kSpeciesCount - 1; ++s) {
     const DelimitedCell& cell = cells[static_cast<std::size_t>(s)];

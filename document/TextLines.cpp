@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
 
@@ -198,7 +199,7 @@ Real RateConstant(const NumberLine& numbers, std::string_view text, int slot, in
   if (!(value >= 0 && value <= std::numeric_limits<double>::max())) {
     FailAtLine(lineNumber,
                "expected k" + std::to_string(index) + " from 0 to " + kLargestDoubleText + ", found " +
-                   std::string(numbers.Written(text, slot)),
+                   Excerpt(numbers.Written(text, slot)),
                numbers.Columns[at]);
   }
   return value;
@@ -215,7 +216,7 @@ Real PercentageAsFraction(Real percent, std::string_view written, int species, i
     FailAtLine(lineNumber,
                "expected a percentage from " + std::to_string(-kMaxPercentage) + " to " +
                    std::to_string(kMaxPercentage) + " for species " + static_cast<char>('A' + species - 1) +
-                   ", found " + std::string(written),
+                   ", found " + Excerpt(written),
                column);
   }
   return percent / 100;

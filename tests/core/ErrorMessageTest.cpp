@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <streambuf>
@@ -18,9 +19,12 @@
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
 #include "cli/DescriptorOutput.h"
+#include "document/DataTable.h"
 #include "document/ExampleProject.h"
 #include "document/InputLimits.h"
 #include "document/TextLines.h"
+#include "model/Conversions.h"
+#include "model/DateTime.h"
 #include "model/EscapedText.h"
 #include "tests/core/ChildProcess.h"
 #include "tests/core/TestSupport.h"
@@ -359,6 +363,59 @@ INSTANTIATE_TEST_SUITE_P(Texts, EscapeControlCharactersTest,
                                          Escape{"CutSequenceAtTheEnd", "ab\xE2\x82", "ab\\xe2\\x82"},
                                          Escape{"NoBreakSpaceIsPrintable", "\xC2\xA0", "\xC2\xA0"}),
                          [](const testing::TestParamInfo<Escape>& row) { return row.param.name; });
+
+TEST(ExcerptTest, QuotesAtMostTwoHundredBytesCutBeforeACharacter) {
+  EXPECT_EQ(Excerpt(""), "");
+  EXPECT_EQ(Excerpt(std::string(200, 'a')), std::string(200, 'a'));
+  EXPECT_EQ(Excerpt(std::string(201, 'a')), std::string(200, 'a') + "...");
+  EXPECT_EQ(Excerpt(std::string(199, 'a') + "\xC3\xA4" + "b"), std::string(199, 'a') + "...");
+  EXPECT_EQ(Excerpt(std::string(198, 'a') + "\xF0\x9F\x98\x80"), std::string(198, 'a') + "...");
+}
+
+// Every message that quotes a token or a line of the input quotes an excerpt of it.
+TEST(ExcerptTest, MessagesQuoteAnExcerptOfALongToken) {
+  const std::string token = std::string(15000, '7') + "x";
+  const std::string digits = "1" + std::string(400, '0');  // 1e400: a number, but too large
+  const auto messageOf = [](const std::function<void()>& statement) {
+    try {
+      statement();
+    } catch (const std::exception& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  const auto cliError = [](const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::Run(args, out, err);
+    return err.str().substr(0, err.str().find('\n'));
+  };
+  // Each message with the token it quotes.
+  const std::vector<std::pair<std::string, std::string>> messages = {
+      {messageOf([&] { StrToFloat(token); }), token},
+      {messageOf([&] { StrToInt(token); }), token},
+      {messageOf([&] { StrToDateTime(token); }), token},
+      {messageOf([&] {
+         (void)ReadProjectText({}, ExampleTextWith({{37, "30.0  " + digits}}), "");
+       }),
+       digits},
+      {messageOf([&] {
+         (void)ReadProjectText({}, ExampleTextWith({{22, digits + "  0"}}), "");
+       }),
+       digits},
+      {messageOf([&] { ReadDataTable(PastedLines("0,100,0,0,0,0,0,0\n" + token + ",0,0,0,0,0,0,0")); }), token},
+      {messageOf([&] { ReadDataTable(PastedLines("0,100,0,0,0,0,0,0,0," + token)); }), token},
+      {messageOf([&] { ReadDataTable(PastedLines(digits + ",100,0,0,0,0,0,0")); }), digits},
+      {cliError({token}), token},
+      {cliError({"calc", "60", token}), token},
+      {cliError({"fit", "--free", token}), token},
+      {cliError({"deviation", "--" + token}), "--" + token},
+  };
+  for (const auto& [message, quoted] : messages) {
+    EXPECT_LE(message.size(), kMaxQuotedBytes + 120) << message.substr(0, 300);
+    EXPECT_NE(message.find(quoted.substr(0, kMaxQuotedBytes) + "..."), std::string::npos) << message.substr(0, 300);
+  }
+}
 
 }  // namespace
 }  // namespace zamo
