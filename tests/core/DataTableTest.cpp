@@ -73,6 +73,14 @@ TEST(CsvCellTest, QuotesOnlyWhatMustBeQuoted) {
   EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
+TEST(CsvCellTest, TextThatASpreadsheetWouldEvaluateGetsAnApostrophe) {
+  const std::vector<CellCase> cases = {
+      {"=1+2", "'=1+2"}, {"+49 30", "'+49 30"},  {"-ene", "'-ene"}, {"@SUM(A1)", "'@SUM(A1)"},
+      {"a=b", "a=b"},    {"'quoted", "'quoted"}, {"", ""},
+  };
+  for (const CellCase& c : cases) EXPECT_EQ(CsvTextCell(c.text), c.written) << c.text;
+}
+
 TEST(FindDelimiterTest, TabBeforeSemicolonBeforeComma) {
   EXPECT_EQ(FindDelimiter({"1,5;2,5;3"}), ';');
   EXPECT_EQ(FindDelimiter({"a;b", "1,5\t2"}), '\t');
