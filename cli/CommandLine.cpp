@@ -286,6 +286,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     throw UsageError("--time-unit takes s, min or h");
   }
   if (line.Command == "plot" && !line.Has("-o")) throw UsageError("plot needs -o OUT.png, OUT.svg or OUT.pdf");
+  for (const char* field : {"--title", "--author", "--left-name", "--right-name"}) {
+    if (const auto text = line.Value(field); text && text->find_first_of("\r\n") != std::string::npos) {
+      throw UsageError(std::string(field) +
+                       " cannot hold a line break (CR or LF): a project file holds it on one line");
+    }
+  }
   if (line.Has("--free") && line.Has("--free-all")) throw UsageError("--free and --free-all exclude each other");
   if (const auto experiments = line.Value("--experiments");
       experiments && *experiments != "both" && *experiments != "left" && *experiments != "right") {

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "model/Conversions.h"
 #include "model/NumberFormat.h"
+#include "model/ZamoError.h"
 
 namespace zamo {
 
@@ -46,6 +48,30 @@ void AddErrorSection(TextLines& lines, const char* header, const DeviationSummar
   lines.Append(DeviationSummaryLines(summary));
 }
 
+// Refuses what the reader would not take back as it was written.
+void CheckWritable(const ProjectData& data) {
+  const std::pair<const std::string*, const char*> fields[] = {
+      {&data.Title, "the title"},
+      {&data.Author, "the author"},
+      {&data.LeftReactantName, "the name of the left reactant"},
+      {&data.LeftDataFile, "the data file of the left reaction"},
+      {&data.RightReactantName, "the name of the right reactant"},
+      {&data.RightDataFile, "the data file of the right reaction"},
+  };
+  for (const auto& [field, what] : fields) CheckLineValue(*field, what);
+  Real ignored = 0;
+  if (!TryStrToFloat(FloatToText(data.Temperature), ignored)) {
+    throw FormatError("the temperature cannot be written: " + FloatToText(data.Temperature) + " is no number");
+  }
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    // The reader takes rate constants from 0 to the largest double.
+    if (!(data.K[i] >= 0 && data.K[i] <= std::numeric_limits<double>::max())) {
+      throw FormatError(RateConstantName(i) + " cannot be written: " + FormatFloat(kRatePattern, data.K[i]) +
+                        " is not from 0 to 1.7976931348623157E+308");
+    }
+  }
+}
+
 }  // namespace
 
 TextLines DeviationSummaryLines(const DeviationSummary& summary) {
@@ -62,6 +88,7 @@ TextLines DeviationSummaryLines(const DeviationSummary& summary) {
 }
 
 TextLines BuildProjectText(const KineticProject& project, DateTime now) {
+  CheckWritable(project);
   // R rate-constant lines per reaction; k_i stands beside k_(R+i).
   const int r = std::clamp(project.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
   TextLines lines;

@@ -38,7 +38,10 @@ TemperatureSeries ReadSeries(const std::string& seriesPath);
 
 // The text of a series file at `seriesPath` that lists the projects at `projectPaths`, each
 // relative to the series file's folder where it lies inside it (else absolute), with
-// `comments` as "# " lines at the top.
+// `comments` as "# " lines at the top. A path that starts with "#" or a blank is written
+// after "./", so that it reads back as itself; one that ends with a blank or a control
+// character, or that a line cannot hold (CheckLineValue), is refused with FormatError, and so
+// is such a comment.
 TextLines BuildSeriesText(const std::string& seriesPath, const std::vector<std::string>& projectPaths,
                           const std::vector<std::string>& comments);
 

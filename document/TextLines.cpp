@@ -80,6 +80,16 @@ TextLines SplitLines(std::string_view bytes) {
   return lines;
 }
 
+void CheckLineValue(std::string_view value, const std::string& what) {
+  if (value.find_first_of("\r\n") != std::string_view::npos) {
+    throw FormatError(what + " cannot be written: it holds a line break (CR or LF)");
+  }
+  if (value.size() > kMaxLineBytes) {
+    throw FormatError(what + " cannot be written: it is longer than a line may be (" + std::to_string(kMaxLineBytes) +
+                      " bytes)");
+  }
+}
+
 std::string JoinLinesCrLf(const TextLines& lines) {
   std::string text;
   std::size_t size = 0;

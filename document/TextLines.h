@@ -113,6 +113,12 @@ class TextLines {
 // FormatError naming its line before any line is stored.
 TextLines SplitLines(std::string_view bytes);
 
+// Refuses with FormatError a value that is to stand alone on a line of a written file but
+// would not read back as it is: one that holds a line break ("WHAT cannot be written: it
+// holds a line break (CR or LF)") or is longer than a line may be ("WHAT cannot be written:
+// it is longer than a line may be (65536 bytes)"). `what` names the value ("the title").
+void CheckLineValue(std::string_view value, const std::string& what);
+
 // The lines joined with CR LF after every line, as project files are written.
 std::string JoinLinesCrLf(const TextLines& lines);
 

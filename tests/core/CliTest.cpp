@@ -86,6 +86,8 @@ TEST(CliUsage, WrongUsageExitsWithTwoAndTheUsage) {
       {"report", "a.zam", "b.zam"},
       {"calc", "-5"},
       {"calc", "1800", "soon"},
+      {"import", "--left", "l.dat", "--title", "Run 1\nsecond line"},
+      {"import", "--left", "l.dat", "--right-name", "B\r"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(::testing::PrintToString(args));
