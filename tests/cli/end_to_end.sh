@@ -34,6 +34,17 @@ cmp -s "$tmp/out" "$tmp/dev-example" || fail "the saved example deviates differe
 expect 0 "$cli" save "$tmp/example.zam" --date-time "06.12.26 10:00:00"
 cmp -s "$tmp/out" "$tmp/example.zam" || fail "saving the saved example again changes it"
 
+# -o /dev/stdout writes where the shell points standard output: ">>" appends and a pipe
+# gets the bytes; "-o -" is standard output for every command, a picture as a PNG.
+printf 'first\n' >"$tmp/log.txt"
+"$cli" save -o /dev/stdout --date-time "06.12.26 10:00:00" >>"$tmp/log.txt" || fail "save -o /dev/stdout >> failed"
+{ echo first; cat "$tmp/example.zam"; } | cmp -s - "$tmp/log.txt" || fail "save -o /dev/stdout >> did not append"
+"$cli" save -o /dev/stdout --date-time "06.12.26 10:00:00" | cmp -s - "$tmp/example.zam" ||
+  fail "save -o /dev/stdout into a pipe"
+"$cli" fit -o - --date-time "06.12.26 10:00:00" >"$tmp/out" || fail "fit -o - failed"
+head -n 1 "$tmp/out" | grep -q '^Least-squares fit' || fail "fit -o - does not print the fit first"
+grep -q '^Titel:' "$tmp/out" || fail "fit -o - does not print the project"
+
 # A broken temperature names file and line; the file stays as it was.
 sed 's/^210\.1\r$/210,1\r/' "$tmp/example.zam" >"$tmp/comma.zam"
 expect 1 "$cli" report "$tmp/comma.zam"
@@ -88,6 +99,8 @@ else
   tr '\n' ' ' <"$tmp/plot.svg" >"$tmp/plot-svg-line"
   grep -qF '>Time (h)</text>' "$tmp/plot-svg-line" || fail "the SVG has no time axis title as text"
   grep -qF '>Concentration (%)</text>' "$tmp/plot-svg-line" || fail "the SVG has no concentration axis title as text"
+  "$cli" plot -o - 2>/dev/null | head -c 8 | od -An -tx1 | tr -d ' \n' | grep -qx 89504e470d0a1a0a ||
+    fail "plot -o - writes no PNG to standard output"
   expect 0 "$cli" plot --experiment right -o "$tmp/plot.pdf"
   [ "$(head -c 5 "$tmp/plot.pdf")" = "%PDF-" ] || fail "plot.pdf is no PDF"
   if command -v pdftotext >/dev/null; then

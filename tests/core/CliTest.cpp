@@ -503,6 +503,7 @@ TEST_F(CliFiles, TableGoesToStandardOutputOrTheFile) {
   EXPECT_EQ(written.Status, 0);
   EXPECT_TRUE(written.Out.empty());
   EXPECT_EQ(ReadTextFile(path), lines);
+  EXPECT_EQ(RunCli({"table", "--points", "3", "-o", "-"}).Out, printed.Out);
 
   for (const char* points : {"1", "10002", "many"}) {
     EXPECT_EQ(RunCli({"table", "--points", points}).Status, 2) << points;
