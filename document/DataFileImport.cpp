@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "document/DataTable.h"
+#include "document/ProjectWriter.h"
 #include "model/Conversions.h"
 #include "model/NumberFormat.h"
 #include "model/ZamoError.h"
@@ -198,6 +199,7 @@ ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& reque
   data.ZoomLeft = kImportZoom;
   data.ZoomRight = kImportZoom;
   FillMissingExperiment(data);
+  CheckWritable(data);
 
   result.ShowLeft = data.Left.Present;
   result.Caption = ExperimentCaption("Zamo", result.ShowLeft, data);

@@ -48,7 +48,21 @@ void AddErrorSection(TextLines& lines, const char* header, const DeviationSummar
   lines.Append(DeviationSummaryLines(summary));
 }
 
-// Refuses what the reader would not take back as it was written.
+}  // namespace
+
+TextLines DeviationSummaryLines(const DeviationSummary& summary) {
+  TextLines lines;
+  lines.push_back("TOTAL SQ DIFF SUM = " + FormatFloat("#####0.000", summary.TotalSquares));
+  lines.emplace_back(" ");
+  lines.emplace_back("Summ.Error of each reactant:");
+  lines.emplace_back(kSpeciesHeader);
+  std::vector<std::string> rows;
+  AddNumberRow(rows, "", "##0.000", summary.SignedSum.Items, 1, 8);
+  AddNumberRow(rows, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  for (const std::string& row : rows) lines.push_back(row);
+  return lines;
+}
+
 void CheckWritable(const ProjectData& data) {
   const std::pair<const std::string*, const char*> fields[] = {
       {&data.Title, "the title"},
@@ -70,21 +84,6 @@ void CheckWritable(const ProjectData& data) {
                         " is not from 0 to 1.7976931348623157E+308");
     }
   }
-}
-
-}  // namespace
-
-TextLines DeviationSummaryLines(const DeviationSummary& summary) {
-  TextLines lines;
-  lines.push_back("TOTAL SQ DIFF SUM = " + FormatFloat("#####0.000", summary.TotalSquares));
-  lines.emplace_back(" ");
-  lines.emplace_back("Summ.Error of each reactant:");
-  lines.emplace_back(kSpeciesHeader);
-  std::vector<std::string> rows;
-  AddNumberRow(rows, "", "##0.000", summary.SignedSum.Items, 1, 8);
-  AddNumberRow(rows, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
-  for (const std::string& row : rows) lines.push_back(row);
-  return lines;
 }
 
 TextLines BuildProjectText(const KineticProject& project, DateTime now) {

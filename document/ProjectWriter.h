@@ -18,6 +18,10 @@ namespace zamo {
 // refuses ("k3 cannot be written: -1.00000E-05 is not from 0 to 1.7976931348623157E+308").
 TextLines BuildProjectText(const KineticProject& project, DateTime now);
 
+// The refusals of BuildProjectText alone, for a project that is to be saved later (an
+// import), so that it never holds what its file could not.
+void CheckWritable(const ProjectData& data);
+
 // The lines shared by the error sections and the full report, from "TOTAL SQ DIFF SUM = "
 // down to the row of absolute sums under the species header.
 TextLines DeviationSummaryLines(const DeviationSummary& summary);

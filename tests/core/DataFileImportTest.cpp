@@ -119,6 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
                     CheckCase{"EverythingGiven", true, true, "210.1", "16", {}}),
     CaseName());
 
+// What the project file cannot hold never enters the project.
+TEST(ImportCheckTest, FieldTheProjectFileCannotHoldIsRefused) {
+  ImportRequest request = Request(kLeftExample, std::nullopt);
+  request.RightName = "B\r";
+  EXPECT_THROW_MSG((void)ImportDataFiles(OpenProject(), request, kNow), FormatError,
+                   "the name of the right reactant cannot be written: it holds a line break (CR or LF)");
+}
+
 TEST(ImportTemperatureBoxTest, TextThatIsNotANumberIsAConversionError) {
   ImportRequest request = Request(kLeftExample, std::nullopt);
   request.TemperatureText = "abc";
