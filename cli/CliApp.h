@@ -32,6 +32,11 @@ using SeriesPlotFunction =
 using PlotFunction = std::function<void(const std::string& path, const KineticProject& project,
                                         const PlotOptions& options, const PictureSize& size)>;
 
+// The name -o takes for standard output, and the path a picture for it is written to (the
+// writer writes such a descriptor through, never replacing it).
+inline constexpr const char* kStandardOutputName = "-";
+inline constexpr const char* kStandardOutputPath = "/dev/stdout";
+
 // What the tool gets from its surroundings besides the arguments.
 struct Environment {
   // Set when the user asks a running optimization to stop (Ctrl+C).

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/Limits.h"
 #include "optimize/LeastSquaresFit.h"
 
@@ -247,7 +248,9 @@ std::string UsageText() {
          "\n"
          "options:\n"
          "  --experiment left|right  the shown experiment (default: the one the read selects)\n"
-         "  -o FILE                  output file, replaced atomically\n"
+         "  -o FILE                  output file, replaced atomically; - is standard output (a\n"
+         "                           picture there is a PNG), and so is an open descriptor such as\n"
+         "                           /dev/stdout or /dev/fd/N, which is written through, never replaced\n"
          "  --date-time TEXT         \"dd.mm.yy hh:mm:ss\" for the written \"Act. Date/Time\" line\n"
          "                           (and an import's date) instead of the current time\n"
          "  --help                   this text\n"
@@ -265,7 +268,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   line.Command = args[0];
   const CommandInfo* command = FindCommand(line.Command);
-  if (command == nullptr) throw UsageError("unknown command '" + line.Command + "'");
+  if (command == nullptr) throw UsageError("unknown command '" + Excerpt(line.Command) + "'");
 
   std::vector<std::string> positionals;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -281,7 +284,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       inlineValue = arg.substr(eq + 1);
     }
     const OptionInfo* option = FindOption(*command, name);
-    if (option == nullptr) throw UsageError("command " + line.Command + " has no option " + name);
+    if (option == nullptr) throw UsageError("command " + line.Command + " has no option " + Excerpt(name));
     std::string value;
     if (option->TakesValue) {
       if (inlineValue) {
@@ -289,10 +292,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       } else if (i + 1 < args.size()) {
         value = args[++i];
       } else {
-        throw UsageError("option " + name + " needs a value");
+        throw UsageError("option " + Excerpt(name) + " needs a value");
       }
     } else if (inlineValue) {
-      throw UsageError("option " + name + " takes no value");
+      throw UsageError("option " + Excerpt(name) + " takes no value");
     }
     line.Options[name] = value;
   }
@@ -319,6 +322,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     throw UsageError("--time-unit takes s, min or h");
   }
   if (line.Command == "plot" && !line.Has("-o")) throw UsageError("plot needs -o OUT.png, OUT.svg or OUT.pdf");
+  for (const char* field : {"--title", "--author", "--left-name", "--right-name"}) {
+    if (const auto text = line.Value(field); text && text->find_first_of("\r\n") != std::string::npos) {
+      throw UsageError(std::string(field) +
+                       " cannot hold a line break (CR or LF): a project file holds it on one line");
+    }
+  }
   if (line.Has("--free") && line.Has("--free-all")) throw UsageError("--free and --free-all exclude each other");
   if (const auto experiments = line.Value("--experiments");
       experiments && *experiments != "both" && *experiments != "left" && *experiments != "right") {
@@ -357,7 +366,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Times.assign(positionals.begin() + static_cast<std::ptrdiff_t>(next), positionals.end());
     if (line.Times.empty()) throw UsageError("calc needs at least one time in seconds");
   } else if (next < positionals.size()) {
-    throw UsageError("unexpected argument '" + positionals[next] + "'");
+    throw UsageError("unexpected argument '" + Excerpt(positionals[next]) + "'");
   }
   return line;
 }

@@ -42,9 +42,19 @@ DateTime WrittenDateTime(const CommandLine& line) {
   return text ? StrToDateTime(*text) : CurrentDateTime();
 }
 
+// The file -o names; none when it is absent or "-", standard output. What the command has
+// printed so far is flushed first, so that a file that is standard output itself
+// (/dev/stdout) gets it before the file's bytes.
+std::optional<std::string> OutputFile(const CommandLine& line, std::ostream& out) {
+  const std::optional<std::string> path = line.Value("-o");
+  if (!path || *path == kStandardOutputName) return std::nullopt;
+  out.flush();
+  return path;
+}
+
 // The project as saved to -o (atomically) or as its text to out.
 void WriteProject(const CommandLine& line, ProjectSession& session, std::ostream& out) {
-  if (const std::optional<std::string> path = line.Value("-o")) {
+  if (const std::optional<std::string> path = OutputFile(line, out)) {
     session.Save(*path, WrittenDateTime(line));
   } else {
     out << JoinLinesCrLf(session.SavedText(WrittenDateTime(line)));
@@ -86,7 +96,7 @@ void RunCalc(const CommandLine& line, const ProjectSession& session, std::ostrea
   const KineticProject& project = session.Project();
   for (const std::string& text : line.Times) {
     Real t = 0;
-    if (!TryStrToFloat(text, t) || t < 0) throw UsageError("'" + text + "' is not a time in seconds");
+    if (!TryStrToFloat(text, t) || t < 0) throw UsageError("'" + Excerpt(text) + "' is not a time in seconds");
   }
   for (const std::string& text : line.Times) {
     const Real t = StrToFloat(text);
@@ -108,13 +118,13 @@ void RunDeviation(const ProjectSession& session, std::ostream& out) {
 }
 
 void RunReport(const ProjectSession& session, std::ostream& out) {
-  for (const std::string& text : FullOutputText(session.Project())) out << text << '\n';
+  for (const std::string_view text : FullOutputText(session.Project())) out << text << '\n';
 }
 
 void RunTable(const CommandLine& line, const ProjectSession& session, std::ostream& out) {
   int points = kTablePointsDefault;
   if (const std::optional<std::string> given = line.Value("--points")) points = StrToInt(*given);
-  if (const std::optional<std::string> path = line.Value("-o")) {
+  if (const std::optional<std::string> path = OutputFile(line, out)) {
     WriteResultTable(*path, session.Project(), points);
   } else {
     out << ResultTableCsv(session.Project(), points);
@@ -169,7 +179,9 @@ void RunGraph(const CommandLine& line, ProjectSession& session, const Environmen
 
 void RunPlot(const CommandLine& line, ProjectSession& session, const Environment& env) {
   const std::string path = *line.Value("-o");
-  if (!PictureFormatOfPath(path)) throw FileError(path, texts::CannotCreateFile(path, kPictureExtensionReason));
+  if (path != kStandardOutputName && !PictureFormatOfPath(path)) {
+    throw FileError(path, texts::CannotCreateFile(path, kPictureExtensionReason));
+  }
   if (!env.SavePlot) {
     throw FileError(path, texts::CannotCreateFile(
                               path, "this zamo-cli was built without the windows library and draws no pictures"));

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/Commands.h"
+#include "model/EscapedText.h"
 #include "optimize/FitReportText.h"
 #include "optimize/LeastSquaresFit.h"
 
@@ -23,7 +24,7 @@ OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list) {
       index = 0;
     }
     if (index < 1 || index > kRateConstantCount || used + 1 != item.size()) {
-      throw UsageError("--free takes constants k1..k16 separated by commas, not '" + item + "'");
+      throw UsageError("--free takes constants k1..k16 separated by commas, not '" + Excerpt(item) + "'");
     }
     free[index] = true;
   }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "cli/CliApp.h"
 #include "ui/GraphExport.h"
 #include "ui/PlotExport.h"
 #include "ui/SeriesFigure.h"
@@ -21,7 +22,7 @@ void GraphRenderer::Start() {
 
 void GraphRenderer::Save(const std::string& path, const KineticProject& project, int zoomBarPosition) {
   Start();
-  SaveGraphPicture(path, project, zoomBarPosition);
+  SaveGraphPicture(path == kStandardOutputName ? kStandardOutputPath : path, project, zoomBarPosition);
 }
 
 void GraphRenderer::SaveArrhenius(const std::string& path, const SeriesResult& result) {
@@ -32,7 +33,12 @@ void GraphRenderer::SaveArrhenius(const std::string& path, const SeriesResult& r
 void GraphRenderer::SavePlot(const std::string& path, const KineticProject& project, const PlotOptions& options,
                              const PictureSize& size) {
   Start();
-  SavePlotPicture(path, project, options, size);
+  // Standard output has no name to tell the format: it gets a PNG.
+  if (path == kStandardOutputName) {
+    SavePlotPicture(kStandardOutputPath, project, options, size, PictureFormat::Png);
+  } else {
+    SavePlotPicture(path, project, options, size);
+  }
 }
 
 }  // namespace zamo::cli

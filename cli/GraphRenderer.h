@@ -19,7 +19,8 @@ namespace zamo::cli {
 // The windows library's pictures for zamo-cli: "Save Graph", the Arrhenius plot of a
 // series and the plot window's figure. It starts an application on first use, on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise, so that it works without a
-// display; the application ends with this object.
+// display; the application ends with this object. A path of kStandardOutputName writes to
+// standard output (a plot as a PNG).
 class GraphRenderer {
  public:
   GraphRenderer(int& argc, char** argv);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "document/DataTable.h"
+#include "document/ProjectWriter.h"
 #include "model/Conversions.h"
 #include "model/NumberFormat.h"
 #include "model/ZamoError.h"
@@ -54,31 +55,31 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   const int r = std::clamp(data.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
   LineCursor cursor(lines, 0);
 
-  const std::string& temperatureText = cursor.ReadNextLine("the temperature");
+  const std::string_view temperatureText = cursor.ReadNextLine("the temperature");
   const Real temperature = AtLine(cursor.LineNumber(), [&] { return StrToFloat(Trim(temperatureText)); });
 
   for (int i = 1; i <= r; ++i) {
     const std::string what = "the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + r);
-    const std::string& text = cursor.ReadNextLine(what);
+    const std::string_view text = cursor.ReadNextLine(what);
     const NumberLine pair = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(text); });
     if (pair.Count() < 2) {
       FailAtLine(cursor.LineNumber(), "expected two numbers for " + what + ", found " + std::to_string(pair.Count()));
     }
-    data.K[i] = pair.Values[0];
-    data.K[i + r] = pair.Values[1];
+    data.K[i] = RateConstant(pair, text, 0, i, cursor.LineNumber());
+    data.K[i + r] = RateConstant(pair, text, 1, i + r, cursor.LineNumber());
   }
 
   // An optional line with exactly k15 and k16; any other line is the row count.
-  const std::string& optional = cursor.ReadNextLine("the number of rows");
+  const std::string_view optional = cursor.ReadNextLine("the number of rows");
   const NumberLine k1516 = AtLine(cursor.LineNumber(), [&] { return ParseNumberLine(optional); });
   if (k1516.Count() == 2) {
-    data.K[15] = k1516.Values[0];
-    data.K[16] = k1516.Values[1];
+    data.K[15] = RateConstant(k1516, optional, 0, 15, cursor.LineNumber());
+    data.K[16] = RateConstant(k1516, optional, 1, 16, cursor.LineNumber());
   } else {
     cursor.SetIndex(cursor.Index() - 1);
   }
 
-  const std::string& countText = cursor.ReadNextLine("the number of rows");
+  const std::string_view countText = cursor.ReadNextLine("the number of rows");
   const int countLine = cursor.LineNumber();
   const std::int32_t rows = AtLine(countLine, [&] { return StrToInt(Trim(countText)); });
   if (rows < 1 || rows > kMaxDataRows) {
@@ -89,14 +90,12 @@ void AnalyseDataFile(ProjectData& data, Side side, const TextLines& lines, std::
   Experiment& experiment = data.ExperimentOf(side);
   for (int j = 0; j < rows; ++j) {
     const std::string what = "row " + std::to_string(j) + " of the " + std::to_string(rows) + " rows";
-    const std::string& text = cursor.ReadNextLine(what);
+    const std::string_view text = cursor.ReadNextLine(what);
     const int line = cursor.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
     const auto row = static_cast<std::size_t>(j);
-    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[row])) {
-      FailAtLine(line, "the reaction time of " + what + " is out of range");
-    }
+    experiment.Times[row] = RowSeconds(numbers, text, line, what);
     // The given concentrations up to G; the species after the last one given is the rest.
     const int given = std::min(numbers.LastIndex, 7);
     SpeciesValues& observed = experiment.Observed[row];
@@ -200,6 +199,7 @@ ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& reque
   data.ZoomLeft = kImportZoom;
   data.ZoomRight = kImportZoom;
   FillMissingExperiment(data);
+  CheckWritable(data);
 
   result.ShowLeft = data.Left.Present;
   result.Caption = ExperimentCaption("Zamo", result.ShowLeft, data);

@@ -89,7 +89,9 @@ void CheckStartRow(const Experiment& experiment, Side side, const std::string& f
 // descriptive fields, lends a single experiment's times to the missing one and sets both
 // zooms to 315. A table holds neither rate constants nor a temperature: when no data file is
 // among the chosen, the rate constants stay those of `base` and the temperature is the box's.
-// Errors name the file (or "clipboard") and line; nothing outside the result is touched.
+// Errors name the file (or "clipboard") and line; nothing outside the result is touched. A
+// field the project file could not hold (CheckWritable: a title with a line break) is
+// refused as the save would refuse it.
 [[nodiscard]] ImportResult ImportDataFiles(const ProjectData& base, const ImportRequest& request, DateTime now);
 
 // The zoom position every imported project starts with.

@@ -4,6 +4,7 @@
 
 #include "document/DelimitedText.h"
 #include "model/Conversions.h"
+#include "model/EscapedText.h"
 #include "model/ZamoError.h"
 
 namespace zamo {
@@ -26,11 +27,14 @@ std::string ColumnName(int column) {
 
 // The value of a cell when it is a number; a decimal comma counts where the comma does not
 // separate cells.
-bool CellNumber(const std::string& text, char delimiter, Real& value) {
-  if (text.empty()) return false;
+std::string CellNumberText(const std::string& text, char delimiter) {
   std::string number = text;
   if (delimiter != ',') std::replace(number.begin(), number.end(), ',', '.');
-  return TryStrToFloat(number, value);
+  return number;
+}
+
+bool CellNumber(const std::string& text, char delimiter, Real& value) {
+  return !text.empty() && TryStrToFloat(CellNumberText(text, delimiter), value);
 }
 
 Real ReadCell(const DelimitedCell& cell, int column, char delimiter, int line) {
@@ -38,7 +42,7 @@ Real ReadCell(const DelimitedCell& cell, int column, char delimiter, int line) {
   if (CellNumber(cell.Text, delimiter, value)) return value;
   const std::string expected = "expected a number in " + ColumnName(column) + ", found ";
   if (cell.Text.empty()) FailAtLine(line, expected + "an empty cell", cell.Column);
-  std::string text = expected + "'" + cell.Text + "'";
+  std::string text = expected + "'" + Excerpt(cell.Text) + "'";
   if (delimiter == ',' && cell.Text.find(',') != std::string::npos) {
     text += " (a comma-separated table takes \".\" as its decimal separator)";
   }
@@ -55,14 +59,15 @@ DataTableRow ReadRow(const std::vector<DelimitedCell>& cells, std::string_view t
   for (std::size_t extra = kLastAllowedColumn; extra < cells.size(); ++extra) {
     if (!cells[extra].Text.empty()) {
       FailAtLine(line,
-                 "unexpected '" + cells[extra].Text + "' in " + ColumnName(static_cast<int>(extra) + 1) + "; " +
-                     kRowShape + " and at most H",
+                 "unexpected '" + Excerpt(cells[extra].Text) + "' in " + ColumnName(static_cast<int>(extra) + 1) +
+                     "; " + kRowShape + " and at most H",
                  cells[extra].Column);
     }
   }
   row.Minutes = ReadCell(cells[0], 1, delimiter, line);
-  if (!TruncToInt32(row.Minutes * 60, row.Seconds)) {
-    FailAtLine(line, "the reaction time in column 1 is out of range: " + cells[0].Text + " minutes", cells[0].Column);
+  if (!MinutesToSeconds(CellNumberText(cells[0].Text, delimiter), row.Seconds)) {
+    FailAtLine(line, "the reaction time in column 1 is out of range: " + Excerpt(cells[0].Text) + " minutes",
+               cells[0].Column);
   }
   for (int s = 1; s <= kSpeciesCount - 1; ++s) {
     const DelimitedCell& cell = cells[static_cast<std::size_t>(s)];
@@ -89,7 +94,7 @@ std::vector<DataTableRow> ReadDataTable(const TextLines& lines) {
   bool beforeFirstLine = true;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int line = static_cast<int>(i) + 1;
-    std::string text = lines[i];
+    std::string text(lines[i]);
     // Blanks in place of the mark keep the columns of the line's bytes.
     if (i == 0 && text.starts_with(kByteOrderMark)) text.replace(0, kByteOrderMark.size(), kByteOrderMark.size(), ' ');
     const std::vector<DelimitedCell> cells = AtLine(line, [&] { return SplitDelimitedLine(text, delimiter); });

@@ -19,6 +19,13 @@ std::string CsvCell(std::string_view text) {
   return quoted;
 }
 
+std::string CsvTextCell(std::string_view text) {
+  if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos) {
+    return "'" + std::string(text);
+  }
+  return std::string(text);
+}
+
 std::string CsvRecord(const std::vector<std::string>& cells) {
   std::string record;
   for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -32,7 +39,7 @@ std::string CsvRecord(const std::vector<std::string>& cells) {
 char FindDelimiter(const TextLines& lines) {
   bool semicolon = false;
   bool comma = false;
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     bool quoted = false;
     for (const char c : line) {
       if (c == '"') quoted = !quoted;

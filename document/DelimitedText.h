@@ -15,6 +15,11 @@ namespace zamo {
 // The cell as written into a comma-separated record: quoted only where it must be.
 std::string CsvCell(std::string_view text);
 
+// A text cell (a name, a title) as a spreadsheet must show it: one that starts with "=",
+// "+", "-" or "@", which a spreadsheet would evaluate as a formula, gets an apostrophe in
+// front. Numbers are never given to it, so that "-0.5" stays a number.
+std::string CsvTextCell(std::string_view text);
+
 // The cells joined by commas, ended by CR LF.
 std::string CsvRecord(const std::vector<std::string>& cells);
 

@@ -34,7 +34,7 @@ TEditForm::TEditForm(ProjectSession& session, Platform& platform, QWidget* paren
   memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   shown_ = session_.SavedText(CurrentDateTime());
   QStringList lines;
-  for (const std::string& line : shown_) lines.append(FromBytes(line));
+  for (const std::string_view line : shown_) lines.append(FromBytes(line));
   memo_->setPlainText(lines.join(QLatin1Char('\n')));
   memo_->document()->setModified(false);
 

@@ -8,11 +8,13 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 
 #include "model/PlatformTexts.h"
@@ -181,16 +183,65 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// The file a write replaces: the target of a symbolic link, the path itself otherwise.
-fs::path ResolveTarget(const std::string& path) {
+// The descriptor of this process that a path names, the way the system's own names for
+// descriptors do: /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N (also
+// /proc/thread-self/fd/N and /proc/PID/fd/N with this process's PID).
+std::optional<int> OwnDescriptor(const fs::path& path) {
   std::error_code error;
+  const std::string name = fs::absolute(path, error).lexically_normal().string();
+  if (error) return std::nullopt;
+  if (name == "/dev/stdin") return 0;
+  if (name == "/dev/stdout") return 1;
+  if (name == "/dev/stderr") return 2;
+  for (const std::string& folder :
+       {std::string("/dev/fd/"), std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"),
+        "/proc/" + std::to_string(getpid()) + "/fd/"}) {
+    if (name.size() <= folder.size() || name.compare(0, folder.size(), folder) != 0) continue;
+    const std::string_view number = std::string_view(name).substr(folder.size());
+    int fd = 0;
+    const auto [end, problem] = std::from_chars(number.data(), number.data() + number.size(), fd);
+    if (problem == std::errc() && end == number.data() + number.size() && fd >= 0) return fd;
+  }
+  return std::nullopt;
+}
+
+// The kernel's rule for symbolic links in shared folders (protected_symlinks): in a folder
+// that everyone may write and that is sticky, a link is followed only when it belongs to the
+// user or to the folder's owner, so that nobody can plant a link there that makes another
+// user's write land on a file of the planter's choice.
+void CheckLinkMayBeFollowed(const std::string& path, const fs::path& link, const struct stat& linkStatus) {
+  const fs::path folder = link.has_parent_path() ? link.parent_path() : fs::path(".");
+  struct stat folderStatus {};
+  if (stat(folder.c_str(), &folderStatus) != 0) Refuse(path, errno);
+  const bool shared = (folderStatus.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+  if (shared && linkStatus.st_uid != geteuid() && linkStatus.st_uid != folderStatus.st_uid) {
+    throw FileError(path, texts::CannotCreateFile(
+                              path, "the symbolic link " + link.string() +
+                                        " lies in a folder that everyone may write (sticky) and belongs neither to "
+                                        "you nor to the folder's owner, so it is not followed"));
+  }
+}
+
+// Where a write goes: the file it replaces (the target of a symbolic link, the path itself
+// otherwise), or a descriptor of this process that the path or a link names.
+struct Target {
+  fs::path Path;
+  std::optional<int> Descriptor;
+};
+
+Target ResolveTarget(const std::string& path) {
   fs::path target = path;
-  for (int hops = 0; hops < 40 && fs::is_symlink(target, error); ++hops) {
+  for (int hops = 0; hops < 40; ++hops) {
+    if (const std::optional<int> fd = OwnDescriptor(target)) return {target, fd};
+    struct stat status {};
+    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) break;
+    CheckLinkMayBeFollowed(path, target, status);
+    std::error_code error;
     const fs::path link = fs::read_symlink(target, error);
     if (error) break;
     target = link.is_absolute() ? link : target.parent_path() / link;
   }
-  return target;
+  return {target, std::nullopt};
 }
 
 // A FIFO or a device is written as it is: replacing it would break whatever reads it.
@@ -204,12 +255,20 @@ void WriteDirectly(const std::string& path, const fs::path& target, const std::s
   if (!written) Refuse(path, error);
 }
 
+// An open descriptor is written where it stands (appending when it was opened so, into a
+// pipe or a socket) and stays open; the file behind it is never replaced.
+void WriteToDescriptor(const std::string& path, int fd, const std::string& bytes) {
+  const SignalGuard signals(false);
+  if (fcntl(fd, F_GETFL) < 0 || !WriteAll(fd, bytes)) Refuse(path, errno);
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const std::lock_guard<std::mutex> lock(writeMutex);
   if (path.empty()) Refuse(path, ENOENT);
-  const fs::path target = ResolveTarget(path);
+  const auto [target, descriptor] = ResolveTarget(path);
+  if (descriptor) return WriteToDescriptor(path, *descriptor, bytes);
 
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;

@@ -22,20 +22,18 @@ namespace zamo {
 
 namespace {
 
-const std::string kNoLine;
-
 class Reader {
  public:
   Reader(ProjectData& data, const TextLines& lines) : data_(data), lines_(lines), cursor_(lines, kBodyStart) {}
 
   void Read(const std::string& chosenFileName, ProjectRead& outcome) {
     ResetForReading(data_);
-    data_.Title = Header(1);
-    data_.Author = Header(2);
-    data_.LeftReactantName = Header(3);
-    data_.LeftDataFile = Header(4);
-    data_.RightReactantName = Header(5);
-    data_.RightDataFile = Header(6);
+    data_.Title = std::string(Header(1));
+    data_.Author = std::string(Header(2));
+    data_.LeftReactantName = std::string(Header(3));
+    data_.LeftDataFile = std::string(Header(4));
+    data_.RightReactantName = std::string(Header(5));
+    data_.RightDataFile = std::string(Header(6));
     data_.FileName = chosenFileName;
     data_.DataDateTime = AtLine(7 + 1, [&] { return StrToDateTime(RequiredHeader(7, "the date and time")); });
     data_.Temperature = AtLine(9 + 1, [&] { return StrToFloat(RequiredHeader(9, "the temperature")); });
@@ -46,17 +44,17 @@ class Reader {
     ReadRateConstants();
     data_.AbsoluteTemperature = ToAbsoluteTemperature(data_.Temperature);
 
-    const std::string* header = nullptr;
+    std::string_view header;
     const bool hasHeader = cursor_.TryReadNextLine(header);
-    data_.Left.Present = hasHeader && *header == "Left Reaction:";
+    data_.Left.Present = hasHeader && header == "Left Reaction:";
     if (data_.Left.Present) {
       outcome.ShowLeft = true;
       outcome.Caption = ExperimentCaption("Mavrin", true, data_);
       ReadBlock(data_.Left, "left");
       cursor_.StepOver();
-      data_.Right.Present = cursor_.TryReadNextLine(header) && *header == "Right Reaction:";
+      data_.Right.Present = cursor_.TryReadNextLine(header) && header == "Right Reaction:";
     } else {
-      data_.Right.Present = hasHeader && *header == "Right Reaction:";
+      data_.Right.Present = hasHeader && header == "Right Reaction:";
       if (data_.Right.Present) {
         outcome.ShowLeft = false;
         outcome.Caption = ExperimentCaption("Mavrin", false, data_);
@@ -72,11 +70,11 @@ class Reader {
   static constexpr int kZoomLine = 16;
   static constexpr int kBodyStart = 22;
 
-  const std::string& Header(int index) const {
-    return index < static_cast<int>(lines_.size()) ? lines_[static_cast<std::size_t>(index)] : kNoLine;
+  std::string_view Header(int index) const {
+    return index < static_cast<int>(lines_.size()) ? lines_[static_cast<std::size_t>(index)] : std::string_view();
   }
 
-  const std::string& RequiredHeader(int index, const std::string& expected) const {
+  std::string_view RequiredHeader(int index, const std::string& expected) const {
     if (index >= static_cast<int>(lines_.size())) {
       FailAtLine(static_cast<int>(lines_.size()),
                  "the text ends before " + expected + " (line " + std::to_string(index + 1) + ")");
@@ -105,32 +103,32 @@ class Reader {
     }
   }
 
-  // Two numbers from the next data line; the first two of a longer line.
-  std::pair<Real, Real> ReadPair(const std::string& what) {
-    const std::string& text = cursor_.ReadNextLine(what);
+  // The rate constants k_first and k_second from the next data line; the first two numbers
+  // of a longer line.
+  void ReadRatePair(int first, int second) {
+    const std::string what = "the rate constants k" + std::to_string(first) + " and k" + std::to_string(second);
+    const std::string_view text = cursor_.ReadNextLine(what);
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 2) {
       FailAtLine(line, "expected two numbers for " + what + ", found " + std::to_string(numbers.Count()));
     }
-    return {numbers.Values[0], numbers.Values[1]};
+    data_.K[first] = RateConstant(numbers, text, 0, first, line);
+    data_.K[second] = RateConstant(numbers, text, 1, second, line);
   }
 
   void ReadRateConstants() {
     const int d = data_.DeclaredRateConstantsPerReaction;
-    for (int i = 1; i <= d; ++i) {
-      std::tie(data_.K[i], data_.K[i + d]) =
-          ReadPair("the rate constants k" + std::to_string(i) + " and k" + std::to_string(i + d));
-    }
+    for (int i = 1; i <= d; ++i) ReadRatePair(i, i + d);
     cursor_.StepOver();  // "k15 and k16:"
-    std::tie(data_.K[15], data_.K[16]) = ReadPair("the rate constants k15 and k16");
+    ReadRatePair(15, 16);
     cursor_.StepOver();  // an empty line in written texts
   }
 
   void ReadBlock(Experiment& experiment, const std::string& side) {
     cursor_.StepOver();  // "Number of Reactiontimes:"
     const std::string what = "the number of reaction times of the " + side + " reaction";
-    const std::string& countText = cursor_.ReadNextLine(what);
+    const std::string_view countText = cursor_.ReadNextLine(what);
     const int countLine = cursor_.LineNumber();
     const std::int32_t lastRow = AtLine(countLine, [&] { return StrToInt(countText); });
     if (lastRow < 0 || lastRow > kMaxRow) {
@@ -144,14 +142,11 @@ class Reader {
 
   void ReadRow(Experiment& experiment, int r, const std::string& side) {
     const std::string what = "row " + std::to_string(r) + " of the " + side + " reaction";
-    const std::string& text = cursor_.ReadNextLine(what);
+    const std::string_view text = cursor_.ReadNextLine(what);
     const int line = cursor_.LineNumber();
     const NumberLine numbers = AtLine(line, [&] { return ParseNumberLine(text); });
     if (numbers.Count() < 1) FailAtLine(line, "expected a reaction time and concentrations for " + what);
-    // Minutes to whole seconds, truncated toward zero.
-    if (!TruncToInt32(numbers.Values[0] * 60, experiment.Times[static_cast<std::size_t>(r)])) {
-      FailAtLine(line, "the reaction time of " + what + " is out of range");
-    }
+    experiment.Times[static_cast<std::size_t>(r)] = RowSeconds(numbers, text, line, what);
     SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(r)];
     const int n = std::min(numbers.LastIndex, kSpeciesCount);
     for (int s = 1; s <= n; ++s) observed[s] = ObservedFraction(numbers, text, s, s, line);

@@ -19,9 +19,10 @@ std::string RateStepName(int index) { return RateConstantName(index); }
 
 std::size_t BytesOf(const std::string& text) { return sizeof(std::string) + text.size(); }
 
+// A text keeps its bytes and where each line ends.
 std::size_t BytesOf(const TextLines& lines) {
   std::size_t bytes = sizeof(TextLines);
-  for (const auto& line : lines) bytes += BytesOf(line);
+  for (const std::string_view line : lines) bytes += line.size() + sizeof(std::uint32_t);
   return bytes;
 }
 

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "model/Conversions.h"
 #include "model/NumberFormat.h"
+#include "model/ZamoError.h"
 
 namespace zamo {
 
@@ -43,7 +45,7 @@ void AddErrorSection(TextLines& lines, const char* header, const DeviationSummar
   lines.emplace_back();
   lines.emplace_back(header);
   lines.emplace_back();
-  for (std::string& line : DeviationSummaryLines(summary)) lines.push_back(std::move(line));
+  lines.Append(DeviationSummaryLines(summary));
 }
 
 }  // namespace
@@ -54,12 +56,38 @@ TextLines DeviationSummaryLines(const DeviationSummary& summary) {
   lines.emplace_back(" ");
   lines.emplace_back("Summ.Error of each reactant:");
   lines.emplace_back(kSpeciesHeader);
-  AddNumberRow(lines, "", "##0.000", summary.SignedSum.Items, 1, 8);
-  AddNumberRow(lines, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  std::vector<std::string> rows;
+  AddNumberRow(rows, "", "##0.000", summary.SignedSum.Items, 1, 8);
+  AddNumberRow(rows, "", "##0.00", summary.AbsoluteSum.Items, 2, 7);
+  for (const std::string& row : rows) lines.push_back(row);
   return lines;
 }
 
+void CheckWritable(const ProjectData& data) {
+  const std::pair<const std::string*, const char*> fields[] = {
+      {&data.Title, "the title"},
+      {&data.Author, "the author"},
+      {&data.LeftReactantName, "the name of the left reactant"},
+      {&data.LeftDataFile, "the data file of the left reaction"},
+      {&data.RightReactantName, "the name of the right reactant"},
+      {&data.RightDataFile, "the data file of the right reaction"},
+  };
+  for (const auto& [field, what] : fields) CheckLineValue(*field, what);
+  Real ignored = 0;
+  if (!TryStrToFloat(FloatToText(data.Temperature), ignored)) {
+    throw FormatError("the temperature cannot be written: " + FloatToText(data.Temperature) + " is no number");
+  }
+  for (int i = 1; i <= kRateConstantCount; ++i) {
+    // The reader takes rate constants from 0 to the largest double.
+    if (!(data.K[i] >= 0 && data.K[i] <= std::numeric_limits<double>::max())) {
+      throw FormatError(RateConstantName(i) + " cannot be written: " + FormatFloat(kRatePattern, data.K[i]) +
+                        " is not from 0 to 1.7976931348623157E+308");
+    }
+  }
+}
+
 TextLines BuildProjectText(const KineticProject& project, DateTime now) {
+  CheckWritable(project);
   // R rate-constant lines per reaction; k_i stands beside k_(R+i).
   const int r = std::clamp(project.RateConstantsPerReaction, 1, kMaxRateConstantsPerReaction);
   TextLines lines;
@@ -80,7 +108,7 @@ TextLines BuildProjectText(const KineticProject& project, DateTime now) {
   lines.push_back("Act. Date/Time: " + DateTimeToText(now));
   lines.emplace_back("Zoom Values:");
   lines.push_back(std::to_string(project.ZoomLeft) + "  " + std::to_string(project.ZoomRight));
-  lines.insert(lines.end(), 4, std::string());
+  for (int i = 0; i < 4; ++i) lines.emplace_back();
   lines.push_back("Rate Constant k1 - k" + std::to_string(2 * r) + ":");
   for (int i = 1; i <= r; ++i) {
     lines.push_back(FormatFloat(kRatePattern, project.K[i]) + "  " + FormatFloat(kRatePattern, project.K[r + i]));

@@ -29,8 +29,9 @@ Cells Header(const char* counter, const std::vector<const char*>& kinds) {
 
 // The first five cells of a record.
 Cells Leading(Side side, const ProjectData& data, int counter, Real seconds) {
-  return {side == Side::Left ? "Left" : "Right", side == Side::Left ? data.LeftReactantName : data.RightReactantName,
-          std::to_string(counter), FloatToText(seconds / 60), FloatToText(seconds)};
+  return {side == Side::Left ? "Left" : "Right",
+          CsvTextCell(side == Side::Left ? data.LeftReactantName : data.RightReactantName), std::to_string(counter),
+          FloatToText(seconds / 60), FloatToText(seconds)};
 }
 
 void AddPercentages(Cells& cells, const SpeciesValues& fractions) {

@@ -17,7 +17,8 @@ namespace zamo {
 // 2. per present experiment the calculated curves at `curvePoints` evenly spaced times from
 //    0 to its last reaction time: experiment, reactant name, point, time in minutes and in
 //    seconds, calculated A..H in %.
-// Numbers have "." as the decimal separator and up to 15 significant digits (FloatToText).
+// Numbers have "." as the decimal separator and up to 15 significant digits (FloatToText);
+// a name that a spreadsheet would take for a formula gets an apostrophe (CsvTextCell).
 // The values are computed from the rate constants K, so they do not depend on what was last
 // recalculated. curvePoints is held to kTablePointsMin..kTablePointsMax. Throws FloatError
 // when the constants cannot be evaluated.

@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -71,6 +72,63 @@ Real StrToFloat(std::string_view text) {
   Real value = 0;
   if (!TryStrToFloat(text, value)) throw ConversionError(texts::NotAFloat(text));
   return value;
+}
+
+bool MinutesToSeconds(std::string_view text, std::int32_t& seconds) {
+  const std::string_view number = TrimBlanks(text);
+  if (!IsFloatSyntax(number)) return false;
+  std::size_t i = 0;
+  const bool negative = number[i] == '-';
+  if (number[i] == '+' || number[i] == '-') ++i;
+
+  // The value is 0.DIGITS x 10^point: the mantissa's digits without leading zeros, and
+  // where the decimal point stands before them.
+  std::string digits;
+  std::int64_t point = 0;
+  bool afterPoint = false;
+  for (; i < number.size() && number[i] != 'E' && number[i] != 'e'; ++i) {
+    if (number[i] == '.') {
+      afterPoint = true;
+    } else if (digits.empty() && number[i] == '0') {
+      if (afterPoint) --point;
+    } else {
+      digits += number[i];
+      if (!afterPoint) ++point;
+    }
+  }
+  if (i < number.size()) {
+    // The exponent, saturated far beyond any value that matters here.
+    ++i;
+    const bool down = number[i] == '-';
+    if (number[i] == '+' || number[i] == '-') ++i;
+    std::int64_t exponent = 0;
+    for (; i < number.size(); ++i) exponent = std::min<std::int64_t>(exponent * 10 + (number[i] - '0'), 1'000'000);
+    point += down ? -exponent : exponent;
+  }
+  if (digits.empty() || point < -1) {
+    // Zero, or below a hundredth of a minute (less than 0.6 s).
+    seconds = 0;
+    return true;
+  }
+  // 2^31 s is about 3.6e7 minutes: more than eight whole digits are out of range.
+  if (point > 8) return false;
+
+  // Whole minutes times 60, plus the fraction times 60, truncated: the fraction's digits
+  // multiplied by 60 from the last one on; the carry left at the point is its whole part.
+  const auto whole = static_cast<std::size_t>(std::max<std::int64_t>(point, 0));
+  std::int64_t result = 0;
+  for (std::size_t d = 0; d < whole; ++d) result = result * 10 + (d < digits.size() ? digits[d] - '0' : 0);
+  result *= 60;
+  int carry = 0;
+  for (std::size_t d = digits.size(); d > whole; --d) carry = ((digits[d - 1] - '0') * 60 + carry) / 10;
+  // With the point one place before the digits the fraction is 0.0DIGITS: one more shift.
+  if (point == -1) carry /= 10;
+  result += carry;
+
+  const std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + (negative ? 1 : 0);
+  if (result > limit) return false;
+  seconds = static_cast<std::int32_t>(negative ? -result : result);
+  return true;
 }
 
 std::int32_t StrToInt(std::string_view text) {

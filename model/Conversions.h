@@ -23,6 +23,13 @@ bool TryStrToFloat(std::string_view text, Real& value);
 // Integerwert").
 std::int32_t StrToInt(std::string_view text);
 
+// A reaction time in minutes, written as the float conversion takes it, to whole seconds:
+// the exact decimal value of the text times 60, truncated toward zero ("4.2" gives 252,
+// "4.25" gives 255, "-0.0125" gives 0), however many digits it has. False when the text is
+// no number or the seconds lie outside the signed 32-bit range. Every reader of minutes
+// converts them here, so that no binary rounding of the value can cost a second.
+bool MinutesToSeconds(std::string_view text, std::int32_t& seconds);
+
 // Truncation toward zero to a signed 32-bit value; false when the value is not a number or
 // lies outside the range.
 bool TruncToInt32(Real value, std::int32_t& result);

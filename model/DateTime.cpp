@@ -138,11 +138,14 @@ DateTime StrToDateTime(std::string_view text) {
 std::string DateTimeToText(DateTime value) {
   const CivilDateTime c = DecodeDateTime(value);
   char buffer[64];
-  const int year = ((c.Year % 100) + 100) % 100;
+  // Two digits where they read back to the same year, all four elsewhere.
+  const bool twoDigits = c.Year >= 1950 && c.Year <= 2049;
+  const int year = twoDigits ? c.Year % 100 : c.Year;
+  const int width = twoDigits ? 2 : 4;
   if (c.Hour == 0 && c.Minute == 0 && c.Second == 0 && c.Millisecond == 0) {
-    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%02d", c.Day, c.Month, year);
+    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%0*d", c.Day, c.Month, width, year);
   } else {
-    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%02d %02d:%02d:%02d", c.Day, c.Month, year, c.Hour, c.Minute,
+    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%0*d %02d:%02d:%02d", c.Day, c.Month, width, year, c.Hour, c.Minute,
                   c.Second);
   }
   return buffer;

@@ -28,7 +28,8 @@ CivilDateTime DecodeDateTime(DateTime value);
 // gültige Datums- und Uhrzeitangabe").
 DateTime StrToDateTime(std::string_view text);
 
-// "dd.mm.yy hh:mm:ss", or "dd.mm.yy" alone when the value is exactly midnight.
+// "dd.mm.yy hh:mm:ss", or "dd.mm.yy" alone when the value is exactly midnight; the year has
+// four digits ("dd.mm.yyyy") outside 1950..2049, where two would read back as another year.
 std::string DateTimeToText(DateTime value);
 
 // The local date and time now.

@@ -68,4 +68,12 @@ std::string EscapeControlCharacters(std::string_view text) {
   return out;
 }
 
+std::string Excerpt(std::string_view text) {
+  if (text.size() <= kMaxQuotedBytes) return std::string(text);
+  std::size_t cut = kMaxQuotedBytes;
+  // Back over at most three continuation bytes of a UTF-8 sequence.
+  for (int i = 0; i < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++i) --cut;
+  return std::string(text.substr(0, cut)) + "...";
+}
+
 }  // namespace zamo

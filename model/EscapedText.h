@@ -12,4 +12,12 @@ namespace zamo {
 // into mojibake either.
 std::string EscapeControlCharacters(std::string_view text);
 
+// The longest part of a token or a line that a message quotes, in bytes.
+inline constexpr std::size_t kMaxQuotedBytes = 200;
+
+// A token or a line as a message quotes it: whole up to kMaxQuotedBytes, else its first
+// kMaxQuotedBytes bytes (cut before a character rather than inside one) and "...", so that
+// a message stays readable whatever the input holds. Escaping is left to the message.
+std::string Excerpt(std::string_view text);
+
 }  // namespace zamo

@@ -2,14 +2,16 @@
 
 #include <cstring>
 
+#include "model/EscapedText.h"
+
 namespace zamo::texts {
 
-std::string NotAFloat(std::string_view text) { return "'" + std::string(text) + "' ist kein gültiger Gleitkommawert"; }
+std::string NotAFloat(std::string_view text) { return "'" + Excerpt(text) + "' ist kein gültiger Gleitkommawert"; }
 
-std::string NotAnInteger(std::string_view text) { return "'" + std::string(text) + "' ist kein gültiger Integerwert"; }
+std::string NotAnInteger(std::string_view text) { return "'" + Excerpt(text) + "' ist kein gültiger Integerwert"; }
 
 std::string NotADateTime(std::string_view text) {
-  return "'" + std::string(text) + "' ist keine gültige Datums- und Uhrzeitangabe";
+  return "'" + Excerpt(text) + "' ist keine gültige Datums- und Uhrzeitangabe";
 }
 
 std::string CannotOpenFile(std::string_view path, std::string_view reason) {

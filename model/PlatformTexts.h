@@ -11,7 +11,8 @@ inline constexpr const char* kDivisionByZero = "Gleitkommadivision durch Null";
 inline constexpr const char* kOverflow = "Gleitkommaüberlauf";
 inline constexpr const char* kInvalidOperation = "Ungültige Gleitkommaoperation";
 
-// "'%s' ist kein gültiger Gleitkommawert" and its relatives, with %s filled in.
+// "'%s' ist kein gültiger Gleitkommawert" and its relatives, with %s filled in (an Excerpt
+// of a long text).
 std::string NotAFloat(std::string_view text);
 std::string NotAnInteger(std::string_view text);
 std::string NotADateTime(std::string_view text);

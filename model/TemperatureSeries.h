@@ -44,12 +44,16 @@ inline constexpr Real kSeriesKelvinSpacing = 0.01L;
 
 // Refuses (SeriesError) a series that cannot give activation parameters: fewer than two
 // projects ("A temperature series needs projects at two or more temperatures; it holds 1
-// project"), a temperature not above absolute zero ("The temperature -300 °C is not above
-// absolute zero", naming the project's file) or outside kSeriesKelvinMin..kSeriesKelvinMax,
-// or a project at the temperature of an earlier one ("B has the same temperature as A
-// (210.1 °C); a series holds one project per temperature", concerning B) or within
-// kSeriesKelvinSpacing of it.
+// project"), or a project that CheckSeriesProject refuses.
 void CheckSeriesTemperatures(const TemperatureSeries& series);
+
+// Refuses (SeriesError) project j of a series for what it holds against the projects before
+// it, so that a reader can check each project as it comes: a temperature not above absolute
+// zero ("The temperature -300 °C is not above absolute zero", naming the project's file) or
+// outside kSeriesKelvinMin..kSeriesKelvinMax, or the temperature of an earlier project ("B
+// has the same temperature as A (210.1 °C); a series holds one project per temperature",
+// concerning B) or one within kSeriesKelvinSpacing of it.
+void CheckSeriesProject(const TemperatureSeries& series, std::size_t j);
 
 // T_ref in kelvin: 1 / T_ref is the mean of the series' 1 / T.
 Real ReferenceTemperature(const TemperatureSeries& series);

@@ -65,7 +65,7 @@ TOutPutForm::TOutPutForm(const KineticProject& project, Platform& platform, QWid
   output_->clear();
   setWindowTitle(QString::fromStdString(FullOutputCaption(project.ShowLeft)));
   QStringList lines;
-  for (const std::string& line : lines_) lines.append(FromBytes(line));
+  for (const std::string_view line : lines_) lines.append(FromBytes(line));
   output_->setPlainText(lines.join(QLatin1Char('\n')));
   output_->moveCursor(QTextCursor::Start);
   // The report's box is 632 x 547 where the screen has room for it.

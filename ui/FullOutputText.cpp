@@ -98,8 +98,7 @@ TextLines FullOutputText(const KineticProject& project) {
     lines.emplace_back(kBlank);
   }
 
-  TextLines summary = DeviationSummaryLines(sums);
-  lines.insert(lines.end(), summary.begin(), summary.end());
+  lines.Append(DeviationSummaryLines(sums));
   return lines;
 }
 

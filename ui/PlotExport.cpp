@@ -130,8 +130,9 @@ QByteArray EncodePlot(QCustomPlot& plot, PictureFormat format, const PictureSize
   return {};
 }
 
-void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size) {
-  const std::optional<PictureFormat> format = PictureFormatOfPath(path);
+void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size,
+                      std::optional<PictureFormat> format) {
+  if (!format) format = PictureFormatOfPath(path);
   if (!format) throw FileError(path, texts::CannotCreateFile(path, kPictureExtensionReason));
   std::string bytes;
   try {
@@ -147,11 +148,11 @@ void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureS
 }
 
 void SavePlotPicture(const std::string& path, const KineticProject& project, const PlotOptions& options,
-                     const PictureSize& size) {
+                     const PictureSize& size, std::optional<PictureFormat> format) {
   QCustomPlot plot;
   plot.resize(LayoutSize(size));
   DrawPlotFigure(plot, BuildPlotData(project, options, nullptr), options);
-  WritePlotPicture(path, plot, size);
+  WritePlotPicture(path, plot, size, format);
 }
 
 }  // namespace zamo

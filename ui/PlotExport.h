@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "ui/PlotData.h"
@@ -24,11 +25,13 @@ QImage RenderPlotImage(QCustomPlot& plot, const PictureSize& size);
 // The bytes of a picture file in the format; empty when the encoding failed.
 QByteArray EncodePlot(QCustomPlot& plot, PictureFormat format, const PictureSize& size);
 
-// Writes the picture in the format its name's extension asks for, encoded in memory first
-// and handed to WriteFileAtomically. Refused with FileError before the file is touched:
-// "Datei PATH kann nicht erstellt werden: REASON", the reason "the name must end in .png,
-// .svg or .pdf" or "the picture cannot be encoded (out of memory)".
-void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size);
+// Writes the picture in `format`, or where none is given in the format its name's extension
+// asks for, encoded in memory first and handed to WriteFileAtomically. Refused with
+// FileError before the file is touched: "Datei PATH kann nicht erstellt werden: REASON", the
+// reason "the name must end in .png, .svg or .pdf" or "the picture cannot be encoded (out of
+// memory)".
+void WritePlotPicture(const std::string& path, QCustomPlot& plot, const PictureSize& size,
+                      std::optional<PictureFormat> format = std::nullopt);
 
 // The file dialog's filter of the kinds WritePlotPicture writes.
 inline const QString kPlotPictureFilter =
@@ -37,6 +40,6 @@ inline const QString kPlotPictureFilter =
 // zamo-cli plot: the project's figure on a plot of its own (a QApplication must exist),
 // written by WritePlotPicture.
 void SavePlotPicture(const std::string& path, const KineticProject& project, const PlotOptions& options,
-                     const PictureSize& size);
+                     const PictureSize& size, std::optional<PictureFormat> format = std::nullopt);
 
 }  // namespace zamo

@@ -4,7 +4,7 @@
 
 namespace zamo {
 
-QString FromBytes(const std::string& bytes) {
+QString FromBytes(std::string_view bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8);
   QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (decoder.hasError()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -43,6 +43,17 @@ for start in 4E-320 1E-4000; do
   [ -s "$tmp/err" ] && fail "a fit from $start wrote to standard error: $(head -c 300 "$tmp/err")"
 done
 
+# -o /dev/stdout writes where the shell points standard output: ">>" appends and a pipe
+# gets the bytes; "-o -" is standard output for every command, a picture as a PNG.
+printf 'first\n' >"$tmp/log.txt"
+"$cli" save -o /dev/stdout --date-time "06.12.26 10:00:00" >>"$tmp/log.txt" || fail "save -o /dev/stdout >> failed"
+{ echo first; cat "$tmp/example.zam"; } | cmp -s - "$tmp/log.txt" || fail "save -o /dev/stdout >> did not append"
+"$cli" save -o /dev/stdout --date-time "06.12.26 10:00:00" | cmp -s - "$tmp/example.zam" ||
+  fail "save -o /dev/stdout into a pipe"
+"$cli" fit -o - --date-time "06.12.26 10:00:00" >"$tmp/out" || fail "fit -o - failed"
+head -n 1 "$tmp/out" | grep -q '^Least-squares fit' || fail "fit -o - does not print the fit first"
+grep -q '^Titel:' "$tmp/out" || fail "fit -o - does not print the project"
+
 # A broken temperature names file and line; the file stays as it was.
 sed 's/^210\.1\r$/210,1\r/' "$tmp/example.zam" >"$tmp/comma.zam"
 expect 1 "$cli" report "$tmp/comma.zam"
@@ -97,6 +108,8 @@ else
   tr '\n' ' ' <"$tmp/plot.svg" >"$tmp/plot-svg-line"
   grep -qF '>Time (h)</text>' "$tmp/plot-svg-line" || fail "the SVG has no time axis title as text"
   grep -qF '>Concentration (%)</text>' "$tmp/plot-svg-line" || fail "the SVG has no concentration axis title as text"
+  "$cli" plot -o - 2>/dev/null | head -c 8 | od -An -tx1 | tr -d ' \n' | grep -qx 89504e470d0a1a0a ||
+    fail "plot -o - writes no PNG to standard output"
   expect 0 "$cli" plot --experiment right -o "$tmp/plot.pdf"
   [ "$(head -c 5 "$tmp/plot.pdf")" = "%PDF-" ] || fail "plot.pdf is no PDF"
   if command -v pdftotext >/dev/null; then
@@ -268,8 +281,15 @@ fi
 if [ -z "$start_limit" ]; then
   echo "note: zamo-cli does not start under an address-space limit here; memory checks skipped"
 else
+  # 16 MiB of line feeds are read within 100 MiB (the bytes and an offset per line) and
+  # refused at their first line that must hold something; with less memory the refusal says so.
   head -c 16777216 /dev/zero | tr '\0' '\n' >"$tmp/line-feeds.zam"
   (ulimit -v $((start_limit + 102400)) && "$cli" deviation "$tmp/line-feeds.zam" >"$tmp/out" 2>"$tmp/err")
+  status=$?
+  [ "$status" -eq 1 ] || fail "reading 16 MiB of line feeds within 100 MiB exited with $status"
+  grep -qxF "zamo-cli: $tmp/line-feeds.zam:8: '' ist keine gültige Datums- und Uhrzeitangabe" "$tmp/err" ||
+    fail "16 MiB of line feeds within 100 MiB: $(cat "$tmp/err")"
+  (ulimit -v $((start_limit + 20480)) && "$cli" deviation "$tmp/line-feeds.zam" >"$tmp/out" 2>"$tmp/err")
   status=$?
   [ "$status" -eq 1 ] || fail "reading 16 MiB of line feeds with little memory exited with $status"
   grep -qxF "zamo-cli: out of memory while reading $tmp/line-feeds.zam" "$tmp/err" ||

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "model/Conversions.h"
@@ -137,6 +138,56 @@ TEST(ConversionTrunc, TowardZeroWithinInt32) {
     SCOPED_TRACE(static_cast<double>(value));
     std::int32_t result = 0;
     EXPECT_FALSE(TruncToInt32(value, result));
+  }
+}
+
+// Every one-decimal time from 0.1 to 600.0 minutes is tenths x 6 seconds exactly; in binary
+// floating point 139 of them (2.1, 4.2, 8.4, ...) come out a second short.
+TEST(ConversionMinutes, EveryTenthOfAMinuteIsWholeSeconds) {
+  for (int tenths = 1; tenths <= 6000; ++tenths) {
+    const std::string text = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    std::int32_t seconds = -1;
+    ASSERT_TRUE(MinutesToSeconds(text, seconds)) << text;
+    EXPECT_EQ(seconds, tenths * 6) << text;
+  }
+}
+
+TEST(ConversionMinutes, TruncatesTheExactDecimalValueTowardZero) {
+  struct Case {
+    const char* text;
+    std::optional<std::int32_t> seconds;  // none: refused
+  };
+  const Case cases[] = {
+      {"4.21", 252},
+      {"4.25", 255},
+      {"-4.2", -252},
+      {"-4.25", -255},
+      {"0.0125", 0},
+      {"-0.0125", 0},
+      {"0.05", 3},
+      {"42E-1", 252},
+      {"0.042e+2", 252},
+      {" 007.50 ", 450},
+      {"4.19999999999999999999999999999999", 251},
+      {"4.20000000000000000000000000000001", 252},
+      {"0.016666666666666666666666666666667", 1},
+      {"1e-4000", 0},
+      {"0", 0},
+      {"-0.0", 0},
+      {"35791394.1", 2147483646},
+      {"-35791394.1333333334", -2147483647 - 1},
+      {"35791394.1333333334", std::nullopt},
+      {"1e4000", std::nullopt},
+      {"4,2", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::int32_t seconds = -1;
+    const bool read = MinutesToSeconds(c.text, seconds);
+    EXPECT_EQ(read, c.seconds.has_value()) << c.text;
+    if (read && c.seconds) {
+      EXPECT_EQ(seconds, *c.seconds) << c.text;
+    }
   }
 }
 

@@ -119,6 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
                     CheckCase{"EverythingGiven", true, true, "210.1", "16", {}}),
     CaseName());
 
+// What the project file cannot hold never enters the project.
+TEST(ImportCheckTest, FieldTheProjectFileCannotHoldIsRefused) {
+  ImportRequest request = Request(kLeftExample, std::nullopt);
+  request.RightName = "B\r";
+  EXPECT_THROW_MSG((void)ImportDataFiles(OpenProject(), request, kNow), FormatError,
+                   "the name of the right reactant cannot be written: it holds a line break (CR or LF)");
+}
+
 TEST(ImportTemperatureBoxTest, TextThatIsNotANumberIsAConversionError) {
   ImportRequest request = Request(kLeftExample, std::nullopt);
   request.TemperatureText = "abc";
@@ -166,8 +174,9 @@ TEST(DataFileRowsTest, SpeciesAfterTheLastGivenOneIsTheRemainder) {
 
 TEST(DataFileRowsTest, MinutesAreTruncatedTowardZeroToWholeSeconds) {
   const KineticProject p = Imported(Request("fractional-minutes.dat", std::nullopt));
-  // 0.25 min = 15 s, 0.0125 min = 0.75 s, 2.99 min = 179.4 s, -0.0125 min = -0.75 s, -0.02 min = -1.2 s
-  const std::array<std::int32_t, 6> seconds = {0, 15, 0, 179, 0, -1};
+  // 0.25 min = 15 s, 0.0125 min = 0.75 s, 2.99 min = 179.4 s, -0.0125 min = -0.75 s,
+  // -8.4 min = -504 s (from the decimal text, not -503.99...)
+  const std::array<std::int32_t, 6> seconds = {0, 15, 0, 179, 0, -504};
   ASSERT_EQ(p.Left.LastRow, 5);
   for (std::size_t r = 0; r < seconds.size(); ++r) EXPECT_EQ(p.Left.Times[r], seconds[r]) << "row " << r;
 }
@@ -380,9 +389,7 @@ struct TemperatureCase {
 class ImportTemperatureTest : public testing::TestWithParam<TemperatureCase> {};
 
 TextLines WithTemperature(const std::string& file, const char* temperature) {
-  TextLines lines = ReadTextFile(DataPath(file));
-  lines.front() = temperature;
-  return lines;
+  return WithLines(ReadTextFile(DataPath(file)), {{0, temperature}});
 }
 
 TEST_P(ImportTemperatureTest, LastFileReadSetsTemperatureAndFileName) {

@@ -73,6 +73,14 @@ TEST(CsvCellTest, QuotesOnlyWhatMustBeQuoted) {
   EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
+TEST(CsvCellTest, TextThatASpreadsheetWouldEvaluateGetsAnApostrophe) {
+  const std::vector<CellCase> cases = {
+      {"=1+2", "'=1+2"}, {"+49 30", "'+49 30"},  {"-ene", "'-ene"}, {"@SUM(A1)", "'@SUM(A1)"},
+      {"a=b", "a=b"},    {"'quoted", "'quoted"}, {"", ""},
+  };
+  for (const CellCase& c : cases) EXPECT_EQ(CsvTextCell(c.text), c.written) << c.text;
+}
+
 TEST(FindDelimiterTest, TabBeforeSemicolonBeforeComma) {
   EXPECT_EQ(FindDelimiter({"1,5;2,5;3"}), ';');
   EXPECT_EQ(FindDelimiter({"a;b", "1,5\t2"}), '\t');
@@ -147,11 +155,11 @@ TEST(DataTableTest, MixedWithADataFileTheDataFileBringsConstantsAndTemperature) 
 TEST(DataTableTest, HCellIsIgnoredAndBlanksByteOrderMarkAndEmptyLinesSkipped) {
   const std::vector<DataTableRow> rows =
       ReadDataTable(PastedLines("\xEF\xBB\xBFTime;A;B;C;D;E;F;G;H\r\n\r\n;;\r\n 0 ; 0 ; 100;0;0;0;0;0;99\r\n"
-                                "0,25;1,5;90;2;0;0;0;0;;;\r\n"));
+                                "4,2;1,5;90;2;0;0;0;0;;;\r\n"));
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].Line, 4);
   EXPECT_EQ(rows[1].Line, 5);
-  EXPECT_EQ(rows[1].Seconds, 15);
+  EXPECT_EQ(rows[1].Seconds, 252);  // 4.2 min exactly, not 251.99...
   EXPECT_EQ(rows[1].Percent[0], 1.5L);
   EXPECT_EQ(rows[1].Percent[1], 90);
 

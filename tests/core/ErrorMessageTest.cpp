@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <streambuf>
@@ -18,11 +19,15 @@
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
 #include "cli/DescriptorOutput.h"
+#include "document/DataTable.h"
 #include "document/ExampleProject.h"
 #include "document/InputLimits.h"
 #include "document/TextLines.h"
+#include "model/Conversions.h"
+#include "model/DateTime.h"
 #include "model/EscapedText.h"
 #include "tests/core/ChildProcess.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -38,10 +43,8 @@ std::string InFolder(const std::string& text, const fs::path& folder) {
   return result;
 }
 
-TextLines ExampleWith(const std::map<int, std::string>& changes) {
-  TextLines lines = ExampleProjectText();
-  for (const auto& [index, text] : changes) lines[static_cast<std::size_t>(index)] = text;
-  return lines;
+TextLines ExampleWith(const std::map<std::size_t, std::string>& changes) {
+  return WithLines(ExampleProjectText(), changes);
 }
 
 std::string DataFile(const std::string& name) {
@@ -51,24 +54,15 @@ std::string DataFile(const std::string& name) {
 
 // An example data file with lines (0-based) replaced.
 std::string DataWith(const std::string& name, const std::map<std::size_t, std::string>& changes) {
-  TextLines lines = SplitLines(DataFile(name));
-  for (const auto& [index, text] : changes) lines[index] = text;
-  return JoinLinesCrLf(lines);
+  return JoinLinesCrLf(WithLines(SplitLines(DataFile(name)), changes));
 }
 
 std::string LeftDataWith(const std::map<std::size_t, std::string>& changes) {
   return DataWith("left-tmcp-210.dat", changes);
 }
 
-// The right example data with rates the closed form cannot evaluate: k1 and k8 of opposite
-// sign with equal decay rates of A and B leave no real decay constants.
-std::string UnsolvableRightData() {
-  std::map<std::size_t, std::string> changes;
-  for (std::size_t i = 2; i <= 8; ++i) changes[i] = "0.0  0.0";  // after an empty line
-  changes[2] = "1.0E-04  -1.0E-04";
-  changes[3] = "1.0E-04  3.0E-04";
-  return DataWith("right-ipcp-210.dat", changes);
-}
+// The right example data with a negative k8.
+std::string NegativeK8RightData() { return DataWith("right-ipcp-210.dat", {{2, "1.0E-04  -1.0E-04"}}); }
 
 // Zoom line of 42 numbers "1", two blanks apart: the 42nd starts in column 1 + 41 x 3.
 std::string FortyTwoNumbers() {
@@ -163,6 +157,17 @@ INSTANTIATE_TEST_SUITE_P(
                 {"report", "@/p.zam"},
                 1,
                 "zamo-cli: @/p.zam:50:7: expected a percentage from -1000 to 1000 for species A, found -1000.01\n"},
+        // Rate constants are 0 or more and within the range of a double.
+        Refusal{"RateConstantBelowZero",
+                {{"k.zam", JoinLinesCrLf(ExampleWith({{22, "1.0E-04  -1.0E-04"}}))}},
+                {"deviation", "@/k.zam"},
+                1,
+                "zamo-cli: @/k.zam:23:10: expected k8 from 0 to 1.7976931348623157E+308, found -1.0E-04\n"},
+        Refusal{"RateConstantBeyondTheDoubleRange",
+                {{"k.zam", JoinLinesCrLf(ExampleWith({{30, "1e+400  2.659E-04"}}))}},
+                {"deviation", "@/k.zam"},
+                1,
+                "zamo-cli: @/k.zam:31:1: expected k15 from 0 to 1.7976931348623157E+308, found 1e+400\n"},
         Refusal{"NumberBeyondTheExtendedRange",
                 {{"p.zam", JoinLinesCrLf(ExampleWith({{37, "30.0  91.09  1e5000"}}))}},
                 {"deviation", "@/p.zam"},
@@ -210,12 +215,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"import", "--left", "@/l.dat"},
                 1,
                 "zamo-cli: @/l.dat:12: the remainder to 100 % for species C would be 2100, outside -1000 to 1000\n"},
-        // A rate set the closed form cannot evaluate: the data file whose constants count.
-        Refusal{"ImportFloatErrorNamesTheDataFile",
-                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", UnsolvableRightData()}},
+        Refusal{"ImportNegativeRateConstant",
+                {{"l.dat", DataFile("left-tmcp-210.dat")}, {"r.dat", NegativeK8RightData()}},
                 {"import", "--left", "@/l.dat", "--right", "@/r.dat"},
                 1,
-                "zamo-cli: @/r.dat: Ungültige Gleitkommaoperation\n"},
+                "zamo-cli: @/r.dat:3:10: expected k8 from 0 to 1.7976931348623157E+308, found -1.0E-04\n"},
         // ---- writing ----
         Refusal{"SaveIntoAMissingFolder",
                 {},
@@ -359,6 +363,59 @@ INSTANTIATE_TEST_SUITE_P(Texts, EscapeControlCharactersTest,
                                          Escape{"CutSequenceAtTheEnd", "ab\xE2\x82", "ab\\xe2\\x82"},
                                          Escape{"NoBreakSpaceIsPrintable", "\xC2\xA0", "\xC2\xA0"}),
                          [](const testing::TestParamInfo<Escape>& row) { return row.param.name; });
+
+TEST(ExcerptTest, QuotesAtMostTwoHundredBytesCutBeforeACharacter) {
+  EXPECT_EQ(Excerpt(""), "");
+  EXPECT_EQ(Excerpt(std::string(200, 'a')), std::string(200, 'a'));
+  EXPECT_EQ(Excerpt(std::string(201, 'a')), std::string(200, 'a') + "...");
+  EXPECT_EQ(Excerpt(std::string(199, 'a') + "\xC3\xA4" + "b"), std::string(199, 'a') + "...");
+  EXPECT_EQ(Excerpt(std::string(198, 'a') + "\xF0\x9F\x98\x80"), std::string(198, 'a') + "...");
+}
+
+// Every message that quotes a token or a line of the input quotes an excerpt of it.
+TEST(ExcerptTest, MessagesQuoteAnExcerptOfALongToken) {
+  const std::string token = std::string(15000, '7') + "x";
+  const std::string digits = "1" + std::string(400, '0');  // 1e400: a number, but too large
+  const auto messageOf = [](const std::function<void()>& statement) {
+    try {
+      statement();
+    } catch (const std::exception& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  const auto cliError = [](const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::Run(args, out, err);
+    return err.str().substr(0, err.str().find('\n'));
+  };
+  // Each message with the token it quotes.
+  const std::vector<std::pair<std::string, std::string>> messages = {
+      {messageOf([&] { StrToFloat(token); }), token},
+      {messageOf([&] { StrToInt(token); }), token},
+      {messageOf([&] { StrToDateTime(token); }), token},
+      {messageOf([&] {
+         (void)ReadProjectText({}, ExampleTextWith({{37, "30.0  " + digits}}), "");
+       }),
+       digits},
+      {messageOf([&] {
+         (void)ReadProjectText({}, ExampleTextWith({{22, digits + "  0"}}), "");
+       }),
+       digits},
+      {messageOf([&] { ReadDataTable(PastedLines("0,100,0,0,0,0,0,0\n" + token + ",0,0,0,0,0,0,0")); }), token},
+      {messageOf([&] { ReadDataTable(PastedLines("0,100,0,0,0,0,0,0,0," + token)); }), token},
+      {messageOf([&] { ReadDataTable(PastedLines(digits + ",100,0,0,0,0,0,0")); }), digits},
+      {cliError({token}), token},
+      {cliError({"calc", "60", token}), token},
+      {cliError({"fit", "--free", token}), token},
+      {cliError({"deviation", "--" + token}), "--" + token},
+  };
+  for (const auto& [message, quoted] : messages) {
+    EXPECT_LE(message.size(), kMaxQuotedBytes + 120) << message.substr(0, 300);
+    EXPECT_NE(message.find(quoted.substr(0, kMaxQuotedBytes) + "..."), std::string::npos) << message.substr(0, 300);
+  }
+}
 
 }  // namespace
 }  // namespace zamo

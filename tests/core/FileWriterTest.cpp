@@ -325,6 +325,119 @@ TEST_F(FileWriterTest, DeviceTargetIsWrittenNotReplacedAndReportsItsError) {
   EXPECT_EQ(Entries(dir_), (std::vector<std::string>{"full", "null"}));
 }
 
+// ---- Open descriptors of the process are written through, never replaced ----
+
+struct DescriptorPath {
+  const char* name;
+  std::string (*path)(int fd, const fs::path& folder);
+};
+
+void PrintTo(const DescriptorPath& row, std::ostream* out) { *out << row.name; }
+
+class FileWriterDescriptorTest : public FileWriterTest, public testing::WithParamInterface<DescriptorPath> {};
+
+// A file opened to append (as the shell's ">>" opens it) gets the bytes at its end, stays
+// the same file, and its descriptor stays open.
+TEST_P(FileWriterDescriptorTest, AppendsToAFileOpenedToAppend) {
+  const fs::path file = dir_ / "log.txt";
+  Put(file, "old\n");
+  const ino_t inode = Status(file).st_ino;
+  const int fd = open(file.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(fd, 0);
+  const std::string path = GetParam().path(fd, dir_);
+  const ChildResult child = RunInChild(dir_, false, [&] {
+    dup2(fd, STDOUT_FILENO);  // for /dev/stdout
+    const std::string report = TryWrite(path, "new\n");
+    return report + (fcntl(fd, F_GETFD) == 0 ? "" : ", closed");
+  });
+  close(fd);
+  EXPECT_EQ(child.Report, "written");
+  EXPECT_EQ(Bytes(file), "old\nnew\n");
+  EXPECT_EQ(Status(file).st_ino, inode);
+  std::vector<std::string> names = Entries(dir_);
+  std::erase(names, "out");  // the link of one path
+  EXPECT_EQ(names, std::vector<std::string>{"log.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, FileWriterDescriptorTest,
+    testing::Values(DescriptorPath{"DevStdout", [](int, const fs::path&) { return std::string("/dev/stdout"); }},
+                    DescriptorPath{"DevFd", [](int fd, const fs::path&) { return "/dev/fd/" + std::to_string(fd); }},
+                    DescriptorPath{"ProcSelfFd",
+                                   [](int fd, const fs::path&) { return "/proc/self/fd/" + std::to_string(fd); }},
+                    DescriptorPath{"LinkToDevStdout",
+                                   [](int, const fs::path& folder) {
+                                     fs::create_symlink("/dev/stdout", folder / "out");
+                                     return (folder / "out").string();
+                                   }}),
+    [](const testing::TestParamInfo<DescriptorPath>& row) { return row.param.name; });
+
+TEST_F(FileWriterTest, PipeDescriptorIsWrittenInto) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  WriteFileAtomically("/proc/self/fd/" + std::to_string(ends[1]), "through the pipe");
+  close(ends[1]);
+  char buffer[64] = {};
+  EXPECT_EQ(read(ends[0], buffer, sizeof buffer), 16);
+  close(ends[0]);
+  EXPECT_STREQ(buffer, "through the pipe");
+  EXPECT_THROW_MSG(WriteFileAtomically("/dev/fd/987", "x"), FileError, Refusal("/dev/fd/987", "Bad file descriptor"));
+}
+
+// ---- Symbolic links in shared folders (world-writable and sticky, as /tmp) ----
+
+enum class LinkOwner { User, FolderOwner, Stranger };
+
+struct SharedLink {
+  const char* name;
+  LinkOwner owner;
+  mode_t folderMode;
+  bool followed;
+};
+
+void PrintTo(const SharedLink& row, std::ostream* out) { *out << row.name; }
+
+class FileWriterSharedFolderTest : public FileWriterTest, public testing::WithParamInterface<SharedLink> {};
+
+TEST_P(FileWriterSharedFolderTest, FollowsOnlyLinksOfTheUserOrTheFolderOwner) {
+  const test::TestUser folderOwner = test::UnprivilegedUser();
+  if (!folderOwner.IsOtherUser) GTEST_SKIP() << "links of other owners can only be made by the superuser";
+  constexpr uid_t kStranger = 54321;
+  const fs::path shared = dir_ / "shared";
+  fs::create_directory(shared);
+  ASSERT_EQ(chown(shared.c_str(), folderOwner.Uid, folderOwner.Gid), 0);
+  ASSERT_EQ(chmod(shared.c_str(), GetParam().folderMode), 0);
+  Put(dir_ / "victim.zam", "old");
+  const fs::path link = shared / "planted.zam";
+  fs::create_symlink(dir_ / "victim.zam", link);
+  const uid_t owner = GetParam().owner == LinkOwner::User          ? geteuid()
+                      : GetParam().owner == LinkOwner::FolderOwner ? folderOwner.Uid
+                                                                   : kStranger;
+  ASSERT_EQ(lchown(link.c_str(), owner, static_cast<gid_t>(-1)), 0);
+
+  if (GetParam().followed) {
+    WriteFileAtomically(link, "new");
+    EXPECT_EQ(Bytes(dir_ / "victim.zam"), "new");
+  } else {
+    EXPECT_THROW_MSG(WriteFileAtomically(link, "new"), FileError,
+                     Refusal(link, "the symbolic link " + link.string() +
+                                       " lies in a folder that everyone may write (sticky) and belongs neither to "
+                                       "you nor to the folder's owner, so it is not followed"));
+    EXPECT_EQ(Bytes(dir_ / "victim.zam"), "old");
+  }
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Entries(shared), std::vector<std::string>{"planted.zam"});
+  EXPECT_EQ(Entries(dir_), (std::vector<std::string>{"shared", "victim.zam"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, FileWriterSharedFolderTest,
+                         testing::Values(SharedLink{"UsersOwnLink", LinkOwner::User, 01777, true},
+                                         SharedLink{"FolderOwnersLink", LinkOwner::FolderOwner, 01777, true},
+                                         SharedLink{"StrangersLink", LinkOwner::Stranger, 01777, false},
+                                         SharedLink{"StrangersLinkWithoutSticky", LinkOwner::Stranger, 0777, true},
+                                         SharedLink{"StrangersLinkNotWorldWritable", LinkOwner::Stranger, 01775, true}),
+                         [](const testing::TestParamInfo<SharedLink>& row) { return row.param.name; });
+
 // ---- Limits and signals during the write ----
 
 TEST_F(FileWriterTest, FileSizeLimitIsAnErrorThatLeavesNoTemporary) {

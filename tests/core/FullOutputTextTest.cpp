@@ -32,18 +32,20 @@ KineticProject Loaded(const TextLines& text, bool showLeft) {
 }
 
 // Field j (0..5) of a species line: label of 10, then fields of 6 with 5 blanks between.
-std::string FieldOf(const std::string& line, int j) { return line.substr(static_cast<std::size_t>(10 + 11 * j), 6); }
+std::string FieldOf(std::string_view line, int j) {
+  return std::string(line.substr(static_cast<std::size_t>(10 + 11 * j), 6));
+}
 
-double NumberOf(const std::string& field) { return static_cast<double>(StrToFloat(field)); }
+double NumberOf(std::string_view field) { return static_cast<double>(StrToFloat(field)); }
 
 // The tokens of a data row of the example text, exactly as it writes them.
-std::vector<std::string> Tokens(const std::string& row) {
+std::vector<std::string> Tokens(std::string_view row) {
   std::vector<std::string> tokens;
   std::size_t pos = 0;
-  while ((pos = row.find_first_not_of(' ', pos)) != std::string::npos) {
+  while ((pos = row.find_first_not_of(' ', pos)) != std::string_view::npos) {
     const std::size_t end = row.find(' ', pos);
-    tokens.push_back(row.substr(pos, end - pos));
-    pos = end == std::string::npos ? row.size() : end;
+    tokens.emplace_back(row.substr(pos, end - pos));
+    pos = end == std::string_view::npos ? row.size() : end;
   }
   return tokens;
 }
@@ -119,7 +121,7 @@ TEST_P(FullOutputBlockTest, RowBlocksHoldObservedCalculatedAndShares) {
     Real rowSquares = 0;
     for (int s = 1; s <= 8; ++s) {
       SCOPED_TRACE(kLabels[s - 1]);
-      const std::string& line = lines[block + kFirstSpecies + static_cast<std::size_t>(s - 1)];
+      const std::string_view line = lines[block + kFirstSpecies + static_cast<std::size_t>(s - 1)];
       ASSERT_EQ(line.size(), 71u);
       EXPECT_EQ(line.substr(0, 10), kLabels[s - 1]);
       for (int j = 0; j < 5; ++j) EXPECT_EQ(line.substr(static_cast<std::size_t>(16 + 11 * j), 5), "     ");
@@ -141,7 +143,7 @@ TEST_P(FullOutputBlockTest, RowBlocksHoldObservedCalculatedAndShares) {
       EXPECT_NEAR(NumberOf(FieldOf(line, 5)), static_cast<double>(100 * calcShare), kHalfDigit);
     }
     EXPECT_EQ(lines[block + 11], " ");
-    const std::string& sum = lines[block + 12];
+    const std::string_view sum = lines[block + 12];
     ASSERT_EQ(sum.rfind("SUM OF SQUARES OF %DIFFS = ", 0), 0u) << sum;
     EXPECT_NEAR(NumberOf(sum.substr(27)), static_cast<double>(rowSquares), kHalfDigit);
     EXPECT_EQ(lines[block + 13], " ");
@@ -208,7 +210,7 @@ TEST(FullOutputTextTest, StartSpeciesAtHundredPercentShowsEmptyShares) {
   const std::size_t row2 = kHeaderLines + kBlockLines;
   EXPECT_EQ(lines[row2], "TIME = 3600.0 s, 60.0 min,  1.0 h");
   for (int s = 1; s <= 8; ++s) {
-    const std::string& line = lines[row2 + kFirstSpecies + static_cast<std::size_t>(s - 1)];
+    const std::string_view line = lines[row2 + kFirstSpecies + static_cast<std::size_t>(s - 1)];
     ASSERT_EQ(line.size(), 71u);
     EXPECT_EQ(FieldOf(line, 0), s == 1 ? "100.00" : "  0.00");
     EXPECT_EQ(FieldOf(line, 4), s == 1 ? "  0.00" : "      ") << s;
@@ -220,7 +222,7 @@ TEST(FullOutputTextTest, OverlongFieldKeepsItsLastSixCharacters) {
   KineticProject project = Loaded(ExampleProjectText(), true);
   project.Left.Observed[3][2] = 12.3456L;  // 1234.56 %
   const TextLines lines = FullOutputText(project);
-  const std::string& line = lines[kHeaderLines + 2 * kBlockLines + kFirstSpecies + 1];
+  const std::string_view line = lines[kHeaderLines + 2 * kBlockLines + kFirstSpecies + 1];
   ASSERT_EQ(line.size(), 71u);
   EXPECT_EQ(FieldOf(line, 0), "234.56");
   const Real d = 12.3456L - CalcConc(project.Coefficients, Side::Left, 7200)[2];

@@ -121,10 +121,20 @@ TEST(ProjectReaderEdgeTest, RowsWithTwoAndWithNineConcentrations) {
 TEST(ProjectReaderEdgeTest, MinutesBecomeWholeSecondsTruncated) {
   const ProjectData p = Read(DataFileLines("fractional-minutes.zam")).Data;
   ASSERT_EQ(p.Left.LastRow, 5);
-  // 0.0, 0.01 (0.6 s), 0.5, 2.99 (179.4 s), 29.99 (1799.4 s) and 600.0 minutes.
-  const std::array<std::int32_t, 6> expected = {0, 0, 30, 179, 1799, 36000};
+  // 0.0, 0.01 (0.6 s), 4,2 (252 s from the decimal text, not 251.99...), 2.99 (179.4 s),
+  // 29.99 (1799.4 s) and 600.0 minutes.
+  const std::array<std::int32_t, 6> expected = {0, 0, 252, 179, 1799, 36000};
   for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(p.Left.Times[r], expected[r]) << r;
   EXPECT_TRUE(p.Right.Present);
+}
+
+// The bounds of a rate constant are taken: 1e-4000 is finite (though 0 in a double), and the
+// largest double is within the range.
+TEST(ProjectReaderEdgeTest, RateConstantsAtTheBoundsAreRead) {
+  const ProjectData p = Read(ExampleTextWith({{22, "1e-4000  1.7976931348623157E+308"}, {30, "-0.0  0"}})).Data;
+  EXPECT_EQ(p.K[1], 1e-4000L);
+  EXPECT_EQ(p.K[8], 1.7976931348623157E+308L);
+  EXPECT_EQ(p.K[15], 0);
 }
 
 TEST(ProjectReaderEdgeTest, NonUtf8BytesAreKeptAsTheyStand) {
@@ -253,8 +263,7 @@ TEST(ProjectReaderRobustnessTest, GarbageFailsOnlyOnDataLines) {
   for (std::size_t i = 48; i <= 54; ++i) data.insert(i);
   const TextLines& example = ExampleProjectText();
   for (std::size_t i = 0; i < example.size(); ++i) {
-    TextLines lines = example;
-    lines[i] = "x";
+    const TextLines lines = WithLines(example, {{i, "x"}});
     if (!data.contains(i)) {
       EXPECT_NO_THROW(Read(lines)) << "line " << i + 1;
     } else if (const auto error = Caught<ConversionError>([&] { Read(lines); })) {

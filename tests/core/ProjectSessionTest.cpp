@@ -114,9 +114,7 @@ TEST_F(SessionTest, AnEditedTextIsOneStepThatKeepsWhatWasNotEdited) {
   session_.PutConstantsInPlace(fitted, "Least-Squares Fit");
   const KineticProject before = Project();
   const TextLines shown = session_.SavedText(kNow);
-  TextLines edited = shown;
-  edited[1] = "Edited System";
-  edited[22] = "1.5E-06  3.62300E-05";
+  const TextLines edited = WithLines(shown, {{1, "Edited System"}, {22, "1.5E-06  3.62300E-05"}});
   session_.ReadEditedText(shown, edited);
   EXPECT_EQ(Project().Title, "Edited System");
   EXPECT_EQ(Project().K[1], 1.5e-6L);
@@ -155,13 +153,11 @@ TEST_F(SessionTest, AnImportIsOneStep) {
 // a project of megabytes cost their constants and experiments alone.
 TEST_F(SessionTest, StepsShareTheProjectText) {
   TextLines large = ExampleProjectText();
-  large.insert(large.end(), 4096, std::string(1000, 'x'));
+  for (int i = 0; i < 4096; ++i) large.push_back(std::string(1000, 'x'));
   session_.OpenText(large, "large.zam");
   for (int i = 0; i < 30; ++i) session_.SetRateFromText(2 + i % 5, "1.0" + std::to_string(i % 10) + "00E-05");
   const TextLines shown = session_.SavedText(kNow);
-  TextLines edited = shown;
-  edited[1] = "Edited";
-  session_.ReadEditedText(shown, edited);
+  session_.ReadEditedText(shown, WithLines(shown, {{1, "Edited"}}));
   session_.SetRateFromText(2, "2.0000E-05");
   EXPECT_EQ(session_.HistorySteps(), 32u);
   // The text read holds 4 MB; the history holds it once, since the edit replaced it.
@@ -183,10 +179,10 @@ TEST(SessionHistoryTest, DropsTheOldestStepsBeyondItsLimits) {
 
   // Texts of 600 KB each: the megabyte holds one replaced text beside the open project's own.
   TextLines text = ExampleProjectText();
-  text.insert(text.end(), 600, std::string(1000, 'x'));
+  for (int i = 0; i < 600; ++i) text.push_back(std::string(1000, 'x'));
   for (const char* title : {"One", "Two", "Three"}) {
     const TextLines shown = text;
-    text[1] = title;
+    text = WithLines(text, {{1, title}});
     session.ReadEditedText(shown, text);
   }
   EXPECT_EQ(session.HistorySteps(), 1u);

@@ -116,7 +116,6 @@ TEST_P(ProjectWriterRateTest, WritesSixSignificantDigits) {
 
 INSTANTIATE_TEST_SUITE_P(Constants, ProjectWriterRateTest,
                          testing::Values(RateCase{"Zero", 0, 0, "0.00000E+00  0.00000E+00"},
-                                         RateCase{"Negative", -1e-5L, 2.659e-4L, "-1.00000E-05  2.65900E-04"},
                                          RateCase{"RoundedAtTheSixthDigit", 1.234567891e-6L, 9.999996e-3L,
                                                   "1.23457E-06  1.00000E-02"},
                                          RateCase{"LargeExponent", 1, 0.5e-12L, "1.00000E+00  5.00000E-13"}),

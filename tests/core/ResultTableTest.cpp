@@ -100,6 +100,7 @@ std::pair<Section, Section> Sections(const std::vector<Record>& records) {
 TEST(ResultTableTest, EveryValueIsTheCoresNumber) {
   KineticProject project = test::Example();
   project.RightReactantName = "Isopropyl \"ICP\", pure";
+  project.LeftReactantName = "=HYPERLINK(\"x\")";
   const int points = 7;
   const auto [measured, curves] = Sections(ReadCsv(ResultTableCsv(project, points)));
   const CoefficientSet set = PrepareCoefficients(project.K);
@@ -122,7 +123,7 @@ TEST(ResultTableTest, EveryValueIsTheCoresNumber) {
       const std::string where = (side == Side::Left ? "left row " : "right row ") + std::to_string(row);
       ASSERT_EQ(record.size(), header.size()) << where;
       EXPECT_EQ(record[0], side == Side::Left ? "Left" : "Right");
-      EXPECT_EQ(record[1], side == Side::Left ? project.LeftReactantName : project.RightReactantName);
+      EXPECT_EQ(record[1], side == Side::Left ? "'" + project.LeftReactantName : project.RightReactantName);
       EXPECT_EQ(record[2], std::to_string(row));
       const Real t = experiment.Times[static_cast<std::size_t>(row)];
       ExpectValue(record[3], t / 60, where + " minutes");

@@ -18,9 +18,15 @@ KineticProject Opened(const TextLines& lines, Side shown) {
 KineticProject Example(Side shown) { return Opened(ExampleProjectText(), shown); }
 
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements) {
-  TextLines lines = ExampleProjectText();
-  for (const auto& [index, line] : replacements) lines.at(static_cast<std::size_t>(index)) = line;
-  return lines;
+  std::map<std::size_t, std::string> changes;
+  for (const auto& [index, line] : replacements) changes[static_cast<std::size_t>(index)] = line;
+  return WithLines(ExampleProjectText(), changes);
+}
+
+TextLines WithLines(const TextLines& lines, const std::map<std::size_t, std::string>& changes) {
+  std::vector<std::string_view> changed(lines.begin(), lines.end());
+  for (const auto& [index, line] : changes) changed.at(index) = line;
+  return {changed.begin(), changed.end()};
 }
 
 std::optional<std::string> ReadInto(KineticProject& project, const TextLines& lines, const std::string& fileName) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -75,6 +76,9 @@ KineticProject Example(Side shown = Side::Left);
 
 // The built-in example with some lines replaced (index from 0).
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);
+
+// Lines with some replaced (index from 0).
+TextLines WithLines(const TextLines& lines, const std::map<std::size_t, std::string>& changes);
 
 // Reads a project text into a project as an open would take it over (no recalculation):
 // its data, the shown experiment, Modified false. Returns the read's caption.

@@ -78,9 +78,9 @@ TEST(LineCursorTest, TextEndingBeforeTheLineIsAFormatErrorNamingTheLastLine) {
 TEST(LineCursorTest, CursorBeyondTheEndNeverReadsOutside) {
   const TextLines lines = {"a"};
   LineCursor cursor(lines, 5);
-  const std::string* line = nullptr;
+  std::string_view line;
   EXPECT_FALSE(cursor.TryReadNextLine(line));
-  EXPECT_EQ(line, nullptr);
+  EXPECT_EQ(line.data(), nullptr);
   EXPECT_THROW(cursor.ReadNextLine("x"), FormatError);
 
   const TextLines none;

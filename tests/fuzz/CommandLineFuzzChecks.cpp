@@ -116,7 +116,13 @@ void CheckCommandLine(std::string_view bytes) {
   }
   if (status == 0) return;
   if (lines.empty()) Broken("an error has a message", args, errors);
+  // A file may be given as an argument of its own or inline, "--left=FILE".
   std::vector<std::string> names = args;
+  for (const std::string& arg : args) {
+    if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      names.push_back(arg.substr(eq + 1));
+    }
+  }
   names.emplace_back(kExampleFileName);
   names.emplace_back("standard output");
   const std::string message = lines.back().substr(std::string("zamo-cli: ").size());

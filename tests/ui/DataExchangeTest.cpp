@@ -21,6 +21,7 @@
 #include "document/TextFile.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/FullOutPut.h"
+#include "ui/TextBytes.h"
 
 namespace zamo::testing {
 
@@ -102,11 +103,9 @@ class DataExchangeTest : public WindowTestCase {
     const TextLines lines = ReadTextFile(path.toStdString());
     // Header, 7 + 7 measured rows, an empty line, header, 11 + 11 curve points.
     QCOMPARE(lines.size(), 1u + 14 + 1 + 1 + 22);
-    QVERIFY(
-        QString::fromStdString(lines[1]).startsWith(QStringLiteral("Left,\"1,3,3-Trimethylcyclopropene\",0,0,0,100,")));
+    QVERIFY(FromBytes(lines[1]).startsWith(QStringLiteral("Left,\"1,3,3-Trimethylcyclopropene\",0,0,0,100,")));
     // The eleventh point of the left curves is the last reaction time.
-    QVERIFY(QString::fromStdString(lines[17 + 10])
-                .startsWith(QStringLiteral("Left,\"1,3,3-Trimethylcyclopropene\",10,600,36000,")));
+    QVERIFY(FromBytes(lines[17 + 10]).startsWith(QStringLiteral("Left,\"1,3,3-Trimethylcyclopropene\",10,600,36000,")));
     QVERIFY(!f.Window.Project().Modified);
   }
 

@@ -13,6 +13,7 @@
 #include "document/ExampleProject.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
+#include "ui/TextBytes.h"
 
 namespace zamo::testing {
 

@@ -70,8 +70,9 @@ void Retype(QLineEdit* field, const QString& text) {
 
 // A copy of a data file with another temperature on its first line.
 QString WithTemperature(const QTemporaryDir& folder, const QString& source, const QString& temperature) {
-  TextLines lines = ReadTextFile(source.toStdString());
-  lines.at(0) = temperature.toStdString();
+  const TextLines read = ReadTextFile(source.toStdString());
+  TextLines lines = {temperature.toStdString()};
+  lines.Append({read.begin() + 1, read.end()});
   const QString path = folder.filePath(temperature + QStringLiteral("-") + source.section(QLatin1Char('/'), -1));
   WriteTextFileAtomically(path.toStdString(), lines);
   return path;

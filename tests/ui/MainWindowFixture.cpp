@@ -116,9 +116,9 @@ void MainWindowFixture::TypeInto(int row, const QString& text, bool leave) {
 }
 
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements) {
-  TextLines lines = ExampleProjectText();
+  std::vector<std::string_view> lines(ExampleProjectText().begin(), ExampleProjectText().end());
   for (const auto& [index, line] : replacements) lines.at(static_cast<std::size_t>(index)) = line;
-  return lines;
+  return {lines.begin(), lines.end()};
 }
 
 void WindowTestCase::initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }

@@ -22,6 +22,7 @@
 #include "document/TextFile.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
+#include "ui/TextBytes.h"
 
 namespace zamo::testing {
 
@@ -221,7 +222,7 @@ class MainWindowTest : public WindowTestCase {
     const TextLines written = ReadTextFile(path.toStdString());
     const auto total = [&](const char* header) {
       const auto at = std::find(written.begin(), written.end(), header);
-      return at + 2 < written.end() ? QString::fromStdString(*(at + 2)) : QString();
+      return at + 2 < written.end() ? FromBytes(*(at + 2)) : QString();
     };
     QCOMPARE(total("Error: Left-Reactions"), QStringLiteral("TOTAL SQ DIFF SUM = 7.696"));
     QCOMPARE(total("Error: Right-Reactions"), QStringLiteral("TOTAL SQ DIFF SUM = 12.553"));
