@@ -3,10 +3,10 @@
 #include <QScrollBar>
 
 #include "app/ZamoMain.h"
-#include "document/Edit.h"
-#include "document/NewFile.h"
 #include "document/TextFile.h"
-#include "optimize/LinOpt.h"
+#include "document/windows/Edit.h"
+#include "document/windows/NewFile.h"
+#include "optimize/windows/LinOpt.h"
 #include "ui/AdrAbout.h"
 #include "ui/FullOutPut.h"
 #include "ui/GraphExport.h"

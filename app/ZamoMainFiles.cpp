@@ -10,8 +10,8 @@
 #include <QUrl>
 
 #include "app/ZamoMain.h"
-#include "document/NewFile.h"
 #include "document/ResultTable.h"
+#include "document/windows/NewFile.h"
 #include "model/Limits.h"
 #include "ui/TextBytes.h"
 

@@ -19,7 +19,7 @@
 #include "app/MachineCheck.h"
 #include "app/ZamoMain.h"
 #include "document/ExampleProject.h"
-#include "optimize/LinOptWorker.h"
+#include "optimize/windows/LinOptWorker.h"
 #include "ui/ErrorText.h"
 #include "ui/PaintBox.h"
 #include "ui/PlotPainter.h"

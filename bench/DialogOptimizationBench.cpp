@@ -18,8 +18,8 @@
 
 #include "app/ZamoMain.h"
 #include "bench/UiBenchPlatform.h"
-#include "optimize/LinOpt.h"
 #include "optimize/OptimizeRateConstants.h"
+#include "optimize/windows/LinOpt.h"
 
 namespace zamo::bench {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
+#include "document/FullOutputText.h"
 #include "document/ResultTable.h"
 #include "document/TextFile.h"
 #include "model/Conversions.h"
@@ -18,10 +19,8 @@
 #include "model/PlatformTexts.h"
 #include "model/ZamoError.h"
 #include "optimize/OptimizeRateConstants.h"
+#include "optimize/PlotData.h"
 #include "optimize/RelativeOptimizationText.h"
-#include "ui/FullOutputText.h"
-#include "ui/GraphSize.h"
-#include "ui/PlotData.h"
 
 namespace zamo::cli {
 

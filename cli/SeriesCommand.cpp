@@ -8,9 +8,9 @@
 #include "cli/Commands.h"
 #include "document/SeriesFile.h"
 #include "model/PlatformTexts.h"
+#include "optimize/PlotData.h"
 #include "optimize/SeriesFit.h"
 #include "optimize/SeriesTables.h"
-#include "ui/PlotData.h"
 
 namespace zamo::cli {
 

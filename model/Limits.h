@@ -27,6 +27,12 @@ inline constexpr int kRatePanelWidth = 162;
 inline constexpr int kZoomBarWidth = 13;
 inline constexpr int kMainWindowMinimumWidth = 772;
 
+// The picture "Save Graph" writes (and zamo-cli graph): its size, and the sample intervals
+// its curves are computed with, the width minus 2.
+inline constexpr int kGraphWidth = 800;
+inline constexpr int kGraphHeight = 600;
+inline constexpr int kGraphIntervals = kGraphWidth - 2;
+
 // The exported plot picture of the plot window and zamo-cli plot: width and height in pixels
 // and the resolution in dots per inch; by default 8 x 6 inches at 300 dpi.
 inline constexpr int kPictureSideMin = 100;

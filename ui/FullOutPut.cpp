@@ -8,9 +8,9 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "document/FullOutputText.h"
 #include "document/TextFile.h"
 #include "ui/ErrorText.h"
-#include "ui/FullOutputText.h"
 #include "ui/Platform.h"
 #include "ui/PrintText.h"
 #include "ui/ScreenFit.h"

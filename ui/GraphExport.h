@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/KineticProject.h"
-#include "ui/GraphSize.h"
+#include "model/Limits.h"
 
 namespace zamo {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/PlotData.h"
+#include "optimize/PlotData.h"
 
 class QCustomPlot;
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "ui/PlotData.h"
+#include "optimize/PlotData.h"
 
 class QCustomPlot;
 class QPushButton;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ui/PlotData.h"
+#include "optimize/PlotData.h"
 
 class QCustomPlot;
 

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "ui/PlotData.h"
+#include "optimize/PlotData.h"
 
 class QCheckBox;
 class QComboBox;

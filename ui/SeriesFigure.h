@@ -4,8 +4,8 @@
 #include <QString>
 #include <string>
 
+#include "optimize/PlotData.h"
 #include "optimize/SeriesPlotData.h"
-#include "ui/PlotData.h"
 
 class QCustomPlot;
 

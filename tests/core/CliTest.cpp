@@ -18,8 +18,8 @@
 #include "model/EvaluateDeviation.h"
 #include "model/RecalcCurves.h"
 #include "optimize/OptimizeRateConstants.h"
+#include "optimize/PlotData.h"
 #include "tests/core/TestSupport.h"
-#include "ui/PlotData.h"
 
 namespace zamo {
 namespace {

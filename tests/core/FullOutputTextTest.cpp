@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/ExampleProject.h"
+#include "document/FullOutputText.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
 #include "document/TextFile.h"
@@ -14,7 +15,6 @@
 #include "model/IsoprCalcConc.h"
 #include "model/RecalcCurves.h"
 #include "tests/core/TestSupport.h"
-#include "ui/FullOutputText.h"
 
 namespace zamo {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "model/IsoprCalcConc.h"
+#include "optimize/PlotData.h"
 #include "tests/core/TestSupport.h"
-#include "ui/PlotData.h"
 
 namespace zamo {
 namespace {

@@ -6,12 +6,12 @@
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
+#include "document/FullOutputText.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
 #include "model/NumberFormat.h"
 #include "model/RecalcCurves.h"
 #include "model/ZamoError.h"
-#include "ui/FullOutputText.h"
 
 namespace zamo::fuzz {
 

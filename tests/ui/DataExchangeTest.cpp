@@ -17,8 +17,8 @@
 #include <QUrl>
 
 #include "document/ExampleProject.h"
-#include "document/NewFile.h"
 #include "document/TextFile.h"
+#include "document/windows/NewFile.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/FullOutPut.h"
 #include "ui/TextBytes.h"

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <optional>
 
-#include "document/Edit.h"
 #include "document/ExampleProject.h"
+#include "document/windows/Edit.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
 #include "ui/TextBytes.h"

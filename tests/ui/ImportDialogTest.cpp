@@ -15,9 +15,9 @@
 #include <optional>
 
 #include "document/ExampleProject.h"
-#include "document/NewFile.h"
 #include "document/ProjectReader.h"
 #include "document/TextFile.h"
+#include "document/windows/NewFile.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
 

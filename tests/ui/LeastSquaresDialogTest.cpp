@@ -14,7 +14,7 @@
 #include <type_traits>
 
 #include "optimize/FitReportText.h"
-#include "optimize/LeastSquaresDialog.h"
+#include "optimize/windows/LeastSquaresDialog.h"
 #include "tests/ui/MainWindowFixture.h"
 
 namespace zamo::testing {

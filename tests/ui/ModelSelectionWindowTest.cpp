@@ -10,8 +10,8 @@
 #include <QTest>
 #include <atomic>
 
-#include "optimize/ModelSelectionWindow.h"
 #include "optimize/SelectionReport.h"
+#include "optimize/windows/ModelSelectionWindow.h"
 #include "tests/ui/MainWindowFixture.h"
 
 namespace zamo::testing {

@@ -21,9 +21,9 @@
 #include <type_traits>
 
 #include "model/NumberFormat.h"
-#include "optimize/LinOpt.h"
-#include "optimize/LinOptWorker.h"
 #include "optimize/RelativeOptimizationText.h"
+#include "optimize/windows/LinOpt.h"
+#include "optimize/windows/LinOptWorker.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/MaskEdit.h"
 

@@ -20,7 +20,7 @@
 #include <cmath>
 
 #include "model/IsoprCalcConc.h"
-#include "optimize/LeastSquaresDialog.h"
+#include "optimize/windows/LeastSquaresDialog.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/ErrorText.h"
 #include "ui/PlotExport.h"

@@ -21,7 +21,7 @@
 
 #include "document/SeriesFile.h"
 #include "optimize/SeriesTables.h"
-#include "optimize/SeriesWindow.h"
+#include "optimize/windows/SeriesWindow.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/SeriesFigure.h"
 

@@ -1,4 +1,4 @@
-#include "document/NewFile.h"
+#include "document/windows/NewFile.h"
 
 #include <QGridLayout>
 #include <QLabel>

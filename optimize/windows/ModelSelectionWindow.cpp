@@ -1,4 +1,4 @@
-#include "optimize/ModelSelectionWindow.h"
+#include "optimize/windows/ModelSelectionWindow.h"
 
 #include <qcustomplot.h>
 

@@ -1,4 +1,4 @@
-#include "ui/PlotData.h"
+#include "optimize/PlotData.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "optimize/LinOptWorker.h"
+#include "optimize/windows/LinOptWorker.h"
 
-#include "optimize/LinOpt.h"
+#include "optimize/windows/LinOpt.h"
 
 namespace zamo {
 

@@ -1,4 +1,4 @@
-#include "optimize/SeriesWindow.h"
+#include "optimize/windows/SeriesWindow.h"
 
 #include <qcustomplot.h>
 

@@ -1,4 +1,4 @@
-#include "optimize/LinOpt.h"
+#include "optimize/windows/LinOpt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,8 +13,8 @@
 
 #include "document/ProjectSession.h"
 #include "model/Limits.h"
-#include "optimize/LinOptWorker.h"
 #include "optimize/RelativeOptimizationText.h"
+#include "optimize/windows/LinOptWorker.h"
 #include "ui/ErrorText.h"
 #include "ui/SpeciesColors.h"
 

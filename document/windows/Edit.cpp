@@ -1,4 +1,4 @@
-#include "document/Edit.h"
+#include "document/windows/Edit.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

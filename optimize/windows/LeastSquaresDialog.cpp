@@ -1,4 +1,4 @@
-#include "optimize/LeastSquaresDialog.h"
+#include "optimize/windows/LeastSquaresDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

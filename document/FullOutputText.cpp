@@ -1,4 +1,4 @@
-#include "ui/FullOutputText.h"
+#include "document/FullOutputText.h"
 
 #include <algorithm>
 #include <cmath>
