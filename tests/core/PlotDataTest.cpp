@@ -196,7 +196,8 @@ TEST_F(PlotBand, OutliersOfTheCurrentFitAreMarked) {
   options.Experiments = PlotExperiments::Left;
   const auto marked = [&](const KineticProject& p) {
     int count = 0;
-    for (const PlotRow& row : BuildPlotData(p, options, &fit, 4).Experiments.at(0).Rows) {
+    const PlotData plot = BuildPlotData(p, options, &fit, 4);
+    for (const PlotRow& row : plot.Experiments.at(0).Rows) {
       for (int s = 1; s <= kSpeciesCount; ++s) count += row.Outlier[s] ? 1 : 0;
     }
     return count;

@@ -1,6 +1,6 @@
 #include "cli/PictureModule.h"
 
-#include "cli/GraphRenderer.h"
+#include "cli/pictures/GraphRenderer.h"
 
 extern "C" __attribute__((visibility("default"))) void ZamoCliPictureFunctions(int* argc, char** argv,
                                                                                zamo::cli::PictureFunctions* functions) {

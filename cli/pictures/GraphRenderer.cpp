@@ -1,4 +1,4 @@
-#include "cli/GraphRenderer.h"
+#include "cli/pictures/GraphRenderer.h"
 
 #include <QApplication>
 
