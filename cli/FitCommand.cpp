@@ -61,6 +61,8 @@ nlohmann::json Number(Real value) {
 
 nlohmann::json Number(const std::optional<Real>& value) { return value ? Number(*value) : nlohmann::json(nullptr); }
 
+nlohmann::json Number(const FitNumberCell& cell) { return cell.Missing ? nlohmann::json(nullptr) : Number(cell.Value); }
+
 nlohmann::json Constants(const RateConstants& k) {
   nlohmann::json list = nlohmann::json::array();
   for (const Real x : k) list.push_back(Number(x));
@@ -117,12 +119,12 @@ std::string FitJson(const FitSettings& settings, const FitResult& fit) {
   nlohmann::json se = nlohmann::json::array();
   nlohmann::json interval = nlohmann::json::array();
   nlohmann::json flags = nlohmann::json::array();
-  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
-    se.push_back(Number(fit.StandardError[n]));
-    interval.push_back(std::isfinite(fit.Interval95[n][0])
-                           ? nlohmann::json{Number(fit.Interval95[n][0]), Number(fit.Interval95[n][1])}
-                           : nlohmann::json(nullptr));
-    flags.push_back(FitFlags(fit, n));
+  for (const FitConstantCells& cells : MakeFitConstantCells(fit)) {
+    se.push_back(Number(cells.StandardError));
+    interval.push_back(cells.Interval95[0].Missing
+                           ? nlohmann::json(nullptr)
+                           : nlohmann::json{Number(cells.Interval95[0]), Number(cells.Interval95[1])});
+    flags.push_back(cells.Flags);
   }
   json["se"] = se;
   json["ci95"] = interval;

@@ -5,7 +5,8 @@
 #include <optional>
 
 #include "document/ProjectWriter.h"
-#include "model/IsoprCalcConc.h"
+#include "model/EvaluateDeviation.h"
+#include "model/MeasuredRows.h"
 #include "model/NumberFormat.h"
 
 namespace zamo {
@@ -61,22 +62,15 @@ TextLines FullOutputText(const KineticProject& project) {
   lines.emplace_back(kBlank);
 
   DeviationSummary sums;
-  const int lastRow = std::min(experiment.LastRow, kMaxRow);
-  for (int row = 1; row <= lastRow; ++row) {
-    const Real t = static_cast<Real>(experiment.Times[static_cast<std::size_t>(row)]);
-    const SpeciesValues& observed = experiment.Observed[static_cast<std::size_t>(row)];
-    Concentrations c = CalcConc(project.Coefficients, side, t);
+  const auto addRow = [&](MeasuredRow<Real> row) {
+    const Real t = row.Time;
+    const SpeciesValues& observed = *row.Observed;
+    // The report closes C over the others in an order of its own, as its curves do.
+    SpeciesValues& c = row.Calculated;
     c[3] = 1 - (c[1] + c[2] + c[4] + c[5] + c[6] + c[7] + c[8]);
-
-    SpeciesValues d;
-    Real rowSquares = 0;
-    for (int s = 1; s <= kSpeciesCount; ++s) {
-      d[s] = observed[s] - c[s];
-      sums.SignedSum[s] += 100 * d[s];
-      sums.AbsoluteSum[s] += std::fabs(100 * d[s]);
-      rowSquares += 10000 * (d[s] * d[s]);
-    }
-    sums.TotalSquares += rowSquares;
+    SpeciesValues& d = row.Residual;
+    d[3] = observed[3] - c[3];
+    const Real rowSquares = AddToDeviation(sums, d);
 
     lines.push_back("TIME = " + FormatFloat("###0.0", t) + " s, " + FormatFloat("##0.0", t / 60) + " min,  " +
                     FormatFloat("#0.0", t / 3600) + " h");
@@ -96,7 +90,8 @@ TextLines FullOutputText(const KineticProject& project) {
     lines.push_back("SUM OF SQUARES OF %DIFFS = " + FormatFloat("####0.00", rowSquares));
     lines.emplace_back(kBlank);
     lines.emplace_back(kBlank);
-  }
+  };
+  if (const auto error = ForEachMeasuredRow(&project.Coefficients, side, experiment, addRow)) throw FloatError(*error);
 
   lines.Append(DeviationSummaryLines(sums));
   return lines;

@@ -7,6 +7,7 @@
 #include "document/FileWriter.h"
 #include "model/IsoprCalcConc.h"
 #include "model/Limits.h"
+#include "model/MeasuredRows.h"
 #include "model/NumberFormat.h"
 
 namespace zamo {
@@ -50,21 +51,14 @@ std::string ResultTableCsv(const ProjectData& data, int curvePoints) {
 
   std::string text = CsvRecord(Header("Row", {"observed", "calculated", "residual"}));
   for (const Side side : present) {
-    const Experiment& experiment = data.ExperimentOf(side);
-    const int lastRow = std::clamp(experiment.LastRow, 0, kMaxRow);
-    for (int row = 0; row <= lastRow; ++row) {
-      const auto r = static_cast<std::size_t>(row);
-      const Real t = static_cast<Real>(experiment.Times[r]);
-      const SpeciesValues& observed = experiment.Observed[r];
-      const Concentrations calculated = CalcConc(set, side, t);
-      SpeciesValues residual;
-      for (int s = 1; s <= kSpeciesCount; ++s) residual[s] = observed[s] - calculated[s];
-      Cells cells = Leading(side, data, row, t);
-      AddPercentages(cells, observed);
-      AddPercentages(cells, calculated);
-      AddPercentages(cells, residual);
+    const auto addRow = [&](const MeasuredRow<Real>& row) {
+      Cells cells = Leading(side, data, row.Row, row.Time);
+      AddPercentages(cells, *row.Observed);
+      AddPercentages(cells, row.Calculated);
+      AddPercentages(cells, row.Residual);
       text += CsvRecord(cells);
-    }
+    };
+    if (const auto error = ForEachMeasuredRow(&set, side, data.ExperimentOf(side), addRow, 0)) throw FloatError(*error);
   }
 
   text += "\r\n";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/IsoprCalcConc.h"
+#include "model/MeasuredRows.h"
 #include "model/NumberFormat.h"
 
 namespace zamo {
@@ -21,20 +21,22 @@ std::optional<Side> DeviationExperiment(const KineticProject& project) {
   return project.CurrentSide();
 }
 
+Real AddToDeviation(DeviationSummary& summary, const SpeciesValues& residual) {
+  Real rowSquares = 0;
+  for (int s = 1; s <= kSpeciesCount; ++s) {
+    const Real d = residual[s];
+    summary.SignedSum[s] += 100 * d;
+    summary.AbsoluteSum[s] += std::fabs(100 * d);
+    rowSquares += 10000 * (d * d);
+  }
+  summary.TotalSquares += rowSquares;
+  return rowSquares;
+}
+
 DeviationSummary ComputeDeviation(const Experiment& experiment, Side side, const CoefficientSet& set) {
   DeviationSummary summary;
-  const int lastRow = std::min(experiment.LastRow, kMaxRow);
-  for (int j = 1; j <= lastRow; ++j) {
-    const Concentrations calculated = CalcConc(set, side, static_cast<Real>(experiment.Times[j]));
-    Real rowSquares = 0;
-    for (int s = 1; s <= kSpeciesCount; ++s) {
-      const Real d = experiment.Observed[j][s] - calculated[s];
-      summary.SignedSum[s] += 100 * d;
-      summary.AbsoluteSum[s] += std::fabs(100 * d);
-      rowSquares += 10000 * (d * d);
-    }
-    summary.TotalSquares += rowSquares;
-  }
+  const auto add = [&summary](const MeasuredRow<Real>& row) { AddToDeviation(summary, row.Residual); };
+  if (const auto error = ForEachMeasuredRow(&set, side, experiment, add)) throw FloatError(*error);
   return summary;
 }
 

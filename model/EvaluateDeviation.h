@@ -12,7 +12,12 @@ namespace zamo {
 std::optional<Side> DeviationExperiment(const KineticProject& project);
 
 // Observed minus calculated over rows 1..LastRow of one experiment, in percentage points.
+// Throws FloatError where a row cannot be evaluated.
 DeviationSummary ComputeDeviation(const Experiment& experiment, Side side, const CoefficientSet& set);
+
+// Adds one row's observed - calculated fractions to the sums and answers the row's sum of
+// squares, (100 d)^2 over the eight species.
+Real AddToDeviation(DeviationSummary& summary, const SpeciesValues& residual);
 
 // Refreshes the DeviationSummary of the experiment chosen above with the project's current
 // coefficients and tells which one it was. The other summary is not touched. A failure of

@@ -58,7 +58,7 @@ void FindOutliers(const FitProblem& problem, const std::vector<Real>& free, FitR
 
 Real RelativeGradient(const FitProblem& problem, const std::vector<Real>& free, const std::vector<Real>& scale) {
   std::vector<bool> atBound;
-  for (std::size_t n = 0; n < free.size(); ++n) atBound.push_back(free[n] <= kAtBound * scale[n]);
+  for (std::size_t n = 0; n < free.size(); ++n) atBound.push_back(IsAtLowerBound(free[n], scale[n]));
   FitProblemFunction function(problem);
   return zamo::RelativeGradient(function, free, atBound, kExactFit * DataNorm(problem));
 }

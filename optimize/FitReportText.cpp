@@ -9,23 +9,23 @@ namespace zamo {
 
 namespace {
 
-std::string Number(Real value) { return ScientificText(value, 5); }
+// The digits of the constants, their errors and intervals.
+constexpr int kFitDigits = 5;
 
-std::string Interval(const std::array<Real, 2>& interval) {
-  if (!std::isfinite(interval[0])) return std::string(kMissing);
-  return "[" + Number(interval[0]) + ", " + Number(interval[1]) + "]";
+FitNumberCell Cell(Real value, int digits, std::string (*text)(Real, int)) {
+  return {value, text(value, digits), digits, !std::isfinite(value)};
 }
 
-std::string ProfileInterval(const std::array<ProfileEnd, 2>& interval) {
-  return "[" + ProfileEndText(interval[0]) + ", " + ProfileEndText(interval[1]) + "]";
+FitNumberCell PercentCell(Real value) {
+  FitNumberCell cell = Cell(value, 1, FixedText);
+  if (!cell.Missing) cell.Text += " %";
+  return cell;
 }
 
 Real RelativeError(const FitResult& fit, std::size_t n) {
   const Real k = fit.K[fit.Free[n]];
   return k != 0 ? 100 * fit.StandardError[n] / std::fabs(k) : std::numeric_limits<Real>::quiet_NaN();
 }
-
-std::string Percent(Real value) { return std::isfinite(value) ? FixedText(value, 1) + " %" : std::string(kMissing); }
 
 std::string Sum(const std::optional<Real>& sum) { return sum ? FixedText(*sum, 4) : std::string(kMissing); }
 
@@ -77,20 +77,18 @@ std::vector<std::string> Notes(const FitResult& fit) {
   return notes;
 }
 
-std::vector<std::vector<std::string>> ConstantCells(const FitResult& fit) {
-  const bool profile = !fit.ProfileInterval95.empty();
+std::vector<std::vector<std::string>> ConstantTable(const std::vector<FitConstantCells>& constants, bool profile) {
   std::vector<std::string> head = {"Constant", "Start (1/s)",         "Fitted (1/s)",
                                    "SE (1/s)", "95 % interval (1/s)", "Rel. SE"};
   if (profile) head.emplace_back("Profile 95 % interval (1/s)");
   head.emplace_back("Flags");
   std::vector<std::vector<std::string>> rows{head};
-  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
-    const int i = fit.Free[n];
+  for (const FitConstantCells& c : constants) {
     std::vector<std::string> row = {
-        RateConstantName(i),          Number(fit.Start[i]),        Number(fit.K[i]),
-        Number(fit.StandardError[n]), Interval(fit.Interval95[n]), Percent(RelativeError(fit, n))};
-    if (profile) row.push_back(ProfileInterval(fit.ProfileInterval95[n]));
-    row.push_back(Joined(FitFlags(fit, n), "; "));
+        RateConstantName(c.Index),  c.Start.Text,        c.Fitted.Text, c.StandardError.Text,
+        IntervalText(c.Interval95), c.RelativeError.Text};
+    if (profile) row.push_back(ProfileIntervalText(*c.Profile));
+    row.push_back(Joined(c.Flags, "; "));
     rows.push_back(std::move(row));
   }
   return rows;
@@ -135,6 +133,35 @@ std::vector<std::vector<std::string>> OutlierCells(const FitResult& fit) {
 }
 
 }  // namespace
+
+FitNumberCell ScientificCell(Real value, int digits) { return Cell(value, digits, ScientificText); }
+
+std::string IntervalText(const std::array<FitNumberCell, 2>& interval) {
+  if (interval[0].Missing) return std::string(kMissing);
+  return "[" + interval[0].Text + ", " + interval[1].Text + "]";
+}
+
+std::string ProfileIntervalText(const std::array<ProfileEnd, 2>& interval) {
+  return "[" + ProfileEndText(interval[0]) + ", " + ProfileEndText(interval[1]) + "]";
+}
+
+std::vector<FitConstantCells> MakeFitConstantCells(const FitResult& fit) {
+  std::vector<FitConstantCells> constants;
+  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
+    const int i = fit.Free[n];
+    FitConstantCells c;
+    c.Index = i;
+    c.Start = ScientificCell(fit.Start[i], kFitDigits);
+    c.Fitted = ScientificCell(fit.K[i], kFitDigits);
+    c.StandardError = ScientificCell(fit.StandardError[n], kFitDigits);
+    c.Interval95 = {ScientificCell(fit.Interval95[n][0], kFitDigits), ScientificCell(fit.Interval95[n][1], kFitDigits)};
+    c.RelativeError = PercentCell(RelativeError(fit, n));
+    if (!fit.ProfileInterval95.empty()) c.Profile = fit.ProfileInterval95[n];
+    c.Flags = FitFlags(fit, n);
+    constants.push_back(std::move(c));
+  }
+  return constants;
+}
 
 std::vector<std::string> FitFlags(const FitResult& fit, std::size_t n) {
   std::vector<std::string> flags;
@@ -193,7 +220,7 @@ std::string FitOutcomeText(const FitResult& fit) {
 std::string ProfileEndText(const ProfileEnd& end) {
   switch (end.Kind) {
     case ProfileEndKind::Closed:
-      return Number(end.Value);
+      return ScientificText(end.Value, kFitDigits);
     case ProfileEndKind::Open:
       return "open";
     case ProfileEndKind::NotComputed:
@@ -208,7 +235,8 @@ FitReport MakeFitReport(const FitSettings& settings, const FitResult& fit) {
                     (settings.Weighting == FitWeighting::Species ? ", species weighted" : "") + ": " +
                     FitOutcomeText(fit);
   report.Notes = Notes(fit);
-  report.Constants = ConstantCells(fit);
+  report.ConstantCells = MakeFitConstantCells(fit);
+  report.Constants = ConstantTable(report.ConstantCells, !fit.ProfileInterval95.empty());
   report.Sums = SumCells(fit);
   report.Statistics = StatisticCells(fit);
   report.Outliers = OutlierCells(fit);

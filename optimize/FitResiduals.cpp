@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/ClosedForm.h"
+#include "model/MeasuredRows.h"
 
 namespace zamo {
 
@@ -30,17 +31,13 @@ std::optional<FloatError::Kind> Residuals(const FitProblem& problem, const std::
   if (problem.Experiments == FitExperiments::Left) only = Side::Left;
   if (problem.Experiments == FitExperiments::Right) only = Side::Right;
   if (auto error = PrepareClosedForm(k, only, set)) return error;
-  OneBased<T, kSpeciesCount> c;
   for (const Side side : {Side::Left, Side::Right}) {
     if (!problem.Includes(side)) continue;
-    const Experiment& e = side == Side::Left ? problem.Left : problem.Right;
-    const int last = std::clamp(e.LastRow, 0, kMaxRow);
-    for (int j = 1; j <= last; ++j) {
-      const auto row = static_cast<std::size_t>(j);
-      if (auto error = EvaluateClosedForm(set, side, static_cast<Real>(e.Times[row]), c)) return error;
-      for (int s = 1; s <= kSpeciesCount; ++s) {
-        *out++ = (T(e.Observed[row][s]) - c[s]) * (100 * problem.Weight[s]);
-      }
+    const auto weigh = [&out, &problem](const MeasuredRow<T>& row) {
+      for (int s = 1; s <= kSpeciesCount; ++s) *out++ = row.Residual[s] * (100 * problem.Weight[s]);
+    };
+    if (auto error = ForEachMeasuredRow(&set, side, side == Side::Left ? problem.Left : problem.Right, weigh)) {
+      return error;
     }
   }
   return std::nullopt;

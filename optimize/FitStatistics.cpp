@@ -147,6 +147,39 @@ ParameterMatrix CorrelationOf(const ParameterMatrix& covariance) {
   return correlation;
 }
 
+ParameterStatistics StatisticsOf(const std::optional<JacobianAnalysis>& analysis, const std::vector<Real>& x, int rows,
+                                 Real weightedSsr) {
+  const std::size_t p = x.size();
+  const Real nan = std::numeric_limits<Real>::quiet_NaN();
+  ParameterStatistics s;
+  s.N = IndependentResiduals(rows);
+  s.Parameters = analysis ? static_cast<int>(analysis->Determined.size()) : static_cast<int>(p);
+  s.Dof = s.N - s.Parameters;
+  s.Sigma = s.Dof > 0 ? std::sqrt(weightedSsr / s.Dof) : 0;
+  s.StandardError.assign(p, nan);
+  s.Interval95.assign(p, {nan, nan});
+  s.Covariance.assign(p, std::vector<Real>(p, nan));
+  s.Correlation.assign(p, std::vector<Real>(p, nan));
+  if (s.Dof <= 0 || !analysis || analysis->Determined.empty()) return s;
+
+  const ParameterMatrix& inverse = analysis->Inverse;
+  const ParameterMatrix correlation = CorrelationOf(inverse);
+  const Real sigma2 = s.Sigma * s.Sigma;
+  const Real t = StudentQuantile(0.975L, s.Dof);
+  const std::vector<std::size_t>& determined = analysis->Determined;
+  for (std::size_t a = 0; a < determined.size(); ++a) {
+    const std::size_t n = determined[a];
+    const Real se = std::sqrt(sigma2 * inverse[a][a]);
+    s.StandardError[n] = se;
+    s.Interval95[n] = {x[n] - t * se, x[n] + t * se};
+    for (std::size_t b = 0; b < determined.size(); ++b) {
+      s.Covariance[n][determined[b]] = sigma2 * inverse[a][b];
+      s.Correlation[n][determined[b]] = correlation[a][b];
+    }
+  }
+  return s;
+}
+
 void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, const std::vector<Real>& scale,
                    FitResult& result) {
   const std::size_t p = free.size();
@@ -161,7 +194,7 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
   result.AtBound.clear();
   result.Undetermined.clear();
   for (std::size_t n = 0; n < p; ++n) {
-    if (free[n] <= kAtBound * scale[n]) {
+    if (IsAtLowerBound(free[n], scale[n])) {
       result.AtBound.push_back(problem.Free[n]);
       active.Constants[problem.Free[n]] = 0;
     } else {
@@ -177,31 +210,23 @@ void SetStatistics(const FitProblem& problem, const std::vector<Real>& free, con
   if (analysis) {
     for (const std::size_t u : analysis->Undetermined) result.Undetermined.push_back(active.Free[u]);
   }
-  // Each row's eight residuals sum to zero: seven of them are independent.
-  result.N = (kSpeciesCount - 1) * problem.RowCount();
-  result.Parameters = analysis ? static_cast<int>(analysis->Determined.size()) : static_cast<int>(positions.size());
-  result.Dof = result.N - result.Parameters;
-  result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
+  ParameterStatistics statistics = StatisticsOf(analysis, activeFree, problem.RowCount(), result.WeightedSsr);
+  result.N = statistics.N;
+  result.Parameters = statistics.Parameters;
+  result.Dof = statistics.Dof;
+  result.Sigma = statistics.Sigma;
+  // Back from the constants not at a bound to every free constant.
   result.StandardError.assign(p, nan);
   result.Interval95.assign(p, {nan, nan});
   result.Covariance.assign(p, std::vector<Real>(p, nan));
   result.Correlation.assign(p, std::vector<Real>(p, nan));
-  if (result.Dof <= 0 || !analysis || analysis->Determined.empty()) return;
-
-  const ParameterMatrix& inverse = analysis->Inverse;
-  const ParameterMatrix correlation = CorrelationOf(inverse);
-  const Real sigma2 = result.Sigma * result.Sigma;
-  const Real t = StudentQuantile(0.975L, result.Dof);
-  const std::vector<std::size_t>& determined = analysis->Determined;
-  for (std::size_t a = 0; a < determined.size(); ++a) {
-    const std::size_t n = positions[determined[a]];
-    const Real se = std::sqrt(sigma2 * inverse[a][a]);
-    result.StandardError[n] = se;
-    result.Interval95[n] = {free[n] - t * se, free[n] + t * se};
-    for (std::size_t b = 0; b < determined.size(); ++b) {
-      const std::size_t m = positions[determined[b]];
-      result.Covariance[n][m] = sigma2 * inverse[a][b];
-      result.Correlation[n][m] = correlation[a][b];
+  for (std::size_t a = 0; a < positions.size(); ++a) {
+    const std::size_t n = positions[a];
+    result.StandardError[n] = statistics.StandardError[a];
+    result.Interval95[n] = statistics.Interval95[a];
+    for (std::size_t b = 0; b < positions.size(); ++b) {
+      result.Covariance[n][positions[b]] = statistics.Covariance[a][b];
+      result.Correlation[n][positions[b]] = statistics.Correlation[a][b];
     }
   }
 }

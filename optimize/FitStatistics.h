@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -54,6 +55,30 @@ inline constexpr Real kExactFit = 1e-10L;
 
 // The correlations of a covariance matrix.
 ParameterMatrix CorrelationOf(const ParameterMatrix& covariance);
+
+// Each measured row's eight residuals sum to zero: seven of them are independent.
+inline int IndependentResiduals(int rows) { return (kSpeciesCount - 1) * rows; }
+
+// The statistics of a least-squares fit of the parameters x to the residuals of `rows`
+// measured rows, from the analysis of its Jacobian at x (none where x cannot be evaluated:
+// every parameter then counts as determined, and none gets an error): N independent
+// residuals, p the parameters determined, dof = N - p, sigma = sqrt(weighted SSR / dof) (0
+// where dof <= 0) and, over the determined parameters where dof > 0, the covariance
+// sigma^2 (J^T J)^-1, the correlations, the standard errors and the intervals
+// x +- t(0.975, dof) SE; NaN entries for the others. The one routine behind the statistics
+// of the single and the global fit.
+struct ParameterStatistics {
+  int N = 0;
+  int Parameters = 0;
+  int Dof = 0;
+  Real Sigma = 0;
+  std::vector<Real> StandardError;
+  std::vector<std::array<Real, 2>> Interval95;
+  ParameterMatrix Covariance;
+  ParameterMatrix Correlation;
+};
+ParameterStatistics StatisticsOf(const std::optional<JacobianAnalysis>& analysis, const std::vector<Real>& x, int rows,
+                                 Real weightedSsr);
 
 // Fills the statistics of `result` (AtBound, Undetermined, N, Parameters, Dof, Sigma,
 // StandardError, Interval95, Covariance, Correlation) for the free constants `free` of

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "model/TemperatureSeries.h"
 #include "model/ZamoError.h"
@@ -10,6 +9,7 @@
 #include "optimize/FitStatistics.h"
 #include "optimize/SpeciesWeights.h"
 #include "optimize/TrustRegion.h"
+#include "optimize/WeightedFit.h"
 
 namespace zamo {
 
@@ -102,27 +102,21 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
 
   GlobalSeriesResult result;
   result.Pathways = problems.front().Free;
-  int iterations = 0;
-  const IterationSink sink = [&](Real weightedSsr, const std::vector<Real>&) {
-    if (progress) progress(iterations, weightedSsr);
-    ++iterations;
-    return !stop.load();
+  FitIterations iterations(
+      progress ? FitIterations::Report([&progress](int iteration, Real weightedSsr, const std::vector<Real>&) {
+        progress(iteration, weightedSsr);
+      })
+               : nullptr,
+      stop);
+  const auto solve = [&](const std::vector<Real>& from) {
+    return SolveLeastSquares(function, from, scale, ParameterBounds::None, iterations.Sink(), result.Evaluations);
   };
-  Minimum minimum = SolveLeastSquares(function, start, scale, ParameterBounds::None, sink, result.Evaluations);
+  Minimum minimum = solve(start);
   if (weighting == FitWeighting::Species) {
-    // The problems' weights are those of the single fits; they are re-estimated at the
-    // global fit's constants until they agree with those it was fitted with.
-    for (int round = 1; round < kMaxWeightRounds && !minimum.Stopped; ++round) {
-      bool agree = true;
-      std::vector<SpeciesValues> weights;
-      for (std::size_t j = 0; j < problems.size(); ++j) {
-        weights.push_back(WeightsOf(SpeciesSigmas(problems[j], function.ConstantsAt(minimum.Free, j))));
-        agree = agree && WeightsAgree(weights.back(), problems[j].Weight);
-      }
-      if (agree) break;
-      for (std::size_t j = 0; j < problems.size(); ++j) problems[j].Weight = weights[j];
-      minimum = SolveLeastSquares(function, minimum.Free, scale, ParameterBounds::None, sink, result.Evaluations);
-    }
+    // The problems' weights are those of the single fits: estimates to compare with.
+    minimum = RefitWithSpeciesWeights(
+        problems, minimum, true,
+        [&function](const std::vector<Real>& x, std::size_t j) { return function.ConstantsAt(x, j); }, solve);
     result.Sigmas.emplace();
     for (const FitProblem& problem : problems) result.Sigmas->push_back(SigmasOf(problem.Weight));
   }
@@ -136,30 +130,18 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
     rows += problems[j].RowCount();
   }
   result.WeightedSsr = minimum.WeightedSsr;
-  result.Iterations = iterations;
-  result.Stopped = minimum.Stopped || stop.load();
+  result.Iterations = iterations.Count();
+  result.Stopped = minimum.Stopped || iterations.StopAsked();
   Real data = 0;
   for (const FitProblem& problem : problems) data += DataNorm(problem) * DataNorm(problem);
   result.RelativeGradient = RelativeGradient(function, minimum.Free, std::vector<bool>(minimum.Free.size(), false),
                                              kExactFit * std::sqrt(data));
   result.Converged = minimum.Converged && !result.Stopped && result.RelativeGradient <= kConvergedGradient;
-  // Each row's eight residuals sum to zero: seven of them are independent.
-  result.N = (kSpeciesCount - 1) * rows;
-  const auto p = static_cast<std::size_t>(2 * pathways);
   const std::optional<JacobianAnalysis> analysis = AnalyseJacobian(function, minimum.Free, scale);
-  const std::size_t determined = analysis ? analysis->Determined.size() : p;
-  result.Dof = result.N - static_cast<int>(determined);
-  result.Sigma = result.Dof > 0 ? std::sqrt(result.WeightedSsr / result.Dof) : 0;
-
-  const Real nan = std::numeric_limits<Real>::quiet_NaN();
-  const Real sigma2 = result.Sigma * result.Sigma;
-  ParameterMatrix covariance(p, std::vector<Real>(p, nan));
-  if (analysis && result.Dof > 0) {
-    const std::vector<std::size_t>& d = analysis->Determined;
-    for (std::size_t a = 0; a < d.size(); ++a) {
-      for (std::size_t b = 0; b < d.size(); ++b) covariance[d[a]][d[b]] = sigma2 * analysis->Inverse[a][b];
-    }
-  }
+  const ParameterStatistics statistics = StatisticsOf(analysis, minimum.Free, rows, result.WeightedSsr);
+  result.N = statistics.N;
+  result.Dof = statistics.Dof;
+  result.Sigma = statistics.Sigma;
   if (analysis) {
     for (const std::size_t u : analysis->Undetermined) {
       const int index = result.Pathways[u / 2];
@@ -168,8 +150,9 @@ GlobalSeriesResult FitGlobalSeries(std::vector<FitProblem> problems, const std::
       }
     }
   }
-  result.Correlation = CorrelationOf(covariance);
-  result.Covariance = covariance;
+  result.Correlation = statistics.Correlation;
+  result.Covariance = statistics.Covariance;
+  const ParameterMatrix& covariance = result.Covariance;
   for (std::size_t n = 0; n < pathways; ++n) {
     const std::size_t a = 2 * n;
     result.Parameters.push_back(MakeActivationParameters(

@@ -11,6 +11,7 @@
 #include "optimize/ProfileLikelihood.h"
 #include "optimize/SpeciesWeights.h"
 #include "optimize/TrustRegion.h"
+#include "optimize/WeightedFit.h"
 
 namespace zamo {
 
@@ -142,12 +143,13 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
     for (std::size_t n = 0; n < values.size(); ++n) k[problem.Free[n]] = values[n];
     return k;
   };
-  int iterations = 0;
-  const IterationSink sink = [&](Real weightedSsr, const std::vector<Real>& reached) {
-    if (progress) progress(iterations, weightedSsr, constantsOf(reached));
-    ++iterations;
-    return !stop.load();
-  };
+  FitIterations iterations(
+      progress ? FitIterations::Report([&](int iteration, Real weightedSsr, const std::vector<Real>& reached) {
+        progress(iteration, weightedSsr, constantsOf(reached));
+      })
+               : nullptr,
+      stop);
+  const IterationSink& sink = iterations.Sink();
 
   // Every start is fitted unweighted (the first round of a weighted fit) or with the fixed
   // weights; an estimated weighting continues from the best of them.
@@ -166,19 +168,18 @@ FitResult FitRateConstants(const FitSettings& settings, const OptimizationRunDat
     throw ZamoError("The fit cannot take a step from its start: every trial step failed to lower the sum of squares");
   }
   if (settings.Weighting == FitWeighting::Species && !settings.FixedSigmas) {
-    for (int round = 1; round < kMaxWeightRounds && !minimum.Stopped; ++round) {
-      const SpeciesValues weight = WeightsOf(SpeciesSigmas(problem, minimum.Free));
-      if (round > 1 && WeightsAgree(weight, problem.Weight)) break;
-      problem.Weight = weight;
-      minimum = Minimize(problem, minimum.Free, scale, sink, result.Evaluations, settings.SsrTolerance);
-    }
+    minimum = RefitWithSpeciesWeights(
+        std::span<FitProblem>(&problem, 1), minimum, false, [](const std::vector<Real>& x, std::size_t) { return x; },
+        [&](const std::vector<Real>& from) {
+          return Minimize(problem, from, scale, sink, result.Evaluations, settings.SsrTolerance);
+        });
   }
   if (settings.Weighting == FitWeighting::Species || settings.FixedSigmas)
     result.SpeciesSigma = SigmasOf(problem.Weight);
 
   result.K = constantsOf(minimum.Free);
-  result.Iterations = iterations;
-  result.Stopped = minimum.Stopped || stop.load();
+  result.Iterations = iterations.Count();
+  result.Stopped = minimum.Stopped || iterations.StopAsked();
   result.After = UnweightedSums(problem, minimum.Free);
   result.WeightedSsr = minimum.WeightedSsr;
   SetStatistics(problem, minimum.Free, scale, result);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/IsoprCalcConc.h"
+#include "model/MeasuredRows.h"
 #include "model/NumberFormat.h"
 #include "optimize/FitBand.h"
 
@@ -79,21 +80,18 @@ ExperimentPlot BuildExperiment(const KineticProject& project, Side side, const P
     for (const SpeciesValues& half : ConfidenceBand(fit->Fit, side, plot.Times)) plot.Band.push_back(Percent(half));
   }
   if (experiment.Present) {
-    for (int j = 1; j <= std::min(experiment.LastRow, kMaxRow); ++j) {
-      const auto row = static_cast<std::size_t>(j);
+    const auto addRow = [&](const MeasuredRow<Real>& row) {
       PlotRow point;
-      point.Time = static_cast<Real>(experiment.Times[row]);
-      const Concentrations calculated = Calculated(set, side, point.Time);
-      point.Observed = Percent(experiment.Observed[row]);
-      point.Calculated = Percent(calculated);
-      // As the deviation sums count it: 100 (observed - calculated) of the fractions.
-      for (int s = 1; s <= kSpeciesCount; ++s)
-        point.Residual[s] = kPercent * (experiment.Observed[row][s] - calculated[s]);
+      point.Time = row.Time;
+      point.Observed = Percent(*row.Observed);
+      point.Calculated = Percent(row.Calculated);
+      point.Residual = Percent(row.Residual);
       for (const Outlier& outlier : current ? fit->Fit.Outliers : std::vector<Outlier>{}) {
-        if (outlier.Experiment == side && outlier.Row == j) point.Outlier[outlier.Species] = true;
+        if (outlier.Experiment == side && outlier.Row == row.Row) point.Outlier[outlier.Species] = true;
       }
       plot.Rows.push_back(point);
-    }
+    };
+    ForEachMeasuredRow(set, side, experiment, addRow, kFirstMeasuredRow, UnevaluatedRow::NotANumber);
   }
   return plot;
 }

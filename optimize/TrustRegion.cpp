@@ -221,7 +221,7 @@ Minimum Minimize(const FitProblem& problem, const std::vector<Real>& start, cons
     if (m.Stopped) break;
     bool changed = false;
     for (std::size_t n = 0; n < p; ++n) {
-      if (!held[n] && reached[n] <= kAtBound * scale[n]) held[n] = changed = true;
+      if (!held[n] && IsAtLowerBound(reached[n], scale[n])) held[n] = changed = true;
     }
     if (changed) continue;
     // Let go of a held constant whose increase would lower the sum of squares.

@@ -23,6 +23,7 @@ struct Minimum {
 // A free constant within this many of its scale units of 0 is at its bound: the solver holds
 // it there, and the statistics count it out.
 inline constexpr Real kAtBound = 1e-9L;
+inline bool IsAtLowerBound(Real value, Real scale) { return value <= kAtBound * scale; }
 
 // Called after every iteration with the sum of squares and the parameters reached; answers
 // false to stop the solver there.

@@ -27,9 +27,12 @@ namespace {
 
 enum Column { kFree, kStart, kFitted, kError, kInterval, kRelative, kProfile, kFlags, kColumns };
 
-QString Number(Real value) {
-  return std::isfinite(value) ? QString::asprintf("%.5Le", value) : QStringLiteral("\u2013");
+// A missing number shows as a dash where the screen's typeface has one.
+QString Shown(const std::string& text) {
+  return text == kMissing ? QStringLiteral("\u2013") : QString::fromStdString(text);
 }
+
+QString Shown(const FitNumberCell& cell) { return Shown(cell.Text); }
 
 QTableWidgetItem* Cell(const QString& text) {
   auto* item = new QTableWidgetItem(text);
@@ -207,7 +210,8 @@ void TLeastSquaresFit::SetRunning(bool running) {
 
 void TLeastSquaresFit::ShowStartValues() {
   const KineticProject& project = session_.Project();
-  for (int i = 1; i <= kRateConstantCount; ++i) table_->item(i - 1, kStart)->setText(Number(project.K[i]));
+  for (int i = 1; i <= kRateConstantCount; ++i)
+    table_->item(i - 1, kStart)->setText(Shown(ScientificCell(project.K[i], 5)));
   table_->resizeColumnToContents(kStart);
   // Only the experiments the project holds can be fitted.
   const QVariant chosen = experiments_->currentData();
@@ -287,25 +291,23 @@ void TLeastSquaresFit::ShowResult() {
       table_->item(row, column)->setToolTip(QString());
     }
   }
-  // The report's columns: constant, start, fitted, SE, interval, relative SE, [profile,] flags.
-  for (std::size_t n = 0; n < fit.Free.size(); ++n) {
-    const int row = fit.Free[n] - 1;
-    const std::vector<std::string>& cells = report.Constants[n + 1];
-    const auto text = [&cells](std::size_t c) {
-      return cells[c] == kMissing ? QStringLiteral("\u2013") : QString::fromStdString(cells[c]);
-    };
-    table_->item(row, kFitted)->setText(text(2));
-    table_->item(row, kError)->setText(text(3));
-    table_->item(row, kInterval)->setText(text(4));
-    table_->item(row, kRelative)->setText(text(5));
-    if (profile) table_->item(row, kProfile)->setText(text(6));
+  for (std::size_t n = 0; n < report.ConstantCells.size(); ++n) {
+    const FitConstantCells& cells = report.ConstantCells[n];
+    const int row = cells.Index - 1;
+    table_->item(row, kFitted)->setText(Shown(cells.Fitted));
+    table_->item(row, kError)->setText(Shown(cells.StandardError));
+    table_->item(row, kInterval)->setText(Shown(IntervalText(cells.Interval95)));
+    table_->item(row, kRelative)->setText(Shown(cells.RelativeError));
+    if (cells.Profile) table_->item(row, kProfile)->setText(Shown(ProfileIntervalText(*cells.Profile)));
+    QStringList flags;
     QStringList explanations;
-    for (const std::string& flag : FitFlags(fit, n)) {
+    for (const std::string& flag : cells.Flags) {
+      flags << QString::fromStdString(flag);
       explanations << QString::fromStdString(flag) + QStringLiteral(": ") +
                           QString::fromStdString(FitFlagExplanation(flag));
     }
     QTableWidgetItem* cell = table_->item(row, kFlags);
-    cell->setText(QString::fromStdString(cells.back()));
+    cell->setText(flags.join(QStringLiteral("; ")));
     cell->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     cell->setToolTip(explanations.join(QStringLiteral("\n")));
   }
@@ -330,7 +332,7 @@ void TLeastSquaresFit::ShowCorrelations() {
     correlation_->setVerticalHeaderItem(a, new QTableWidgetItem(name));
     for (int b = 0; b < count; ++b) {
       const Real r = fit.Correlation[shown[static_cast<std::size_t>(a)]][shown[static_cast<std::size_t>(b)]];
-      auto* item = Cell(QString::asprintf("%.2Lf", r));
+      auto* item = Cell(QString::fromStdString(FixedText(r, 2)));
       item->setBackground(CorrelationColour(r));
       item->setForeground(Qt::black);
       correlation_->setItem(a, b, item);

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "model/EvaluateDeviation.h"
 #include "model/IsoprCalcConc.h"
+#include "model/MeasuredRows.h"
 #include "model/RecalcCurves.h"
 #include "model/ZamoError.h"
 #include "tests/core/TestSupport.h"
@@ -181,24 +183,6 @@ TEST_P(DeviationOfChangedRows, AddsEachDifferenceInPercentagePoints) {
 INSTANTIATE_TEST_SUITE_P(DeviationRows, DeviationOfChangedRows, testing::ValuesIn(kChangedRows),
                          ParamName<ChangedRows>);
 
-// Equal observations show zeros; an observation half a percent below the calculation shows
-// a negative "Dev." and the same magnitude under "abs(Dev.)".
-TEST_F(DeviationTest, LabelsShowZerosAndSigns) {
-  Experiment e = MatchingExperiment(project_.Coefficients, Side::Left);
-  DeviationLabelTexts labels = DeviationLabels(ComputeDeviation(e, Side::Left, project_.Coefficients));
-  EXPECT_EQ(labels.Total, "0.00");
-  for (int s = 1; s <= 8; ++s) {
-    EXPECT_EQ(labels.Signed[s], " 0.000") << "species " << s;
-    EXPECT_EQ(labels.Absolute[s], " 0.000") << "species " << s;
-  }
-
-  e.Observed[3][kA] -= 0.005L;
-  labels = DeviationLabels(ComputeDeviation(e, Side::Left, project_.Coefficients));
-  EXPECT_EQ(labels.Total, "0.25");
-  EXPECT_EQ(labels.Signed[kA], "-0.500");
-  EXPECT_EQ(labels.Absolute[kA], " 0.500");
-}
-
 // Only the start row: the old sums are replaced by zeros, whatever rows 1..16 hold.
 TEST_F(DeviationTest, LastRowZeroClearsSummary) {
   project_.ShowLeft = true;
@@ -224,6 +208,37 @@ TEST_F(DeviationTest, SolverFailureLeavesBothSummaries) {
   EXPECT_THROW_MSG(EvaluateDeviation(project_), FloatError, "Gleitkommaüberlauf");
   EXPECT_EQ(project_.LeftDeviation, Untouched());
   EXPECT_EQ(project_.RightDeviation, Untouched());
+}
+
+// The one walk over the measured rows: which rows, in order, and what an unevaluable row does.
+TEST_F(DeviationTest, MeasuredRowsWalkTheRowsAskedFor) {
+  Experiment e = MatchingExperiment(project_.Coefficients, Side::Left);
+  e.Observed[2][kA] += 0.01L;
+  const auto rowsOf = [&](const CoefficientSet* set, int first, UnevaluatedRow unevaluated) {
+    std::vector<MeasuredRow<Real>> rows;
+    const auto error = ForEachMeasuredRow(
+        set, Side::Left, e, [&rows](const MeasuredRow<Real>& row) { rows.push_back(row); }, first, unevaluated);
+    return std::make_pair(rows, error);
+  };
+  const auto [fromOne, none] = rowsOf(&project_.Coefficients, kFirstMeasuredRow, UnevaluatedRow::EndWalk);
+  EXPECT_FALSE(none.has_value());
+  ASSERT_EQ(fromOne.size(), 6u);
+  EXPECT_EQ(fromOne[1].Row, 2);
+  EXPECT_EQ(fromOne[1].Time, 1800);
+  EXPECT_NEAR(fromOne[1].Residual[kA], 0.01L, 1e-15L);
+  EXPECT_NEAR(fromOne[1].Calculated[kA], CalcConc(project_.Coefficients, Side::Left, 1800)[kA], 1e-18L);
+  EXPECT_EQ(rowsOf(&project_.Coefficients, 0, UnevaluatedRow::EndWalk).first.size(), 7u);
+  e.LastRow = 40;  // held to the rows there are
+  EXPECT_EQ(rowsOf(&project_.Coefficients, 1, UnevaluatedRow::EndWalk).first.size(), std::size_t{kMaxRow});
+  e.LastRow = -3;
+  EXPECT_TRUE(rowsOf(&project_.Coefficients, 0, UnevaluatedRow::EndWalk).first.empty());
+
+  e.LastRow = 6;
+  EXPECT_TRUE(rowsOf(nullptr, 1, UnevaluatedRow::EndWalk).second == FloatError::Kind::InvalidOperation);
+  const auto [unevaluated, error] = rowsOf(nullptr, 1, UnevaluatedRow::NotANumber);
+  EXPECT_FALSE(error.has_value());
+  ASSERT_EQ(unevaluated.size(), 6u);
+  EXPECT_TRUE(std::isnan(unevaluated[5].Calculated[kH]) && std::isnan(unevaluated[5].Residual[kH]));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,6 +61,31 @@ TEST(FitReportText, TableHasARowPerFreeConstantAndTheSums) {
   EXPECT_EQ(report.Constants[13][3], "-");
   EXPECT_EQ(report.Sums[3], (std::vector<std::string>{"total", "20.2490", "15.2925", ""}));
   EXPECT_EQ(report.Correlated.front().rfind("k6-k7 -0.98", 0), 0u) << report.Correlated.front();
+}
+
+// The cells every rendering shares, on a result made by hand: the relative error in percent
+// of the fitted value, and the missing mark where a value is not finite or k is 0.
+TEST(FitReportText, ConstantCellsCarryTextDigitsAndTheMissingMark) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN();
+  FitResult fit;
+  fit.Free = {2, 5};
+  fit.K[2] = 2e-3L;
+  fit.Start[5] = 1e-4L;
+  fit.StandardError = {1e-4L, nan};
+  fit.Interval95 = {{1.8e-3L, 2.2e-3L}, {nan, nan}};
+  fit.Correlation = {{1, nan}, {nan, nan}};
+  const std::vector<FitConstantCells> cells = MakeFitConstantCells(fit);
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_EQ(cells[0].Index, 2);
+  EXPECT_EQ(cells[0].Fitted.Text, "2.00000e-03");
+  EXPECT_EQ(cells[0].Fitted.Digits, 5);
+  EXPECT_EQ(cells[0].RelativeError.Text, "5.0 %");
+  EXPECT_EQ(IntervalText(cells[0].Interval95), "[1.80000e-03, 2.20000e-03]");
+  EXPECT_EQ(cells[1].Start.Text, "1.00000e-04");
+  EXPECT_TRUE(cells[1].StandardError.Missing && cells[1].RelativeError.Missing && cells[1].Interval95[0].Missing);
+  EXPECT_EQ(cells[1].RelativeError.Text, kMissing);
+  EXPECT_EQ(IntervalText(cells[1].Interval95), kMissing);
+  EXPECT_FALSE(cells[0].Profile.has_value());
 }
 
 // A fit to one experiment names the constants it hardly determines before they are applied.

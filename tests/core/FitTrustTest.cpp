@@ -184,6 +184,28 @@ TEST(FitUndetermined, LinearModelsWithKnownCovariance) {
   EXPECT_GT(n->Inverse[2][2], 1e11L);
 }
 
+// The statistics of both fits from that analysis: one row gives 7 residuals, the two
+// determined parameters leave dof 5; with a weighted SSR of 20, sigma^2 = 4 scales the inverse.
+TEST(FitUndetermined, StatisticsOfTheDeterminedParameters) {
+  LinearModel zeroColumn({{1, 0, 0}, {1, 1, 0}, {1, 2, 0}, {1, 3, 0}});
+  const std::vector<Real> x = {1, 2, 3};
+  const ParameterStatistics s = StatisticsOf(AnalyseJacobian(zeroColumn, x, {1, 1, 1}), x, 1, 20);
+  EXPECT_EQ(s.N, 7);
+  EXPECT_EQ(s.Parameters, 2);
+  EXPECT_EQ(s.Dof, 5);
+  EXPECT_NEAR(s.Sigma, 2, 1e-18L);
+  EXPECT_NEAR(s.Covariance[0][1], 4 * -0.3L, 1e-14L);
+  EXPECT_NEAR(s.StandardError[1], std::sqrt(4 * 0.2L), 1e-14L);
+  EXPECT_NEAR(s.Correlation[1][0], -0.3L / std::sqrt(0.7L * 0.2L), 1e-14L);
+  // t(0.975, 5) = 2.5705818366147
+  EXPECT_NEAR(s.Interval95[1][1], 2 + 2.5705818366147L * std::sqrt(0.8L), 1e-12L);
+  EXPECT_TRUE(std::isnan(s.StandardError[2]) && std::isnan(s.Covariance[2][2]));
+  // Without an analysis every parameter counts and none has an error.
+  const ParameterStatistics blind = StatisticsOf(std::nullopt, x, 1, 20);
+  EXPECT_EQ(blind.Dof, 4);
+  EXPECT_TRUE(std::isnan(blind.StandardError[0]));
+}
+
 // Data without H (k7, k14 and k16 are 0): k15, which turns H into G, changes nothing. It is
 // named, counted out of dof, and the others keep the statistics of a fit without it.
 TEST(FitUndetermined, ConstantTheDataCannotSeeIsNamedAndHeld) {
