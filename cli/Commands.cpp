@@ -82,6 +82,19 @@ std::string SubjectFile(const CommandLine& line) {
   return line.Project.value_or(kExampleFileName);
 }
 
+std::optional<OneBased<bool, kRateConstantCount>> GivenFreeSet(const CommandLine& line) {
+  std::optional<OneBased<bool, kRateConstantCount>> free;
+  if (const std::optional<std::vector<int>> list = line.Constants("--free")) {
+    free.emplace();
+    for (const int i : *list) (*free)[i] = true;
+  } else if (line.Has("--free-all")) {
+    free.emplace();
+    free->Fill(true);
+  }
+  if (free && line.Has("--vary-k15-k16")) (*free)[15] = (*free)[16] = true;
+  return free;
+}
+
 void LoadProject(const CommandLine& line, ProjectSession& session) {
   session.SetPlotIntervals(kPlotIntervals);
   session.OpenExample();
@@ -121,8 +134,7 @@ void RunReport(const ProjectSession& session, std::ostream& out) {
 }
 
 void RunTable(const CommandLine& line, const ProjectSession& session, std::ostream& out) {
-  int points = kTablePointsDefault;
-  if (const std::optional<std::string> given = line.Value("--points")) points = StrToInt(*given);
+  const int points = line.Number("--points").value_or(kTablePointsDefault);
   if (const std::optional<std::string> path = OutputFile(line, out)) {
     WriteResultTable(*path, session.Project(), points);
   } else {
@@ -138,7 +150,7 @@ void RunOptimize(const CommandLine& line, ProjectSession& session, std::ostream&
   session.ComputeEveryDeviation();
   const KineticProject& project = session.Project();
   OptimizationSettings settings = DefaultOptimizationSettings(project);
-  if (const auto steps = line.Value("--steps")) settings.Steps = StrToInt(*steps);
+  if (const auto steps = line.Number("--steps")) settings.Steps = *steps;
   settings.VaryK15K16 = line.Has("--vary-k15-k16");
   settings.Withoutk6k7k13k14 = line.Has("--without-k6-k7-k13-k14");
   settings.HighPr_k1k8 = !line.Has("--no-high-priority");
@@ -168,10 +180,10 @@ void RunGraph(const CommandLine& line, ProjectSession& session, const Environmen
                               path, "this zamo-cli was built without the windows library and draws no pictures"));
   }
   const KineticProject& project = session.Project();
-  int position = project.ShowLeft ? project.ZoomLeft : project.ZoomRight;
-  if (const std::optional<std::string> given = line.Value("--zoom-position")) position = StrToInt(*given);
-  // As the window's zoom bar would hold it.
-  position = std::clamp(position, kZoomPositionMin, kZoomPositionMax);
+  // A remembered zoom as the window's zoom bar would hold it.
+  const int position = line.Number("--zoom-position")
+                           .value_or(std::clamp(project.ShowLeft ? project.ZoomLeft : project.ZoomRight,
+                                                kZoomPositionMin, kZoomPositionMax));
   session.Recalculate(kGraphIntervals);
   env.SaveGraph(path, project, position);
 }
@@ -187,14 +199,14 @@ void RunPlot(const CommandLine& line, ProjectSession& session, const Environment
   }
   PlotOptions options;
   // LoadProject has shown the chosen experiment; "both" leaves the shown one and draws both.
-  options.Experiments = line.Value("--experiment") == "both" ? PlotExperiments::Both : PlotExperiments::Shown;
-  if (const std::optional<std::string> unit = line.Value("--time-unit")) options.Unit = *TimeUnitOfSymbol(*unit);
+  options.Experiments = line.Has("--experiment") && !line.Experiment() ? PlotExperiments::Both : PlotExperiments::Shown;
+  if (const std::optional<TimeUnit> unit = line.Choice<TimeUnit>("--time-unit")) options.Unit = *unit;
   options.LogTime = line.Has("--log-time");
   options.Residuals = line.Has("--residuals");
   PictureSize size;
-  if (const auto width = line.Value("--width")) size.Width = StrToInt(*width);
-  if (const auto height = line.Value("--height")) size.Height = StrToInt(*height);
-  if (const auto dpi = line.Value("--dpi")) size.Dpi = StrToInt(*dpi);
+  size.Width = line.Number("--width").value_or(size.Width);
+  size.Height = line.Number("--height").value_or(size.Height);
+  size.Dpi = line.Number("--dpi").value_or(size.Dpi);
   env.SavePlot(path, session.Project(), options, size);
 }
 

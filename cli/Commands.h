@@ -38,11 +38,8 @@ void RunSelect(const CommandLine& line, ProjectSession& session, std::ostream& o
 // A series works on the projects its files name, not on one open project.
 void RunSeries(const CommandLine& line, std::ostream& out, const Environment& env);
 
-// "k1,k3,k15": the constants named there are free, zero ones included. Throws UsageError.
-OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list);
-
-// "k3,k4,k10" or ranges "k1-k14": the constants named, increasing, each once. Throws
-// UsageError naming the option.
-std::vector<int> ParseConstantList(const std::string& option, const std::string& list);
+// The constants --free (zero ones too) or --free-all set free, with k15 and k16 under
+// --vary-k15-k16; none when neither is given.
+std::optional<OneBased<bool, kRateConstantCount>> GivenFreeSet(const CommandLine& line);
 
 }  // namespace zamo::cli

@@ -1,55 +1,22 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <sstream>
 
 #include "cli/Commands.h"
-#include "model/EscapedText.h"
 #include "optimize/FitReportText.h"
 #include "optimize/LeastSquaresFit.h"
 
 namespace zamo::cli {
 
-// "k1,k3,k15": the constants named there are free, zero ones included.
-OneBased<bool, kRateConstantCount> ParseFreeList(const std::string& list) {
-  OneBased<bool, kRateConstantCount> free{};
-  std::istringstream items(list);
-  std::string item;
-  while (std::getline(items, item, ',')) {
-    int index = 0;
-    std::size_t used = 0;
-    try {
-      if (item.size() >= 2 && item[0] == 'k') index = std::stoi(item.substr(1), &used);
-    } catch (const std::exception&) {
-      index = 0;
-    }
-    if (index < 1 || index > kRateConstantCount || used + 1 != item.size()) {
-      throw UsageError("--free takes constants k1..k16 separated by commas, not '" + Excerpt(item) + "'");
-    }
-    free[index] = true;
-  }
-  return free;
-}
-
 namespace {
 
 FitSettings SettingsOf(const CommandLine& line, const RateConstants& k) {
   FitSettings settings;
-  if (const auto list = line.Value("--free")) {
-    settings.Free = ParseFreeList(*list);
-  } else if (line.Has("--free-all")) {
-    settings.Free.Fill(true);
-  } else {
-    settings.Free = DefaultFreeSet(k, line.Has("--vary-k15-k16"));
-  }
-  if (line.Has("--vary-k15-k16")) settings.Free[15] = settings.Free[16] = true;
-  const std::string experiments = line.Value("--experiments").value_or("both");
-  settings.Experiments = experiments == "left"    ? FitExperiments::Left
-                         : experiments == "right" ? FitExperiments::Right
-                                                  : FitExperiments::Both;
-  settings.Weighting = line.Value("--weights") == "species" ? FitWeighting::Species : FitWeighting::None;
+  settings.Free = GivenFreeSet(line).value_or(DefaultFreeSet(k, line.Has("--vary-k15-k16")));
+  settings.Experiments = line.Choice<FitExperiments>("--experiments").value_or(settings.Experiments);
+  settings.Weighting = line.Choice<FitWeighting>("--weights").value_or(settings.Weighting);
   settings.Profile = line.Has("--profile");
-  if (const auto starts = line.Value("--starts")) settings.Starts = std::stoi(*starts);
+  settings.Starts = line.Number("--starts").value_or(settings.Starts);
   return settings;
 }
 

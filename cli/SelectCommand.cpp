@@ -1,8 +1,8 @@
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <sstream>
 
 #include "cli/Commands.h"
 #include "optimize/ModelSelection.h"
@@ -10,64 +10,28 @@
 
 namespace zamo::cli {
 
-std::vector<int> ParseConstantList(const std::string& option, const std::string& list) {
-  std::vector<int> indexes;
-  std::istringstream items(list);
-  std::string item;
-  const auto index = [&](const std::string& text) {
-    int value = 0;
-    std::size_t used = 0;
-    try {
-      if (text.size() >= 2 && text[0] == 'k') value = std::stoi(text.substr(1), &used);
-    } catch (const std::exception&) {
-      value = 0;
-    }
-    if (value < 1 || value > kRateConstantCount || used + 1 != text.size()) {
-      throw UsageError(option + " takes constants k1..k16 or ranges like k1-k14, separated by commas, not '" + item +
-                       "'");
-    }
-    return value;
-  };
-  while (std::getline(items, item, ',')) {
-    const std::size_t dash = item.find('-');
-    const int first = index(item.substr(0, dash));
-    const int last = dash == std::string::npos ? first : index(item.substr(dash + 1));
-    if (last < first) throw UsageError(option + " takes ranges from the lower constant up, not '" + item + "'");
-    for (int i = first; i <= last; ++i) indexes.push_back(i);
-  }
-  std::sort(indexes.begin(), indexes.end());
-  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-  return indexes;
-}
-
 namespace {
 
 SelectionSettings SettingsOf(const CommandLine& line, const RateConstants& k) {
   SelectionSettings settings;
-  if (const auto keep = line.Value("--keep")) settings.Keep = ParseConstantList("--keep", *keep);
-  const std::vector<int> candidates = line.Value("--candidates")
-                                          ? ParseConstantList("--candidates", *line.Value("--candidates"))
-                                          : DefaultCandidates(k, line.Has("--vary-k15-k16"));
+  settings.Keep = line.Constants("--keep").value_or(settings.Keep);
+  const std::vector<int> candidates =
+      line.Constants("--candidates").value_or(DefaultCandidates(k, line.Has("--vary-k15-k16")));
   for (const int i : candidates) {
     if (std::find(settings.Keep.begin(), settings.Keep.end(), i) == settings.Keep.end()) {
       settings.Candidates.push_back(i);
     }
   }
-  const std::string experiments = line.Value("--experiments").value_or("both");
-  settings.Experiments = experiments == "left"    ? FitExperiments::Left
-                         : experiments == "right" ? FitExperiments::Right
-                                                  : FitExperiments::Both;
-  settings.Weighting = line.Value("--weights") == "species" ? FitWeighting::Species : FitWeighting::None;
-  settings.Criterion = line.Value("--criterion") == "bic" ? SelectionCriterion::Bic : SelectionCriterion::Aicc;
-  settings.Method = line.Value("--method") == "backward" ? SelectionMethod::Backward : SelectionMethod::Exhaustive;
-  if (const auto threads = line.Value("--threads")) settings.Threads = std::stoi(*threads);
+  settings.Experiments = line.Choice<FitExperiments>("--experiments").value_or(settings.Experiments);
+  settings.Weighting = line.Choice<FitWeighting>("--weights").value_or(settings.Weighting);
+  settings.Criterion = line.Choice<SelectionCriterion>("--criterion").value_or(settings.Criterion);
+  settings.Method = line.Choice<SelectionMethod>("--method").value_or(settings.Method);
+  settings.Threads = line.Number("--threads").value_or(settings.Threads);
   return settings;
 }
 
-int TopOf(const CommandLine& line) {
-  const std::string top = line.Value("--top").value_or("10");
-  return top == "all" ? -1 : std::stoi(top);
-}
+// The models listed: the best ten unless --top says otherwise; -1 (--top all) every one.
+int TopOf(const CommandLine& line) { return line.Number("--top").value_or(10); }
 
 nlohmann::json Number(Real value) {
   if (!std::isfinite(value)) return nullptr;

@@ -20,19 +20,10 @@ const Real kLn10 = std::numbers::ln10_v<Real>;
 
 SeriesSettings SettingsOf(const CommandLine& line) {
   SeriesSettings settings;
-  const std::string method = line.Value("--method").value_or("both");
-  settings.Method = method == "two-stage" ? SeriesMethod::TwoStage
-                    : method == "global"  ? SeriesMethod::Global
-                                          : SeriesMethod::Both;
-  settings.Weighting = line.Value("--weights") == "species" ? FitWeighting::Species : FitWeighting::None;
+  settings.Method = line.Choice<SeriesMethod>("--method").value_or(settings.Method);
+  settings.Weighting = line.Choice<FitWeighting>("--weights").value_or(settings.Weighting);
   settings.VaryK15K16 = line.Has("--vary-k15-k16");
-  if (const auto list = line.Value("--free")) {
-    settings.Free = ParseFreeList(*list);
-  } else if (line.Has("--free-all")) {
-    settings.Free.emplace();
-    settings.Free->Fill(true);
-  }
-  if (settings.Free && settings.VaryK15K16) (*settings.Free)[15] = (*settings.Free)[16] = true;
+  settings.Free = GivenFreeSet(line);
   return settings;
 }
 
