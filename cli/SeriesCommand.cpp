@@ -1,22 +1,19 @@
 #include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
-#include <numbers>
 #include <ostream>
 #include <string>
 
 #include "cli/Commands.h"
-#include "document/SeriesFile.h"
 #include "model/PlatformTexts.h"
 #include "optimize/PlotData.h"
 #include "optimize/SeriesFit.h"
+#include "optimize/SeriesSession.h"
 #include "optimize/SeriesTables.h"
 
 namespace zamo::cli {
 
 namespace {
-
-const Real kLn10 = std::numbers::ln10_v<Real>;
 
 SeriesSettings SettingsOf(const CommandLine& line) {
   SeriesSettings settings;
@@ -27,10 +24,16 @@ SeriesSettings SettingsOf(const CommandLine& line) {
   return settings;
 }
 
-TemperatureSeries ReadProjects(const CommandLine& line) {
+// One ".zams" argument is a series file; otherwise the arguments are the projects, in the
+// order given.
+void OpenProjects(SeriesSession& session, const CommandLine& line) {
   const std::string& first = line.Files.front();
   const bool seriesFile = line.Files.size() == 1 && first.size() > 5 && first.substr(first.size() - 5) == ".zams";
-  return seriesFile ? ReadSeries(first) : ReadSeriesProjects(line.Files);
+  if (seriesFile) {
+    session.OpenSeries(first);
+  } else {
+    session.OpenProjects(line.Files);
+  }
 }
 
 nlohmann::ordered_json Number(Real value) {
@@ -38,22 +41,23 @@ nlohmann::ordered_json Number(Real value) {
   return static_cast<double>(value);
 }
 
-nlohmann::ordered_json ParametersJson(const SeriesResult& result, const std::vector<ActivationParameters>& parameters,
-                                      const std::vector<const ArrheniusLine*>& lines) {
+// The pathways of one method (the two-stage lines or the global fit) by their constants.
+nlohmann::ordered_json ParametersJson(const std::vector<PathwayCells>& pathways, bool twoStage) {
   nlohmann::ordered_json json = nlohmann::ordered_json::object();
-  for (std::size_t n = 0; n < parameters.size(); ++n) {
-    const ActivationParameters& p = parameters[n];
-    const ArrheniusLine* line = n < lines.size() ? lines[n] : nullptr;
-    nlohmann::ordered_json entry = {{"ea_kj_mol", Number(p.Ea / 1000)},
-                                    {"ea_se", Number(p.EaSe / 1000)},
-                                    {"log10_a", Number(p.LnA / kLn10)},
-                                    {"log10_a_se", Number(p.LnASe / kLn10)},
+  for (const PathwayCells& p : pathways) {
+    const ArrheniusLine* line = p.Line;
+    if ((line != nullptr) != twoStage) continue;
+    const auto& [ea, log10A, dh, ds, dg] = p.Quantities;
+    nlohmann::ordered_json entry = {{"ea_kj_mol", Number(ea.Value)},
+                                    {"ea_se", Number(ea.Error)},
+                                    {"log10_a", Number(log10A.Value)},
+                                    {"log10_a_se", Number(log10A.Error)},
                                     {"corr_ea_ln_a", Number(p.CorrEaLnA)},
-                                    {"dh_kj_mol", Number(p.DeltaH / 1000)},
-                                    {"dh_se", Number(p.DeltaHSe / 1000)},
-                                    {"ds_j_mol_k", Number(p.DeltaS)},
-                                    {"ds_se", Number(p.DeltaSSe)},
-                                    {"dg_kj_mol", Number(p.DeltaG / 1000)},
+                                    {"dh_kj_mol", Number(dh.Value)},
+                                    {"dh_se", Number(dh.Error)},
+                                    {"ds_j_mol_k", Number(ds.Value)},
+                                    {"ds_se", Number(ds.Error)},
+                                    {"dg_kj_mol", Number(dg.Value)},
                                     {"t_ref_K", Number(p.ReferenceTemperature)}};
     if (line != nullptr) {
       entry["chi2"] = Number(line->ChiSquared);
@@ -62,13 +66,14 @@ nlohmann::ordered_json ParametersJson(const SeriesResult& result, const std::vec
       // The standard errors above are scaled by this factor where the scatter exceeds them.
       entry["se_scale"] = Number(line->SeScale);
     }
-    entry["flags"] = PathwayFlags(result, p, line);
+    entry["flags"] = p.Flags;
     json[RateConstantName(p.Index)] = entry;
   }
   return json;
 }
 
 std::string Json(const SeriesResult& result) {
+  const std::vector<PathwayCells> pathways = PathwayResults(result);
   nlohmann::ordered_json json;
   json["temperatures_K"] = nlohmann::json::array();
   for (const Real t : result.Temperatures) json["temperatures_K"].push_back(Number(t));
@@ -76,13 +81,7 @@ std::string Json(const SeriesResult& result) {
   // A section the method asks for but a stop left unreached is null.
   if (result.Method != SeriesMethod::Global) {
     if (result.TwoStage) {
-      std::vector<ActivationParameters> parameters;
-      std::vector<const ArrheniusLine*> lines;
-      for (const ArrheniusLine& line : result.TwoStage->Lines) {
-        parameters.push_back(line.Parameters);
-        lines.push_back(&line);
-      }
-      json["two_stage"] = ParametersJson(result, parameters, lines);
+      json["two_stage"] = ParametersJson(pathways, true);
       json["two_stage_undetermined"] = result.TwoStage->Undetermined;
     } else {
       json["two_stage"] = nullptr;
@@ -91,7 +90,7 @@ std::string Json(const SeriesResult& result) {
   if (result.Method != SeriesMethod::TwoStage) {
     if (result.Global) {
       const GlobalSeriesResult& g = *result.Global;
-      json["global"] = ParametersJson(result, g.Parameters, {});
+      json["global"] = ParametersJson(pathways, false);
       json["global_ssr"] = Number(g.Ssr);
       json["global_dof"] = g.Dof;
       json["sigma"] = Number(g.Sigma);
@@ -139,15 +138,16 @@ void RunSeries(const CommandLine& line, std::ostream& out, const Environment& en
     }
   }
   const SeriesSettings settings = SettingsOf(line);
-  const TemperatureSeries series = ReadProjects(line);
+  SeriesSession session(SeriesOrder::AsGiven);
+  OpenProjects(session, line);
   const std::atomic<bool> never{false};
-  const SeriesResult result = FitSeries(settings, series, nullptr, env.Stop != nullptr ? *env.Stop : never);
+  const SeriesResult& result = session.Fit(settings, nullptr, env.Stop != nullptr ? *env.Stop : never);
   if (line.Has("--json")) {
     out << Json(result) << '\n';
   } else {
     for (const std::string& text : SeriesText(result)) out << text << '\n';
   }
-  if (const auto plot = line.Value("--plot")) env.SaveArrheniusPlot(*plot, series, result);
+  if (const auto plot = line.Value("--plot")) env.SaveArrheniusPlot(*plot, session.Series(), result);
 }
 
 }  // namespace zamo::cli

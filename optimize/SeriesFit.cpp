@@ -11,12 +11,6 @@ namespace zamo {
 
 namespace {
 
-std::string ConstantName(int index) {
-  std::string name = "k";
-  name += std::to_string(index);
-  return name;
-}
-
 // Both experiments where both are present, else the one that is.
 FitExperiments ExperimentsOf(const ProjectData& data) {
   if (data.Left.Present && !data.Right.Present) return FitExperiments::Left;
@@ -34,7 +28,7 @@ void CheckGlobalFreeSets(const std::vector<OneBased<bool, kRateConstantCount>>& 
     const SeriesProject& withFree = series[static_cast<std::size_t>(freeIn - free.begin())];
     const SeriesProject& withFixed = series[static_cast<std::size_t>(fixedIn - free.begin())];
     const Real value = withFixed.Data.K[i];
-    throw ZamoError(ConstantName(i) + " is free in " + withFree.File + " but " +
+    throw ZamoError(RateConstantName(i) + " is free in " + withFree.File + " but " +
                     (value == 0 ? std::string("0") : "fixed") + " in " + withFixed.File +
                     "; the global fit needs each constant free at every temperature or 0 at all");
   }

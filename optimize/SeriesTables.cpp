@@ -10,8 +10,6 @@ namespace zamo {
 
 namespace {
 
-const Real kLn10 = std::numbers::ln10_v<Real>;
-
 std::string Joined(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : "; ") + item;
@@ -27,19 +25,26 @@ std::vector<std::string> Pair(Real value, Real error, SeriesDigits digits) {
   return {v.Value, v.Error};
 }
 
-// Ea, log10 A, Delta H, Delta S, Delta G in the units of the tables, each with its error.
-std::vector<std::array<Real, 2>> Forms(const ActivationParameters& p) {
-  return {{p.Ea / 1000, p.EaSe / 1000},
-          {p.LnA / kLn10, p.LnASe / kLn10},
-          {p.DeltaH / 1000, p.DeltaHSe / 1000},
-          {p.DeltaS, p.DeltaSSe},
-          {p.DeltaG / 1000, p.DeltaGSe / 1000}};
+PathwayCells CellsOf(const SeriesResult& result, const char* method, const ActivationParameters& p,
+                     const ArrheniusLine* line) {
+  const Real ln10 = std::numbers::ln10_v<Real>;
+  return {method,
+          p.Index,
+          {{{p.Ea / 1000, p.EaSe / 1000},
+            {p.LnA / ln10, p.LnASe / ln10},
+            {p.DeltaH / 1000, p.DeltaHSe / 1000},
+            {p.DeltaS, p.DeltaSSe},
+            {p.DeltaG / 1000, p.DeltaGSe / 1000}}},
+          p.CorrEaLnA,
+          p.ReferenceTemperature,
+          line,
+          PathwayFlags(result, p, line)};
 }
 
-std::vector<std::string> ParameterCells(const std::string& method, const ActivationParameters& p, SeriesDigits digits) {
-  std::vector<std::string> row{method, RateConstantName(p.Index)};
-  for (const auto& [value, error] : Forms(p)) {
-    for (std::string& cell : Pair(value, error, digits)) row.push_back(std::move(cell));
+std::vector<std::string> ParameterCells(const PathwayCells& p, SeriesDigits digits) {
+  std::vector<std::string> row{p.Method, RateConstantName(p.Index)};
+  for (const SeriesQuantity& q : p.Quantities) {
+    for (std::string& cell : Pair(q.Value, q.Error, digits)) row.push_back(std::move(cell));
   }
   const bool full = digits == SeriesDigits::Full;
   row.push_back(full ? Spreadsheet(p.CorrEaLnA) : FixedText(p.CorrEaLnA, 4));
@@ -80,19 +85,14 @@ std::vector<std::vector<std::string>> TextRows(const SeriesResult& result, bool 
   if (twoStage) head.emplace_back("chi2 / dof");
   head.emplace_back("Flags");
   std::vector<std::vector<std::string>> rows{head};
-  const auto add = [&](const ActivationParameters& p, const ArrheniusLine* line) {
-    const auto forms = Forms(p);
+  for (const PathwayCells& p : PathwayResults(result)) {
+    if ((p.Line != nullptr) != twoStage) continue;
     std::vector<std::string> row{RateConstantName(p.Index)};
-    for (std::size_t f = 0; f < 4; ++f) row.push_back(ValueWithError(forms[f][0], forms[f][1]));
+    for (std::size_t f = 0; f < 4; ++f) row.push_back(ValueWithError(p.Quantities[f].Value, p.Quantities[f].Error));
     row.push_back(FixedText(p.CorrEaLnA, 4));
-    if (line != nullptr) row.push_back(FixedText(line->ChiSquared, 3) + " / " + std::to_string(line->Dof));
-    row.push_back(Joined(PathwayFlags(result, p, line)));
+    if (p.Line != nullptr) row.push_back(FixedText(p.Line->ChiSquared, 3) + " / " + std::to_string(p.Line->Dof));
+    row.push_back(Joined(p.Flags));
     rows.push_back(std::move(row));
-  };
-  if (twoStage) {
-    for (const ArrheniusLine& line : result.TwoStage->Lines) add(line.Parameters, &line);
-  } else {
-    for (const ActivationParameters& p : result.Global->Parameters) add(p, nullptr);
   }
   return rows;
 }
@@ -103,28 +103,36 @@ void AppendLines(std::vector<std::string>& lines, const std::vector<std::vector<
 
 }  // namespace
 
+std::vector<PathwayCells> PathwayResults(const SeriesResult& result) {
+  std::vector<PathwayCells> pathways;
+  if (ShowsTwoStage(result)) {
+    for (const ArrheniusLine& line : result.TwoStage->Lines) {
+      pathways.push_back(CellsOf(result, "two-stage", line.Parameters, &line));
+    }
+  }
+  if (result.Global) {
+    for (const ActivationParameters& p : result.Global->Parameters) {
+      pathways.push_back(CellsOf(result, "global", p, nullptr));
+    }
+  }
+  return pathways;
+}
+
 SeriesTable ActivationTable(const SeriesResult& result, SeriesDigits digits) {
   SeriesTable table;
   table.Header = {"Method",      "Pathway",     "Ea (kJ/mol)", "SE",           "log10 A (A in 1/s)",
                   "SE",          "dH (kJ/mol)", "SE",          "dS (J/mol/K)", "SE",
                   "dG (kJ/mol)", "SE",          "r(Ea, ln A)", "T_ref (K)",    "chi2",
                   "dof",         "Flags"};
-  if (ShowsTwoStage(result)) {
-    for (const ArrheniusLine& line : result.TwoStage->Lines) {
-      std::vector<std::string> row = ParameterCells("two-stage", line.Parameters, digits);
-      row.push_back(digits == SeriesDigits::Full ? Spreadsheet(line.ChiSquared) : FixedText(line.ChiSquared, 3));
-      row.push_back(std::to_string(line.Dof));
-      row.push_back(Joined(PathwayFlags(result, line.Parameters, &line)));
-      table.Rows.push_back(std::move(row));
+  for (const PathwayCells& p : PathwayResults(result)) {
+    std::vector<std::string> row = ParameterCells(p, digits);
+    if (p.Line != nullptr) {
+      row.push_back(digits == SeriesDigits::Full ? Spreadsheet(p.Line->ChiSquared) : FixedText(p.Line->ChiSquared, 3));
+      row.push_back(std::to_string(p.Line->Dof));
     }
-  }
-  if (result.Global) {
-    for (const ActivationParameters& p : result.Global->Parameters) {
-      std::vector<std::string> row = ParameterCells("global", p, digits);
-      row.resize(table.Header.size() - 1);
-      row.push_back(Joined(PathwayFlags(result, p, nullptr)));
-      table.Rows.push_back(std::move(row));
-    }
+    row.resize(table.Header.size() - 1);
+    row.push_back(Joined(p.Flags));
+    table.Rows.push_back(std::move(row));
   }
   return table;
 }

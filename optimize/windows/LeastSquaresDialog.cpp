@@ -18,6 +18,7 @@
 #include "model/NumberFormat.h"
 #include "optimize/FitReportText.h"
 #include "ui/ErrorText.h"
+#include "ui/FitJobRunner.h"
 #include "ui/Platform.h"
 #include "ui/ScreenFit.h"
 
@@ -52,7 +53,7 @@ QColor CorrelationColour(Real r) {
 }  // namespace
 
 TLeastSquaresFit::TLeastSquaresFit(ProjectSession& session, Platform& platform, QWidget* parent)
-    : QDialog(parent, Qt::Dialog), session_(session), platform_(platform) {
+    : QDialog(parent, Qt::Dialog), session_(session), platform_(platform), runner_(new FitJobRunner(this)) {
   setObjectName(QStringLiteral("LeastSquaresFit"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
@@ -66,10 +67,11 @@ TLeastSquaresFit::TLeastSquaresFit(ProjectSession& session, Platform& platform, 
 }
 
 TLeastSquaresFit::~TLeastSquaresFit() {
+  // A fit still going ends at its next iteration; the runner waits for its thread.
   session_.RemoveListener(listener_);
-  // A fit still going ends at its next iteration; the thread is waited for.
-  job_.reset();
 }
+
+bool TLeastSquaresFit::Running() const { return runner_->Running(); }
 
 void TLeastSquaresFit::BuildControls() {
   auto* layout = new QVBoxLayout(this);
@@ -230,45 +232,31 @@ void TLeastSquaresFit::FitClick() {
   const KineticProject& project = session_.Project();
   const OptimizationRunData runData{project.K, project.Left, project.Right};
   const FitSettings settings = runningSettings_;
-  // Progress and the end reach this dialog's thread as queued calls; the job ends before
-  // the dialog does, and calls still queued then are dropped with it.
-  job_ = std::make_unique<FitJob<FitResult>>(
-      [this, settings, runData](const std::atomic<bool>& stop) {
+  runner_->Start<FitResult>(
+      [this, runner = runner_, settings, runData](const std::atomic<bool>& stop) {
         return FitRateConstants(
             settings, runData,
-            [this](int iteration, Real weightedSsr, const RateConstants&) {
-              QMetaObject::invokeMethod(
-                  this, [this, iteration, ssr = static_cast<double>(weightedSsr)] { ShowProgress(iteration, ssr); },
-                  Qt::QueuedConnection);
+            [this, runner](int iteration, Real weightedSsr, const RateConstants&) {
+              runner->Post([this, iteration, ssr = static_cast<double>(weightedSsr)] { ShowProgress(iteration, ssr); });
             },
             stop);
       },
-      [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { JobEnded(); }, Qt::QueuedConnection);
-      });
+      [this](std::optional<FitResult> result, std::exception_ptr error) { JobEnded(std::move(result), error); });
   progressText_->setText(QStringLiteral("Fitting\u2026"));
   SetRunning(true);
 }
 
 void TLeastSquaresFit::ShowProgress(int iteration, double weightedSsr) {
-  if (!Running()) return;
   progressText_->setText(QStringLiteral("Iteration %1, weighted SSR %2").arg(iteration).arg(weightedSsr, 0, 'f', 4));
 }
 
-void TLeastSquaresFit::StopClick() {
-  if (job_) job_->Stop();
-}
+void TLeastSquaresFit::StopClick() { runner_->Stop(); }
 
-void TLeastSquaresFit::JobEnded() {
-  if (!job_) return;
-  job_->Wait();
-  const std::exception_ptr error = job_->Error();
-  if (job_->Result()) {
-    result_ = job_->Result();
+void TLeastSquaresFit::JobEnded(std::optional<FitResult> result, std::exception_ptr error) {
+  if (result) {
+    result_ = std::move(result);
     resultSettings_ = runningSettings_;
   }
-  job_.reset();
   SetRunning(false);
   if (error) {
     progressText_->setText(QStringLiteral("The fit failed."));
@@ -390,10 +378,7 @@ void TLeastSquaresFit::CopyClick() {
 
 void TLeastSquaresFit::closeEvent(QCloseEvent* event) {
   // A fit still going ends at its next iteration; the thread is waited for.
-  if (job_) {
-    job_->Stop();
-    job_->Wait();
-  }
+  runner_->StopAndWait();
   QDialog::closeEvent(event);
 }
 

@@ -3,10 +3,10 @@
 #include <QDialog>
 #include <QPointer>
 #include <array>
+#include <exception>
 #include <memory>
 #include <optional>
 
-#include "optimize/FitJob.h"
 #include "optimize/FitReportText.h"
 #include "optimize/LeastSquaresFit.h"
 
@@ -19,6 +19,7 @@ class QTableWidget;
 
 namespace zamo {
 
+class FitJobRunner;
 class Platform;
 class ProjectSession;
 
@@ -36,7 +37,7 @@ class TLeastSquaresFit : public QDialog {
   TLeastSquaresFit(ProjectSession& session, Platform& platform, QWidget* parent);
   ~TLeastSquaresFit() override;
 
-  bool Running() const { return job_ != nullptr; }
+  bool Running() const;
   const std::optional<FitResult>& Result() const { return result_; }
   FitSettings Settings() const;
 
@@ -60,12 +61,12 @@ class TLeastSquaresFit : public QDialog {
   void ShowCorrelations();
   void ShowStatistics(const FitReport& report);
   void ShowProgress(int iteration, double weightedSsr);
-  void JobEnded();
+  void JobEnded(std::optional<FitResult> result, std::exception_ptr error);
 
   ProjectSession& session_;
   Platform& platform_;
   int listener_ = 0;
-  std::unique_ptr<FitJob<FitResult>> job_;
+  FitJobRunner* runner_ = nullptr;
   FitSettings runningSettings_;
   std::optional<FitSettings> resultSettings_;
   std::optional<FitResult> result_;

@@ -201,7 +201,7 @@ void TOptRate::CalcBitBtnClick() {
   auto* worker =
       new TThLinOpt(workers_, this, settings, {project.K, project.Left, project.Right}, starts_, std::move(onResult));
   worker_ = worker;
-  worker->start(QThread::NormalPriority);
+  worker->StartRun();
 }
 
 void TOptRate::OKBitBtnClick() {

@@ -1,63 +1,67 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
-#include <QThread>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <set>
 
 #include "optimize/OptimizeRateConstants.h"
+#include "ui/FitJobRunner.h"
 
 namespace zamo {
 
 class TOptRate;
 class TThLinOpt;
 
-// The owner of the running workers (the main window holds one): it ends them with the
-// program.
+// The owner of the running workers (the main window holds one): they are its children, and
+// it ends them with the program.
 class OptimizationWorkers {
  public:
-  OptimizationWorkers() = default;
+  OptimizationWorkers() : holder_(std::make_unique<QObject>()) {}
   OptimizationWorkers(const OptimizationWorkers&) = delete;
   OptimizationWorkers& operator=(const OptimizationWorkers&) = delete;
   ~OptimizationWorkers() { StopAllAndWait(); }
 
-  // Stops every worker, discards its result, waits until its thread has ended and deletes
-  // it, without waiting for pending progress reports to be shown (the program is ending).
-  void StopAllAndWait();
-  bool Empty() const { return live_.empty(); }
+  // Destroys every worker: each discards its result and waits until its thread has ended,
+  // without waiting for pending progress reports to be shown (the program is ending).
+  void StopAllAndWait() { holder_ = std::make_unique<QObject>(); }
 
  private:
   friend class TThLinOpt;
-  // The workers whose thread has not ended yet; touched on the user-interface thread only.
-  std::set<TThLinOpt*> live_;
+  // The parent of the workers whose completion has not run yet.
+  std::unique_ptr<QObject> holder_;
 };
 
 // What a run that was not aborted hands over when it ends: the constants reached.
 using OptimizationResult = std::function<void(const RateConstants& k)>;
 
-// The worker thread of one optimization run (TThLinOpt). It runs the optimizer on the
-// copies it was given and hands every progress report to the user-interface thread; when
-// it ends, the completion step runs on the user-interface thread: it applies the result
-// unless the run was aborted, returns the dialog (if it still exists) to idle and refreshes
-// the main window. The worker deletes itself afterwards.
+// The worker of one optimization run (TThLinOpt): a FitJobRunner whose job runs the
+// optimizer on the copies it was given and hands every progress report to the
+// user-interface thread; when it ends, the completion step runs on the user-interface
+// thread: it applies the result unless the run was aborted, returns the dialog (if it still
+// exists) to idle and refreshes the main window. The worker deletes itself afterwards.
 //
 // A report is shown, and the stop request read, as if the run waited for each report
 // before its next cycle: the user-interface thread notes with every report it shows
 // whether Stop had been asked for, and a run told so ends with the constants of that
 // report. The worker does not idle meanwhile, though: it computes the next cycle while the
-// report is shown (and drops it when the run ends there), because waking the other thread
-// costs about as much as a fraction of a cycle.
-class TThLinOpt : public QThread {
+// report is shown (and drops it when the run ends there), and waits only when that cycle
+// is done before the report was shown.
+class TThLinOpt : public FitJobRunner {
   Q_OBJECT
 
  public:
   TThLinOpt(OptimizationWorkers& owner, TOptRate* dialog, const OptimizationSettings& settings,
             const OptimizationRunData& data, const StartObjectives& starts, OptimizationResult onResult);
+  // A worker destroyed before its completion (the program ending) discards its result and
+  // releases a report in flight; its thread is waited for.
   ~TThLinOpt() override;
 
+  // Starts the run.
+  void StartRun();
   // Asks the run to end at the next report shown (the dialog's Stop).
   void RequestStop() { stopRequested_.store(true); }
   // The dialog was closed while the run was going: its result is discarded.
@@ -71,39 +75,38 @@ class TThLinOpt : public QThread {
   Real Improvement = 0;
   int ProgressPosition = 0;
 
- protected:
-  void run() override;
-
  private:
+  // Where the run ended: the constants it hands over and the start objectives it recorded.
+  struct Reached {
+    RateConstants K{};
+    StartObjectives Starts;
+  };
+
+  // The body of the job's thread.
+  Reached Execute();
   void Report(int position, Real improvement, const RateConstants& reached);
   // Waits until the report handed over last has been shown; true when Stop had been asked
   // for by then (or the program is ending).
   bool AwaitShown();
-  void Complete();
+  void Complete(const std::optional<Reached>& reached);
 
-  friend class OptimizationWorkers;
-  // The end of the program: discard the result and release a report in flight.
-  void Abandon();
-
-  OptimizationWorkers& owner_;
   QPointer<TOptRate> dialog_;
   OptimizationResult onResult_;
   const OptimizationSettings settings_;
   const OptimizationRunData data_;
   StartObjectives starts_;
-  RateConstants result_{};
   bool aborted_ = false;
 
   // Set by the user-interface thread; read by it when it shows a report.
   std::atomic<bool> stopRequested_{false};
-  // The stop flag the optimizer reads; the worker sets it when a shown report says stop.
+  // The stop flag the optimizer reads: set by the run when a shown report says stop, and
+  // when the program ends.
   std::atomic<bool> optimizerStop_{false};
 
   // The report in flight and the state of the run when it was made. Worker thread only.
   bool pending_ = false;
   bool endedAtShownReport_ = false;
-  RateConstants reportedK_{};
-  StartObjectives reportedStarts_;
+  Reached reported_;
 
   // The hand-over of a report to the user-interface thread.
   std::mutex mutex_;
@@ -111,7 +114,6 @@ class TThLinOpt : public QThread {
   bool shown_ = false;
   bool stopSeen_ = false;
   bool abandoned_ = false;
-  std::atomic<bool> handedOver_{false};
 };
 
 }  // namespace zamo

@@ -18,6 +18,7 @@
 #include "document/ProjectSession.h"
 #include "optimize/SelectionReport.h"
 #include "ui/ErrorText.h"
+#include "ui/FitJobRunner.h"
 #include "ui/Platform.h"
 #include "ui/PlotExportBar.h"
 #include "ui/ScreenFit.h"
@@ -77,7 +78,7 @@ QComboBox* MakeCombo(const QString& name, const QStringList& items, QWidget* par
 }  // namespace
 
 ModelSelectionWindow::ModelSelectionWindow(ProjectSession& session, Platform& platform, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), platform_(platform) {
+    : QWidget(parent, Qt::Window), session_(session), platform_(platform), runner_(new FitJobRunner(this)) {
   setObjectName(QStringLiteral("ModelSelection"));
   setWindowTitle(QStringLiteral("Model Selection"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -91,10 +92,11 @@ ModelSelectionWindow::ModelSelectionWindow(ProjectSession& session, Platform& pl
 }
 
 ModelSelectionWindow::~ModelSelectionWindow() {
+  // A run still going ends with its current fits; the runner waits for its thread.
   session_.RemoveListener(listener_);
-  // A run still going ends with its current fits; the thread is waited for.
-  job_.reset();
 }
+
+bool ModelSelectionWindow::Running() const { return runner_->Running(); }
 
 void ModelSelectionWindow::BuildLayout() {
   auto* layout = new QVBoxLayout(this);
@@ -214,41 +216,28 @@ void ModelSelectionWindow::RunClick() {
                              : 0);
   progress_->setValue(0);
   status_->setText(QStringLiteral("Fitting the models\u2026"));
-  // Progress and the end reach this window's thread as queued calls; the job ends before
-  // the window does, and calls still queued then are dropped with it.
-  job_ = std::make_unique<FitJob<SelectionResult>>(
-      [this, settings, runData](const std::atomic<bool>& stop) {
+  runner_->Start<SelectionResult>(
+      [this, runner = runner_, settings, runData](const std::atomic<bool>& stop) {
         return SelectModels(
             settings, runData,
-            [this](int fitted, int total) {
-              QMetaObject::invokeMethod(
-                  this, [this, fitted, total] { ShowProgress(fitted, total); }, Qt::QueuedConnection);
+            [this, runner](int fitted, int total) {
+              runner->Post([this, fitted, total] { ShowProgress(fitted, total); });
             },
             stop);
       },
-      [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { JobEnded(); }, Qt::QueuedConnection);
-      });
+      [this](std::optional<SelectionResult> result, std::exception_ptr error) { JobEnded(std::move(result), error); });
   UpdateButtons();
 }
 
-void ModelSelectionWindow::StopClick() {
-  if (job_) job_->Stop();
-}
+void ModelSelectionWindow::StopClick() { runner_->Stop(); }
 
 void ModelSelectionWindow::ShowProgress(int fitted, int total) {
-  if (!Running()) return;
   if (progress_->maximum() > 0) progress_->setValue(fitted);
   status_->setText(QStringLiteral("%1 of %2 models fitted").arg(fitted).arg(total));
 }
 
-void ModelSelectionWindow::JobEnded() {
-  if (!job_) return;
-  job_->Wait();
-  const std::exception_ptr error = job_->Error();
-  if (job_->Result()) result_ = job_->Result();
-  job_.reset();
+void ModelSelectionWindow::JobEnded(std::optional<SelectionResult> result, std::exception_ptr error) {
+  if (result) result_ = std::move(result);
   progress_->setValue(progress_->maximum());
   if (error) {
     status_->setText(QStringLiteral("The selection failed."));
@@ -305,10 +294,7 @@ void ModelSelectionWindow::UpdateButtons() {
 
 void ModelSelectionWindow::closeEvent(QCloseEvent* event) {
   // A run still going ends with its current fits; the thread is waited for.
-  if (job_) {
-    job_->Stop();
-    job_->Wait();
-  }
+  runner_->StopAndWait();
   QWidget::closeEvent(event);
 }
 

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 #include <array>
+#include <exception>
 #include <memory>
 #include <optional>
 
 #include "model/KineticProject.h"
-#include "optimize/FitJob.h"
 #include "optimize/ModelSelection.h"
 
 class QCheckBox;
@@ -20,6 +20,7 @@ class QTableWidget;
 
 namespace zamo {
 
+class FitJobRunner;
 class Platform;
 class ProjectSession;
 
@@ -43,7 +44,7 @@ class ModelSelectionWindow : public QWidget {
   void ApplyClick();
   void CopyClick();
 
-  bool Running() const { return job_ != nullptr; }
+  bool Running() const;
   const std::optional<SelectionResult>& Result() const { return result_; }
   SelectionSettings Settings() const;
 
@@ -59,14 +60,14 @@ class ModelSelectionWindow : public QWidget {
   void ShowProject();
   void ShowResult();
   void ShowProgress(int fitted, int total);
-  void JobEnded();
+  void JobEnded(std::optional<SelectionResult> result, std::exception_ptr error);
   void UpdateButtons();
   const SelectedModel* ChosenModel() const;
 
   ProjectSession& session_;
   Platform& platform_;
   int listener_ = 0;
-  std::unique_ptr<FitJob<SelectionResult>> job_;
+  FitJobRunner* runner_ = nullptr;
   std::optional<SelectionResult> result_;
 
   std::array<QCheckBox*, kRateConstantCount> candidates_{};

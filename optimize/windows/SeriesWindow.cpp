@@ -17,15 +17,12 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 
-#include "document/SeriesFile.h"
-#include "document/TextFile.h"
+#include "model/NumberFormat.h"
 #include "optimize/SeriesPlotData.h"
 #include "optimize/SeriesTables.h"
 #include "ui/ErrorText.h"
+#include "ui/FitJobRunner.h"
 #include "ui/Platform.h"
 #include "ui/PlotExport.h"
 #include "ui/ScreenFit.h"
@@ -38,12 +35,7 @@ namespace {
 
 constexpr int kProjectColumns = 4;  // file, temperature in Celsius and kelvin, SSR of its fit
 
-QString Number(const char* format, Real value) {
-  if (!std::isfinite(value)) return QStringLiteral("-");
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return QString::fromLatin1(buffer);
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QTableWidget* MakeTable(const QString& name, QWidget* parent) {
   auto* table = new QTableWidget(parent);
@@ -89,7 +81,8 @@ bool HasSuffix(const QString& path, const QString& suffix) { return path.endsWit
 
 }  // namespace
 
-SeriesWindow::SeriesWindow(Platform& platform, QWidget* parent) : QWidget(parent, Qt::Window), platform_(platform) {
+SeriesWindow::SeriesWindow(Platform& platform, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), runner_(new FitJobRunner(this)) {
   setObjectName(QStringLiteral("SeriesWindow"));
   setWindowTitle(QStringLiteral("Temperature Series"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -100,12 +93,7 @@ SeriesWindow::SeriesWindow(Platform& platform, QWidget* parent) : QWidget(parent
   FitToScreen(*this, QSize(980, 720));
 }
 
-SeriesWindow::~SeriesWindow() {
-  // A fit still going ends at its next iteration; the thread is waited for.
-  job_.reset();
-}
-
-bool SeriesWindow::IsFitting() const { return job_ != nullptr; }
+bool SeriesWindow::IsFitting() const { return runner_->Running(); }
 
 void SeriesWindow::BuildLayout() {
   auto* layout = new QVBoxLayout(this);
@@ -214,53 +202,34 @@ SeriesSettings SeriesWindow::Settings() const {
   return settings;
 }
 
-// The projects are kept in the order of their temperatures, as the plots read them.
-void SeriesWindow::SetSeries(TemperatureSeries series) {
-  std::stable_sort(series.begin(), series.end(), [](const SeriesProject& a, const SeriesProject& b) {
-    return a.Data.AbsoluteTemperature < b.Data.AbsoluteTemperature;
-  });
-  series_ = std::move(series);
-  result_.reset();
+void SeriesWindow::ShowSeries() {
+  const std::string& path = session_.Path();
+  setWindowTitle(QStringLiteral("Temperature Series") +
+                 (path.empty() ? QString() : QStringLiteral(" - ") + QFileInfo(FromBytes(path)).fileName()));
   ShowProjects();
   ShowResult();
 }
 
 void SeriesWindow::AddProject(const QString& path) {
-  RunGuarded(platform_, this, [&] {
-    SeriesProject project = ReadSeriesProject(ToBytes(path));
-    TemperatureSeries series = series_;
-    series.push_back(std::move(project));
-    // A second project at a temperature already in the series is refused now, naming it.
-    if (series.size() >= 2) CheckSeriesTemperatures(series);
-    SetSeries(std::move(series));
-  });
+  RunGuarded(platform_, this, [&] { session_.AddProject(ToBytes(path)); });
+  ShowSeries();
 }
 
 void SeriesWindow::RemoveSelectedProject() {
   const int row = projects_->currentRow();
-  if (row < 0 || row >= static_cast<int>(series_.size())) return;
-  TemperatureSeries series = series_;
-  series.erase(series.begin() + row);
-  SetSeries(std::move(series));
+  if (row < 0) return;
+  session_.RemoveProject(static_cast<std::size_t>(row));
+  ShowSeries();
 }
 
 void SeriesWindow::OpenSeries(const QString& path) {
-  RunGuarded(platform_, this, [&] {
-    SetSeries(ReadSeries(ToBytes(path)));
-    seriesPath_ = path;
-    setWindowTitle(QStringLiteral("Temperature Series - ") + QFileInfo(path).fileName());
-  });
+  RunGuarded(platform_, this, [&] { session_.OpenSeries(ToBytes(path)); });
+  ShowSeries();
 }
 
 void SeriesWindow::SaveSeries(const QString& path) {
-  RunGuarded(platform_, this, [&] {
-    std::vector<std::string> files;
-    for (const SeriesProject& project : series_) files.push_back(project.File);
-    const std::string target = ToBytes(path);
-    WriteTextFileAtomically(target, BuildSeriesText(target, files, {}));
-    seriesPath_ = path;
-    setWindowTitle(QStringLiteral("Temperature Series - ") + QFileInfo(path).fileName());
-  });
+  RunGuarded(platform_, this, [&] { session_.Save(ToBytes(path)); });
+  ShowSeries();
 }
 
 void SeriesWindow::AskAddProject() {
@@ -280,8 +249,9 @@ void SeriesWindow::AskOpenSeries() {
 }
 
 void SeriesWindow::AskSaveSeries() {
-  const FileDialogOptions options = SaveFileOptions(
-      QStringLiteral("Save Series"), QStringLiteral("Zamo Series (*.zams)"), QStringLiteral("zams"), seriesPath_);
+  const FileDialogOptions options =
+      SaveFileOptions(QStringLiteral("Save Series"), QStringLiteral("Zamo Series (*.zams)"), QStringLiteral("zams"),
+                      FromBytes(session_.Path()));
   if (const std::optional<QString> path = platform_.ChooseSaveFile(this, options)) SaveSeries(*path);
 }
 
@@ -292,74 +262,50 @@ void SeriesWindow::AskExportPlot() {
 }
 
 void SeriesWindow::StartFit() {
-  if (job_ != nullptr) return;
+  if (IsFitting()) return;
   // Refused before the thread starts: too few projects or two at one temperature.
-  CheckSeriesTemperatures(series_);
-  result_.reset();
+  const SeriesProgressSink progress = [runner = runner_, this](const SeriesProgress& reached) {
+    runner->Post([this, stage = reached.Stage == SeriesStage::GlobalFit ? 1 : 0,
+                  project = static_cast<int>(reached.Project), iteration = reached.Iteration,
+                  ssr = static_cast<double>(reached.WeightedSsr)] { ShowProgress(stage, project, iteration, ssr); });
+  };
+  FitJob<SeriesResult>::Work work = session_.FitWork(Settings(), progress);
   ShowResult();
-  progress_->setRange(0, static_cast<int>(series_.size()) + 1);
+  progress_->setRange(0, static_cast<int>(Series().size()) + 1);
   progress_->setValue(0);
   status_->setText(QStringLiteral("Fitting..."));
-  // The fit works on a copy of the series. Progress and the end reach this window's thread
-  // as queued calls; the job ends before the window does, and calls still queued then are
-  // dropped with it.
-  job_ = std::make_unique<FitJob<SeriesResult>>(
-      [this, settings = Settings(), series = series_](const std::atomic<bool>& stop) {
-        return FitSeries(
-            settings, series,
-            [this](const SeriesProgress& progress) {
-              QMetaObject::invokeMethod(
-                  this,
-                  [this, stage = progress.Stage == SeriesStage::GlobalFit ? 1 : 0,
-                   project = static_cast<int>(progress.Project), iteration = progress.Iteration,
-                   ssr = static_cast<double>(progress.WeightedSsr)] { ShowProgress(stage, project, iteration, ssr); },
-                  Qt::QueuedConnection);
-            },
-            stop);
-      },
-      [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { FitFinished(); }, Qt::QueuedConnection);
-      });
+  runner_->Start<SeriesResult>(std::move(work), [this](std::optional<SeriesResult> result, std::exception_ptr error) {
+    FitFinished(std::move(result), error);
+  });
   UpdateButtons();
 }
 
-void SeriesWindow::StopFit() {
-  if (job_ != nullptr) job_->Stop();
-}
+void SeriesWindow::StopFit() { runner_->Stop(); }
 
 void SeriesWindow::ShowProgress(int stage, int project, int iteration, double weightedSsr) {
-  if (!job_) return;
-  progress_->setValue(stage == 1 ? static_cast<int>(series_.size()) : project);
+  progress_->setValue(stage == 1 ? static_cast<int>(Series().size()) : project);
   const QString what = stage == 1 ? QStringLiteral("Global fit")
-                                  : QStringLiteral("Project %1 of %2").arg(project + 1).arg(series_.size());
+                                  : QStringLiteral("Project %1 of %2").arg(project + 1).arg(Series().size());
   status_->setText(
       what +
       QStringLiteral(", iteration %1: weighted SSR %2").arg(iteration).arg(QString::number(weightedSsr, 'g', 6)));
 }
 
-void SeriesWindow::FitFinished() {
-  if (!job_) return;
-  job_->Wait();
-  const std::exception_ptr error = job_->Error();
-  if (job_->Result()) {
-    result_ = *job_->Result();
-    resultsKept_ = false;
-  }
-  job_.reset();
+void SeriesWindow::FitFinished(std::optional<SeriesResult> result, std::exception_ptr error) {
+  if (result) session_.SetResult(std::move(*result));
   progress_->setValue(progress_->maximum());
   if (error) {
     status_->setText(QStringLiteral("The fit failed."));
     RunGuarded(platform_, this, [&] { std::rethrow_exception(error); });
-  } else if (result_) {
-    QString text = result_->Stopped ? QStringLiteral("Stopped: what was reached is shown.")
-                                    : QStringLiteral("Fitted %1 projects.").arg(series_.size());
-    if (result_->Global) {
-      const GlobalSeriesResult& g = *result_->Global;
+  } else if (const std::optional<SeriesResult>& fitted = Result()) {
+    QString text = fitted->Stopped ? QStringLiteral("Stopped: what was reached is shown.")
+                                   : QStringLiteral("Fitted %1 projects.").arg(Series().size());
+    if (fitted->Global) {
+      const GlobalSeriesResult& g = *fitted->Global;
       text += QStringLiteral(" Global fit: SSR %1, dof %2, sigma %3, %4")
-                  .arg(Number("%.5Lg", g.Ssr))
+                  .arg(Text(GeneralText(g.Ssr, 5)))
                   .arg(g.Dof)
-                  .arg(Number("%.5Lg", g.Sigma))
+                  .arg(Text(GeneralText(g.Sigma, 5)))
                   .arg(g.Stopped     ? QStringLiteral("stopped")
                        : g.Converged ? QStringLiteral("converged")
                                      : QStringLiteral("not converged"));
@@ -372,21 +318,21 @@ void SeriesWindow::FitFinished() {
 }
 
 void SeriesWindow::CopyResults() {
-  if (!result_) return;
-  resultsKept_ = true;
-  platform_.SetClipboardText(QString::fromStdString(SeriesResultTsv(*result_)));
+  if (!Result()) return;
+  session_.KeepResult();
+  platform_.SetClipboardText(QString::fromStdString(SeriesResultTsv(*Result())));
 }
 
 void SeriesWindow::ExportPlot(const QString& path) {
   RunGuarded(platform_, this, [&] {
     WritePlotPicture(ToBytes(path), *CurrentPlot(), PictureSize{});
-    resultsKept_ = true;
+    session_.KeepResult();
   });
 }
 
 // Results that went nowhere yet (neither copied nor exported) are not closed away unasked.
 void SeriesWindow::closeEvent(QCloseEvent* event) {
-  if (result_ && !resultsKept_ &&
+  if (Result() && !session_.ResultKept() &&
       !platform_.AskYesNo(this,
                           QStringLiteral("The results of the fit were neither copied nor exported. Close the "
                                          "window and lose them?"),
@@ -400,14 +346,16 @@ void SeriesWindow::closeEvent(QCloseEvent* event) {
 QCustomPlot* SeriesWindow::CurrentPlot() const { return tabs_->currentWidget() == eyring_ ? eyring_ : arrhenius_; }
 
 void SeriesWindow::ShowProjects() {
-  projects_->setRowCount(static_cast<int>(series_.size()));
-  for (std::size_t n = 0; n < series_.size(); ++n) {
-    const SeriesProject& project = series_[n];
-    const bool fitted = result_ && n < result_->Single.size();
+  const TemperatureSeries& series = Series();
+  const std::optional<SeriesResult>& result = Result();
+  projects_->setRowCount(static_cast<int>(series.size()));
+  for (std::size_t n = 0; n < series.size(); ++n) {
+    const SeriesProject& project = series[n];
+    const bool fitted = result && n < result->Single.size();
     const QString cells[kProjectColumns] = {
-        FromBytes(project.File), Number("%.2Lf", project.Data.Temperature),
-        Number("%.2Lf", project.Data.AbsoluteTemperature),
-        fitted ? Number("%.6Lg", result_->Single[n].After.Total) : QStringLiteral("-")};
+        FromBytes(project.File), Text(FixedText(project.Data.Temperature, 2)),
+        Text(FixedText(project.Data.AbsoluteTemperature, 2)),
+        Text(fitted ? GeneralText(result->Single[n].After.Total, 6) : std::string(kMissing))};
     for (int c = 0; c < kProjectColumns; ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
       if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -419,7 +367,7 @@ void SeriesWindow::ShowProjects() {
 
 void SeriesWindow::ShowResult() {
   const SeriesResult empty;
-  const SeriesResult& result = result_ ? *result_ : empty;
+  const SeriesResult& result = Result() ? *Result() : empty;
   FillTable(*activation_, ActivationTable(result, SeriesDigits::BySe));
   FillTable(*temperatures_, TemperatureTable(result, SeriesDigits::BySe));
   DrawSeriesFigure(*arrhenius_, MakeSeriesPlotData(result, SeriesPlotKind::Arrhenius),
@@ -429,20 +377,20 @@ void SeriesWindow::ShowResult() {
 }
 
 void SeriesWindow::UpdateButtons() {
-  const bool fitting = job_ != nullptr;
+  const bool fitting = IsFitting();
   for (QWidget* control : std::initializer_list<QWidget*>{add_, open_, method_, free_, weights_}) {
     control->setEnabled(!fitting);
   }
   remove_->setEnabled(!fitting && projects_->currentRow() >= 0);
-  save_->setEnabled(!series_.empty());
-  fit_->setEnabled(!fitting && series_.size() >= 2);
+  save_->setEnabled(!Series().empty());
+  fit_->setEnabled(!fitting && Series().size() >= 2);
   stop_->setEnabled(fitting);
-  copy_->setEnabled(result_.has_value());
-  export_->setEnabled(result_.has_value());
+  copy_->setEnabled(Result().has_value());
+  export_->setEnabled(Result().has_value());
 }
 
 void SeriesWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (job_ != nullptr || !event->mimeData()->hasUrls()) return;
+  if (IsFitting() || !event->mimeData()->hasUrls()) return;
   for (const QUrl& url : event->mimeData()->urls()) {
     const QString path = url.toLocalFile();
     if (HasSuffix(path, QStringLiteral(".zam")) || HasSuffix(path, QStringLiteral(".zams"))) {
@@ -454,7 +402,7 @@ void SeriesWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 // Dropped ".zam" files join the series in their order; a dropped ".zams" opens that series.
 void SeriesWindow::dropEvent(QDropEvent* event) {
-  if (job_ != nullptr) return;
+  if (IsFitting()) return;
   for (const QUrl& url : event->mimeData()->urls()) {
     const QString path = url.toLocalFile();
     if (HasSuffix(path, QStringLiteral(".zams"))) {

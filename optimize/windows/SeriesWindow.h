@@ -1,14 +1,11 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <memory>
+#include <exception>
 #include <optional>
 
-#include "model/TemperatureSeries.h"
-#include "optimize/FitJob.h"
-#include "optimize/SeriesFit.h"
+#include "optimize/SeriesSession.h"
 
 class QComboBox;
 class QCustomPlot;
@@ -20,6 +17,7 @@ class QTableWidget;
 
 namespace zamo {
 
+class FitJobRunner;
 class Platform;
 
 // The temperature-series window: the projects of a series (added one by one, dropped as
@@ -30,13 +28,13 @@ class Platform;
 // as PNG, SVG or PDF. The results copy as tab-separated text. The projects are kept in the
 // order of their temperatures; several can be added at once. A change of the projects
 // clears the results, which belong to the projects they were fitted to; closing the window
-// asks first while a result was neither copied nor exported.
+// asks first while a result was neither copied nor exported. The series and its result are
+// the SeriesSession's; the window shows them and runs the session's fit.
 class SeriesWindow : public QWidget {
   Q_OBJECT
 
  public:
   SeriesWindow(Platform& platform, QWidget* parent);
-  ~SeriesWindow() override;
 
   // The commands, also for tests. Each runs inside the general error guard: a refusal is
   // shown, and the series stays as it was.
@@ -49,8 +47,8 @@ class SeriesWindow : public QWidget {
   void CopyResults();
   void ExportPlot(const QString& path);
 
-  const TemperatureSeries& Series() const { return series_; }
-  const std::optional<SeriesResult>& Result() const { return result_; }
+  const TemperatureSeries& Series() const { return session_.Series(); }
+  const std::optional<SeriesResult>& Result() const { return session_.Result(); }
   bool IsFitting() const;
   SeriesSettings Settings() const;
 
@@ -69,20 +67,17 @@ class SeriesWindow : public QWidget {
   void AskOpenSeries();
   void AskSaveSeries();
   void AskExportPlot();
-  void SetSeries(TemperatureSeries series);
+  void ShowSeries();
   void ShowProjects();
   void ShowResult();
-  void FitFinished();
+  void FitFinished(std::optional<SeriesResult> result, std::exception_ptr error);
   void ShowProgress(int stage, int project, int iteration, double weightedSsr);
   void UpdateButtons();
   QCustomPlot* CurrentPlot() const;
 
   Platform& platform_;
-  TemperatureSeries series_;
-  std::optional<SeriesResult> result_;
-  QString seriesPath_;
-  bool resultsKept_ = true;  // the result was copied or its plot exported
-  std::unique_ptr<FitJob<SeriesResult>> job_;
+  SeriesSession session_{SeriesOrder::ByTemperature};
+  FitJobRunner* runner_ = nullptr;
 
   QTableWidget* projects_ = nullptr;
   QComboBox* method_ = nullptr;

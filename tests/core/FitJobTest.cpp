@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "optimize/FitJob.h"
+#include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
@@ -43,11 +44,7 @@ TEST(FitJob, ErrorIsKeptAndTheEndStillTold) {
   job.Wait();
   EXPECT_FALSE(job.Result().has_value());
   ASSERT_TRUE(job.Error());
-  try {
-    std::rethrow_exception(job.Error());
-  } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "no fit");
-  }
+  EXPECT_THROW_MSG(std::rethrow_exception(job.Error()), std::runtime_error, "no fit");
 }
 
 // The work runs until it is stopped; Stop and the destructor both reach it.
