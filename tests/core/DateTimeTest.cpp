@@ -21,12 +21,18 @@ std::string Shown(const CivilDateTime& c) {
 
 TEST(DateTimeCalendar, KnownSerialDays) {
   const std::pair<CivilDateTime, double> cases[] = {
-      {{1899, 12, 30}, 0},   {{1899, 12, 31}, 1},        {{1900, 1, 1}, 2},
+      {{1899, 12, 30}, 0},
+      {{1899, 12, 31}, 1},
+      {{1900, 1, 1}, 2},
       {{1900, 3, 1}, 61},  // 1900 has no 29 February
-      {{2000, 1, 1}, 36526}, {{1970, 1, 1}, 25569},      {{1899, 12, 30, 18}, 0.75},
-      {{1899, 12, 29}, -1},  {{1899, 12, 29, 6}, -1.25},  // before day 0 the time of day still counts forward from
-                                                          // midnight
-      {{1, 1, 1}, -693593},  {{9999, 12, 31}, 2958465},
+      {{2000, 1, 1}, 36526},
+      {{1970, 1, 1}, 25569},
+      {{1899, 12, 30, 18}, 0.75},
+      {{1899, 12, 29}, -1},
+      {{1899, 12, 29, 6}, -1.25},  // before day 0 the time of day still counts forward from
+                                   // midnight
+      {{1, 1, 1}, -693593},
+      {{9999, 12, 31}, 2958465},
   };
   for (const auto& [civil, serial] : cases) {
     EXPECT_DOUBLE_EQ(EncodeDateTime(civil), serial);
