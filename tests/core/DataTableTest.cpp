@@ -8,32 +8,17 @@
 #include "document/DelimitedText.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
-#include "document/TextFile.h"
 #include "model/DateTime.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
 
-using test::Thrown;
-using test::ThrownBy;
-
 const DateTime kNow = EncodeDateTime({2025, 6, 2, 9, 0, 0, 0});
 
-std::string DataPath(const std::string& name) { return std::string(ZAMO_TEST_DATA_DIR) + "/" + name; }
-
 DataFileChoice Chosen(const std::string& name) {
-  const std::string path = DataPath(name);
-  return {path, ReadTextFile(path), DataFormatOfPath(path)};
-}
-
-DataFileChoice Pasted(const std::string& text) { return {kClipboardSource, PastedLines(text), DataFormat::Table}; }
-
-// The built-in example, as the open project a table takes its constants from.
-KineticProject OpenExample() {
-  KineticProject project;
-  ReadInto(project, ExampleProjectText(), "open.zam");
-  return project;
+  const std::string path = DataFilePath(name);
+  return {path, DataFileLines(name), DataFormatOfPath(path)};
 }
 
 ImportRequest TableRequest(std::optional<DataFileChoice> left, std::optional<DataFileChoice> right) {
@@ -45,23 +30,10 @@ ImportRequest TableRequest(std::optional<DataFileChoice> left, std::optional<Dat
   return request;
 }
 
-// Names each instance of a table after the case's `name`.
-struct CaseName {
-  template <typename Case>
-  std::string operator()(const testing::TestParamInfo<Case>& param) const {
-    return param.param.name;
-  }
-};
-
 // ---- Delimited text ----
 
-struct CellCase {
-  const char* text;
-  const char* written;
-};
-
-TEST(CsvCellTest, QuotesOnlyWhatMustBeQuoted) {
-  const std::vector<CellCase> cases = {
+TEST(CsvCellTest, QuotesOnlyWhatMustBeQuotedAndDefusesFormulas) {
+  const std::pair<const char*, const char*> cells[] = {
       {"plain", "plain"},
       {"", ""},
       {"1,3,3-Trimethylcyclopropene", "\"1,3,3-Trimethylcyclopropene\""},
@@ -69,24 +41,20 @@ TEST(CsvCellTest, QuotesOnlyWhatMustBeQuoted) {
       {"two\r\nlines", "\"two\r\nlines\""},
       {"a;b\tc", "a;b\tc"},
   };
-  for (const CellCase& c : cases) EXPECT_EQ(CsvCell(c.text), c.written) << c.text;
+  for (const auto& [text, written] : cells) EXPECT_EQ(CsvCell(text), written) << text;
   EXPECT_EQ(CsvRecord({"a", "b,c", ""}), "a,\"b,c\",\r\n");
-}
-
-TEST(CsvCellTest, TextThatASpreadsheetWouldEvaluateGetsAnApostrophe) {
-  const std::vector<CellCase> cases = {
+  // Text that a spreadsheet would evaluate gets an apostrophe.
+  const std::pair<const char*, const char*> texts[] = {
       {"=1+2", "'=1+2"}, {"+49 30", "'+49 30"},  {"-ene", "'-ene"}, {"@SUM(A1)", "'@SUM(A1)"},
-      {"a=b", "a=b"},    {"'quoted", "'quoted"}, {"", ""},
-  };
-  for (const CellCase& c : cases) EXPECT_EQ(CsvTextCell(c.text), c.written) << c.text;
+      {"a=b", "a=b"},    {"'quoted", "'quoted"}, {"", ""}};
+  for (const auto& [text, written] : texts) EXPECT_EQ(CsvTextCell(text), written) << text;
 }
 
-TEST(FindDelimiterTest, TabBeforeSemicolonBeforeComma) {
+TEST(FindDelimiterTest, TabBeforeSemicolonBeforeCommaOutsideQuotes) {
   EXPECT_EQ(FindDelimiter({"1,5;2,5;3"}), ';');
   EXPECT_EQ(FindDelimiter({"a;b", "1,5\t2"}), '\t');
   EXPECT_EQ(FindDelimiter({"1.5,2.5"}), ',');
   EXPECT_EQ(FindDelimiter({"1.5"}), ',');
-  // Inside quotes a delimiter is text.
   EXPECT_EQ(FindDelimiter({"\"a;b\",1"}), ',');
   EXPECT_EQ(FindDelimiter({"\"a\tb\";1"}), ';');
 }
@@ -94,36 +62,32 @@ TEST(FindDelimiterTest, TabBeforeSemicolonBeforeComma) {
 TEST(SplitDelimitedLineTest, CellsWithTheirColumns) {
   const std::vector<DelimitedCell> cells = SplitDelimitedLine(" 1 ,\"a,\"\"b\"\"\" ,,x", ',');
   ASSERT_EQ(cells.size(), 4u);
-  EXPECT_EQ(cells[0].Text, "1");
+  EXPECT_EQ(cells[0].Text + "|" + cells[1].Text + "|" + cells[2].Text + "|" + cells[3].Text, "1|a,\"b\"||x");
   EXPECT_EQ(cells[0].Column, 2);
-  EXPECT_EQ(cells[1].Text, "a,\"b\"");
   EXPECT_EQ(cells[1].Column, 5);
-  EXPECT_EQ(cells[2].Text, "");
-  EXPECT_EQ(cells[3].Text, "x");
   EXPECT_EQ(cells[3].Column, 17);
   // A tab is the delimiter of a TSV line, not a blank around a cell.
-  ASSERT_EQ(SplitDelimitedLine("\t1\t", '\t').size(), 3u);
+  EXPECT_EQ(SplitDelimitedLine("\t1\t", '\t').size(), 3u);
   EXPECT_EQ(SplitDelimitedLine("1;2;", ';').size(), 3u);
+}
+
+TEST(DataFormatOfPathTest, TablesByExtensionInAnyCase) {
+  for (const char* table : {"a/b.CSV", "b.tsv", "b.txt"}) EXPECT_EQ(DataFormatOfPath(table), DataFormat::Table);
+  for (const char* data : {"b.dat", "dir.csv/b", "b"}) EXPECT_EQ(DataFormatOfPath(data), DataFormat::ZamoData);
 }
 
 // ---- The example's data as tables ----
 
-struct ExampleTableCase {
-  const char* name;
-  const char* left;
-  const char* right;
-};
-
-class ExampleTableTest : public testing::TestWithParam<ExampleTableCase> {};
+class ExampleTableTest : public testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 // The example was made from these measurements; read as tables they are its experiments,
 // number for number, with the open project's rate constants and the box's temperature.
 TEST_P(ExampleTableTest, GivesTheExamplesExperiments) {
-  const KineticProject example = OpenExample();
-  KineticProject open = OpenExample();
+  const KineticProject example = Example();
+  KineticProject open = Example();
   open.K[3] = 0.5L;  // a table brings no constants: the open project's stay
   const ImportResult result =
-      ImportDataFiles(open, TableRequest(Chosen(GetParam().left), Chosen(GetParam().right)), kNow);
+      ImportDataFiles(open, TableRequest(Chosen(GetParam().first), Chosen(GetParam().second)), kNow);
   EXPECT_TRUE(result.Data.Left == example.Left);
   EXPECT_TRUE(result.Data.Right == example.Right);
   EXPECT_TRUE(result.Data.K == open.K);
@@ -132,18 +96,17 @@ TEST_P(ExampleTableTest, GivesTheExamplesExperiments) {
   EXPECT_EQ(result.Data.FileName, "Tables (150).zam");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Import, ExampleTableTest,
-    testing::Values(ExampleTableCase{"CommaSeparatedWithHeaderAndH", "example-left.csv", "example-right.csv"},
-                    ExampleTableCase{"TabSeparatedDecimalComma", "example-left-decimal-comma.tsv",
-                                     "example-right-decimal-comma.tsv"},
-                    ExampleTableCase{"SemicolonDecimalCommaNoHeader", "example-left-decimal-comma-semicolon.txt",
-                                     "example-right-decimal-comma-semicolon.txt"}),
-    CaseName());
+// Comma-separated with a header and H; tab-separated with decimal commas; semicolons,
+// decimal commas and no header.
+INSTANTIATE_TEST_SUITE_P(Import, ExampleTableTest,
+                         testing::Values(std::pair{"example-left.csv", "example-right.csv"},
+                                         std::pair{"example-left-decimal-comma.tsv", "example-right-decimal-comma.tsv"},
+                                         std::pair{"example-left-decimal-comma-semicolon.txt",
+                                                   "example-right-decimal-comma-semicolon.txt"}));
 
 TEST(DataTableTest, MixedWithADataFileTheDataFileBringsConstantsAndTemperature) {
-  const KineticProject example = OpenExample();
-  KineticProject open = OpenExample();
+  const KineticProject example = Example();
+  KineticProject open = Example();
   open.K.Fill(0);
   const ImportResult result =
       ImportDataFiles(open, TableRequest(Chosen("example-left.csv"), Chosen("right-ipcp-210.dat")), kNow);
@@ -174,23 +137,18 @@ TEST(DataTableTest, HCellIsIgnoredAndBlanksByteOrderMarkAndEmptyLinesSkipped) {
   EXPECT_TRUE(warnings.empty());
 }
 
-TEST(DataTableTest, FirstLineWithANumberIsARowNotAHeader) {
-  const std::vector<DataTableRow> rows = ReadDataTable({"0,100,0,0,0,0,0,0", "30,90,1,2,3,4,0,0"});
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].Percent[0], 100);
-}
-
-TEST(DataTableTest, SeventeenRowsAreTaken) {
+TEST(DataTableTest, FirstLineWithANumberIsARowAndSeventeenRowsAreTaken) {
+  EXPECT_EQ(ReadDataTable({"0,100,0,0,0,0,0,0", "30,90,1,2,3,4,0,0"}).at(0).Percent[0], 100);
   TextLines lines = {"min,A,B,C,D,E,F,G"};
   for (int row = 0; row < kRowCount; ++row) lines.push_back(std::to_string(row) + ",50,0,0,0,0,0,0");
   EXPECT_EQ(ReadDataTable(lines).size(), static_cast<std::size_t>(kRowCount));
 }
 
 TEST(DataTableTest, StartRowThatDoesNotFitWarnsAsADataFile) {
-  const ImportResult result = ImportDataFiles(OpenExample(), TableRequest(Chosen("example-right.csv"), {}), kNow);
+  const ImportResult result = ImportDataFiles(Example(), TableRequest(Chosen("example-right.csv"), {}), kNow);
   ASSERT_EQ(result.Warnings.size(), 1u);
   EXPECT_EQ(result.Warnings[0].Text, "Error by Analysing the File");
-  EXPECT_EQ(result.Warnings[0].File, DataPath("example-right.csv"));
+  EXPECT_EQ(result.Warnings[0].File, DataFilePath("example-right.csv"));
 }
 
 // ---- Refused tables ----
@@ -198,22 +156,21 @@ TEST(DataTableTest, StartRowThatDoesNotFitWarnsAsADataFile) {
 struct RefusedCase {
   const char* name;
   std::string text;
-  int line;
-  int column;
-  const char* message;
+  std::string where;  // line:column: message
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 class RefusedTableTest : public testing::TestWithParam<RefusedCase> {};
 
 // Pasted for the right reaction after a good left file: the error names the clipboard, the
 // line and the column.
 TEST_P(RefusedTableTest, NamesClipboardLineAndColumn) {
-  const RefusedCase& c = GetParam();
-  const Thrown failure = ThrownBy(
-      [&] { (void)ImportDataFiles(OpenExample(), TableRequest(Chosen("example-left.csv"), Pasted(c.text)), kNow); });
+  const DataFileChoice pasted{kClipboardSource, PastedLines(GetParam().text), DataFormat::Table};
+  const Thrown failure =
+      ThrownBy([&] { (void)ImportDataFiles(Example(), TableRequest(Chosen("example-left.csv"), pasted), kNow); });
   EXPECT_EQ(failure.Kind, "format");
-  EXPECT_EQ(failure.Described,
-            std::string("clipboard:") + std::to_string(c.line) + ":" + std::to_string(c.column) + ": " + c.message);
+  EXPECT_EQ(failure.Described, "clipboard:" + GetParam().where);
 }
 
 std::string RowsOf(int count) {
@@ -224,54 +181,43 @@ std::string RowsOf(int count) {
 
 const std::string kHeader = "Time,A,B,C,D,E,F,G,H\n";
 const std::string kStart = "0,0,100,0,0,0,0,0\n";
+const std::string kRowHolds = "; a row holds the time in minutes, then A to G in %";
 
 INSTANTIATE_TEST_SUITE_P(
     Import, RefusedTableTest,
-    testing::Values(
-        RefusedCase{"EighteenRows", RowsOf(18), 19, 1,
-                    "the table holds more than 17 rows (the start row and 16 reaction times)"},
-        RefusedCase{"WordInACell", kHeader + kStart + "30,5,90,n/a,0,0,0,0\n", 3, 9,
-                    "expected a number in column 4 (C in %), found 'n/a'"},
-        RefusedCase{"EmptyCell", kHeader + kStart + "30,5,,1,0,0,0,0\n", 3, 6,
-                    "expected a number in column 3 (B in %), found an empty cell"},
-        RefusedCase{"MissingColumn", kHeader + kStart + "30,5,90,1,0,0,0\n", 3, 16,
-                    "the row ends before column 8 (G in %); a row holds the time in minutes, then A to G in %"},
-        RefusedCase{"TimeAlone", kStart + "60\n", 2, 3,
-                    "the row ends before column 2 (A in %); a row holds the time in minutes, then A to G in %"},
-        RefusedCase{"CellAfterH", kStart + "30,5,90,1,0,0,0,0,4,x\n", 2, 21,
-                    "unexpected 'x' in column 10; a row holds the time in minutes, then A to G in % and at most H"},
-        RefusedCase{"DecimalCommaInACommaTable", kStart + "30,\"5,5\",90,1,0,0,0,0\n", 2, 4,
-                    "expected a number in column 2 (A in %), found '5,5' (a comma-separated table takes \".\" as "
-                    "its decimal separator)"},
-        RefusedCase{"PercentageOutOfRange", "0;0;100;0;0;0;0;0\n30;5;90;1;0;0;0;1500\n", 2, 17,
-                    "expected a percentage from -1000 to 1000 for species G, found 1500"},
-        RefusedCase{"TimeOutOfRange", kStart + "1e30,5,90,1,0,0,0,0\n", 2, 1,
-                    "the reaction time in column 1 is out of range: 1e30 minutes"},
-        RefusedCase{"QuoteThatDoesNotEnd", kStart + "30,\"5,90,1,0,0,0,0\n", 2, 4,
-                    "a quoted cell does not end on its line"},
-        RefusedCase{"TextAfterAClosingQuote", kStart + "30,\"5\"x,90,1,0,0,0,0\n", 2, 7,
-                    "expected the delimiter after the closing quote of a cell"}),
+    testing::Values(RefusedCase{"EighteenRows", RowsOf(18),
+                                "19:1: the table holds more than 17 rows (the start row and 16 reaction times)"},
+                    RefusedCase{"WordInACell", kHeader + kStart + "30,5,90,n/a,0,0,0,0\n",
+                                "3:9: expected a number in column 4 (C in %), found 'n/a'"},
+                    RefusedCase{"EmptyCell", kHeader + kStart + "30,5,,1,0,0,0,0\n",
+                                "3:6: expected a number in column 3 (B in %), found an empty cell"},
+                    RefusedCase{"MissingColumn", kHeader + kStart + "30,5,90,1,0,0,0\n",
+                                "3:16: the row ends before column 8 (G in %)" + kRowHolds},
+                    RefusedCase{"TimeAlone", kStart + "60\n", "2:3: the row ends before column 2 (A in %)" + kRowHolds},
+                    RefusedCase{"CellAfterH", kStart + "30,5,90,1,0,0,0,0,4,x\n",
+                                "2:21: unexpected 'x' in column 10" + kRowHolds + " and at most H"},
+                    RefusedCase{
+                        "DecimalCommaInACommaTable", kStart + "30,\"5,5\",90,1,0,0,0,0\n",
+                        "2:4: expected a number in column 2 (A in %), found '5,5' (a comma-separated table takes \".\" "
+                        "as its decimal separator)"},
+                    RefusedCase{"PercentageOutOfRange", "0;0;100;0;0;0;0;0\n30;5;90;1;0;0;0;1500\n",
+                                "2:17: expected a percentage from -1000 to 1000 for species G, found 1500"},
+                    RefusedCase{"TimeOutOfRange", kStart + "1e30,5,90,1,0,0,0,0\n",
+                                "2:1: the reaction time in column 1 is out of range: 1e30 minutes"},
+                    RefusedCase{"QuoteThatDoesNotEnd", kStart + "30,\"5,90,1,0,0,0,0\n",
+                                "2:4: a quoted cell does not end on its line"},
+                    RefusedCase{"TextAfterAClosingQuote", kStart + "30,\"5\"x,90,1,0,0,0,0\n",
+                                "2:7: expected the delimiter after the closing quote of a cell"}),
     CaseName());
 
-TEST(RefusedTableTest, HeaderAloneHoldsNoRows) {
-  const Thrown failure = ThrownBy([] { (void)ReadDataTable({"Time,A,B,C,D,E,F,G", ""}); });
-  EXPECT_EQ(failure.Described, "line 2: the table holds no rows");
-}
-
-TEST(RefusedTableTest, FileNamedWhenReadFromAFile) {
+TEST(RefusedTableTest, HeaderAloneHoldsNoRowsAndAFileIsNamed) {
+  EXPECT_EQ(ThrownBy([] {
+              (void)ReadDataTable({"Time,A,B,C,D,E,F,G", ""});
+            }).Described,
+            "line 2: the table holds no rows");
   DataFileChoice choice{"/tmp/rows.csv", {"0,0,100,0,0,0,0,0", "30,x,0,0,0,0,0,0"}, DataFormat::Table};
-  const Thrown failure =
-      ThrownBy([&] { (void)ImportDataFiles(OpenExample(), TableRequest(std::move(choice), {}), kNow); });
+  const Thrown failure = ThrownBy([&] { (void)ImportDataFiles(Example(), TableRequest(std::move(choice), {}), kNow); });
   EXPECT_EQ(failure.Described, "/tmp/rows.csv:2:4: expected a number in column 2 (A in %), found 'x'");
-}
-
-TEST(DataFormatOfPathTest, TablesByExtensionInAnyCase) {
-  EXPECT_EQ(DataFormatOfPath("a/b.CSV"), DataFormat::Table);
-  EXPECT_EQ(DataFormatOfPath("b.tsv"), DataFormat::Table);
-  EXPECT_EQ(DataFormatOfPath("b.txt"), DataFormat::Table);
-  EXPECT_EQ(DataFormatOfPath("b.dat"), DataFormat::ZamoData);
-  EXPECT_EQ(DataFormatOfPath("dir.csv/b"), DataFormat::ZamoData);
-  EXPECT_EQ(DataFormatOfPath("b"), DataFormat::ZamoData);
 }
 
 }  // namespace

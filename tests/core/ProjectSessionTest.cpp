@@ -2,27 +2,24 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "document/ProjectReader.h"
 #include "document/ProjectSession.h"
 #include "document/TextFile.h"
 #include "model/EvaluateDeviation.h"
 #include "model/NumberFormat.h"
-#include "model/ZamoError.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr DateTime kNow = 46000.5;
 
 // A session on the example, with every change it tells kept in order.
-class SessionTest : public ::testing::Test {
+class SessionTest : public TempFolderTest {
  protected:
   void SetUp() override {
+    TempFolderTest::SetUp();
     session_.SetPlotIntervals(kTestIntervals);
     session_.OpenExample();
     session_.AddListener([this](const SessionEvent& event) { heard_.push_back(event); });
@@ -36,35 +33,28 @@ class SessionTest : public ::testing::Test {
 
 // ---- The history ----
 
-TEST_F(SessionTest, ATypedConstantIsOneStepThatUndoAndRedoWalk) {
-  ASSERT_FALSE(session_.CanUndo());
+TEST_F(SessionTest, ATypedConstantAndClicksUntilTheReleaseAreOneStepEach) {
   session_.SetRateFromText(3, "2.5000E-07");
-  EXPECT_EQ(Project().K[3], 2.5e-7L);
   EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(session_.UndoName(), "k3");
-
   session_.Undo();
   EXPECT_EQ(Project().K[3], 8.5e-8L);
   EXPECT_FALSE(Project().Modified);  // back at the state that was read
   EXPECT_FALSE(session_.CanUndo());
   EXPECT_EQ(session_.RedoName(), "k3");
-
   session_.Redo();
   EXPECT_EQ(Project().K[3], 2.5e-7L);
   EXPECT_TRUE(Project().Modified);
   EXPECT_FALSE(session_.CanRedo());
-}
 
-TEST_F(SessionTest, ClicksUntilTheReleaseAreOneStep) {
   for (int click = 0; click < 3; ++click) session_.StepRate(1, 1, true);
   EXPECT_EQ(Project().K[1], 1.29e-6L);
-  EXPECT_FALSE(session_.CanUndo());  // nothing recorded while the arrow is held
+  EXPECT_EQ(session_.UndoName(), "k3");  // nothing recorded while the arrow is held
   session_.EndStepping();
-  EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(session_.UndoName(), "k1");
   session_.Undo();
   EXPECT_EQ(Project().K[1], 1.26e-6L);
-  EXPECT_FALSE(session_.CanUndo());
+  EXPECT_EQ(session_.UndoName(), "k3");
 }
 
 // Undo restores the experiment that was shown with the step, and the deviations follow.
@@ -73,7 +63,6 @@ TEST_F(SessionTest, UndoRestoresConstantsAndTheShownExperimentTogether) {
   session_.SetRateFromText(2, "1.0000E-04");
   session_.ShowExperiment(Side::Right);
   session_.Undo();
-  EXPECT_TRUE(Project().ShowLeft);
   EXPECT_EQ(session_.Caption(), "Mavrin - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)");
   EXPECT_EQ(Project().K[2], 1.03e-5L);
   EXPECT_EQ(session_.ShownDeviation(), Side::Left);
@@ -81,9 +70,8 @@ TEST_F(SessionTest, UndoRestoresConstantsAndTheShownExperimentTogether) {
 }
 
 TEST_F(SessionTest, ANewStepAfterUndoDropsTheRedoAndTheSavedPoint) {
-  const fs::path file = fs::temp_directory_path() / "zamo-session-saved.zam";
   session_.SetRateFromText(1, "2.0000E-06");
-  session_.Save(file.string(), kNow);
+  session_.Save((dir_ / "saved.zam").string(), kNow);
   session_.Undo();
   EXPECT_TRUE(Project().Modified);  // the saved state is the one undone
   session_.Redo();
@@ -93,12 +81,8 @@ TEST_F(SessionTest, ANewStepAfterUndoDropsTheRedoAndTheSavedPoint) {
   EXPECT_FALSE(session_.CanRedo());
   session_.Undo();
   EXPECT_TRUE(Project().Modified);  // the saved state can no longer be reached
-  fs::remove(file);
-}
 
-TEST_F(SessionTest, OpeningStartsANewHistory) {
-  session_.SetRateFromText(1, "2.0000E-06");
-  session_.OpenText(ExampleProjectText(), "again.zam");
+  session_.OpenText(ExampleProjectText(), "again.zam");  // opening starts a new history
   EXPECT_FALSE(session_.CanUndo());
   EXPECT_FALSE(Project().Modified);
   EXPECT_EQ(Project().FileName, "again.zam");
@@ -126,6 +110,8 @@ TEST_F(SessionTest, AnEditedTextIsOneStepThatKeepsWhatWasNotEdited) {
   EXPECT_EQ(Project().Title, "TMCP-ICP Kinetic System");
   EXPECT_EQ(Project().K[1], 1.26e-6L);
   EXPECT_EQ(session_.UndoName(), "Least-Squares Fit");
+  session_.Undo();
+  EXPECT_EQ(Project().K[3], 8.5e-8L);
 }
 
 // The import replaces the whole project, file name and all, and Undo brings it back.
@@ -134,14 +120,11 @@ TEST_F(SessionTest, AnImportIsOneStep) {
   ImportRequest request;
   request.Title = "Imported";
   request.TemperatureText = "210.1";
-  const std::string path = DataFilePath("right-ipcp-210.dat");
-  request.Right = DataFileChoice{path, DataFileLines("right-ipcp-210.dat"), DataFormat::ZamoData};
+  request.Right = DataFileChoice{DataFilePath("right-ipcp-210.dat"), DataFileLines("right-ipcp-210.dat")};
   session_.Import(request, kNow);
   EXPECT_EQ(Project().FileName, "Imported (210).zam");
-  EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(session_.UndoName(), "Import");
   session_.Undo();
-  EXPECT_EQ(Project().Title, "TMCP-ICP Kinetic System");
   EXPECT_EQ(Project().FileName, kExampleFileName);
   EXPECT_EQ(Project().K[1], 2e-6L);
   EXPECT_EQ(session_.Caption(), "Mavrin - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)");
@@ -192,43 +175,24 @@ TEST(SessionHistoryTest, DropsTheOldestStepsBeyondItsLimits) {
   EXPECT_EQ(session.Project().Title, "Two");
 }
 
-TEST_F(SessionTest, ConstantsPutInPlaceAreOneStepUnderTheirName) {
-  RateConstants fitted = Project().K;
-  fitted[1] = 1.3e-6L;
-  fitted[8] = 3.7e-5L;
-  session_.PutConstantsInPlace(fitted, "Least-Squares Fit");
-  EXPECT_TRUE(Project().K == fitted);
-  EXPECT_EQ(session_.UndoName(), "Least-Squares Fit");
-  session_.Undo();
-  EXPECT_EQ(Project().K[1], 1.26e-6L);
-  EXPECT_EQ(Project().K[8], 3.623e-5L);
-}
-
 // ---- Failures change nothing ----
 
-TEST_F(SessionTest, ATextThatIsNoNumberChangesNothing) {
+TEST_F(SessionTest, ATextThatIsNoNumberOrAFileThatFailsChangesNothing) {
   EXPECT_THROW_MSG(session_.SetRateFromText(4, "_.____E-07"), ConversionError,
                    "'_.____E-07' ist kein gültiger Gleitkommawert");
   EXPECT_EQ(Project().K[4], 3.1e-7L);
-  EXPECT_FALSE(Project().Modified);
-  EXPECT_FALSE(session_.CanUndo());
-}
+  EXPECT_FALSE(Project().Modified || session_.CanUndo());
 
-TEST_F(SessionTest, AFileThatFailsToReadLeavesTheOpenProject) {
   session_.SetRateFromText(1, "2.0000E-06");
   const KineticProject before = Project();
-  const std::string path = DataFilePath("ends-before-right-block.zam");
-  EXPECT_THROW_MSG(session_.OpenFile(path), FormatError,
+  EXPECT_THROW_MSG(session_.OpenFile(DataFilePath("ends-before-right-block.zam")), FormatError,
                    "the text ends before the number of reaction times of the right reaction");
   EXPECT_TRUE(Project().K == before.K);
-  EXPECT_EQ(Project().Title, before.Title);
   EXPECT_TRUE(Project().Left == before.Left);
   EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(session_.ProjectText(), ExampleProjectText());
   EXPECT_EQ(session_.UndoName(), "k1");
 }
-
-// ---- Listeners ----
 
 TEST_F(SessionTest, ListenersHearWhatChanged) {
   session_.StepRate(5, 2, true);
@@ -240,7 +204,7 @@ TEST_F(SessionTest, ListenersHearWhatChanged) {
   EXPECT_EQ(heard_[2].Change, SessionChange::Status);
 }
 
-// ---- Saving: both error sections hold the current sums ----
+// ---- Saving ----
 
 // The experiment not on screen is computed before writing, whichever one is shown; the
 // shown deviations stay those of the shown experiment.
@@ -251,31 +215,28 @@ TEST_F(SessionTest, SavedTextHoldsTheDeviationsOfBothExperiments) {
   const DeviationSummary right = ComputeDeviation(Project().Right, Side::Right, set);
   const DeviationSummary left = ComputeDeviation(Project().Left, Side::Left, set);
   ASSERT_GT(right.TotalSquares, 10);
-  const auto line = [&](const char* header) {
-    const auto at = std::find(text.begin(), text.end(), header);
-    return at + 2 < text.end() ? *(at + 2) : std::string();
-  };
+  const auto line = [&](const char* header) { return *(std::find(text.begin(), text.end(), header) + 2); };
   EXPECT_EQ(line("Error: Right-Reactions"), "TOTAL SQ DIFF SUM = " + FormatFloat("#####0.000", right.TotalSquares));
   EXPECT_EQ(line("Error: Left-Reactions"), "TOTAL SQ DIFF SUM = " + FormatFloat("#####0.000", left.TotalSquares));
   EXPECT_EQ(session_.ShownDeviation(), Side::Left);
 }
 
+// A failed write keeps the project as it was; the writer's reasons are its own tests'.
 TEST_F(SessionTest, SaveKeepsTheTextAndTheFileOnlyWhenWritten) {
   session_.SetRateFromText(1, "2.0000E-06");
-  const std::string missing = (fs::temp_directory_path() / "no-such-folder-zamo" / "x.zam").string();
+  const std::string missing = (dir_ / "missing" / "x.zam").string();
   EXPECT_THROW_MSG(session_.Save(missing, kNow), FileError,
                    "Datei " + missing + " kann nicht erstellt werden: No such file or directory");
   EXPECT_TRUE(Project().Modified);
   EXPECT_EQ(Project().FileName, kExampleFileName);
   EXPECT_EQ(session_.ProjectText(), ExampleProjectText());
 
-  const fs::path file = fs::temp_directory_path() / "zamo-session-save.zam";
-  session_.Save(file.string(), kNow);
+  const std::string file = (dir_ / "saved.zam").string();
+  session_.Save(file, kNow);
   EXPECT_FALSE(Project().Modified);
-  EXPECT_EQ(Project().FileName, file.string());
-  EXPECT_EQ(ReadTextFile(file.string()), session_.ProjectText());
-  EXPECT_EQ(ReadProjectFile(file.string()).Data.K[1], 2e-6L);
-  fs::remove(file);
+  EXPECT_EQ(Project().FileName, file);
+  EXPECT_EQ(ReadTextFile(file), session_.ProjectText());
+  EXPECT_EQ(ReadProjectFile(file).Data.K[1], 2e-6L);
 }
 
 }  // namespace

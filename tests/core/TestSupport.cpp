@@ -1,7 +1,11 @@
 #include "tests/core/TestSupport.h"
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "cli/CliApp.h"
 #include "document/TextFile.h"
 
 namespace zamo::test {
@@ -40,6 +44,43 @@ std::optional<std::string> ReadInto(KineticProject& project, const TextLines& li
 std::string DataFilePath(const std::string& name) { return std::string(ZAMO_TEST_DATA_DIR) + "/" + name; }
 
 TextLines DataFileLines(const std::string& name) { return ReadTextFile(DataFilePath(name)); }
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+CliResult RunCli(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = cli::Run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>& fromB, Real k15, Real k16) {
+  RateConstants k;
+  for (std::size_t i = 0; i < 7; ++i) {
+    k[static_cast<int>(i) + 1] = fromA[i];
+    k[static_cast<int>(i) + 8] = fromB[i];
+  }
+  k[15] = k15;
+  k[16] = k16;
+  return k;
+}
+
+RateConstants ExampleRates() {
+  return Rates({1.260E-06L, 1.030E-05L, 8.500E-08L, 3.100E-07L, 2.335E-05L, 0, 1.980E-05L},
+               {3.623E-05L, 1.740E-05L, 9.930E-07L, 0, 0, 0, 7.320E-05L}, 2.154E-05L, 2.659E-04L);
+}
+
+RateConstants WithMu(RateConstants k, Real mu) {
+  k[15] = k[16] = mu / 2;
+  return k;
+}
 
 ::testing::AssertionResult NearRelative(Real actual, Real expected, Real tolerance) {
   const Real difference = std::fabs(actual - expected);

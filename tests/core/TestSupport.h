@@ -1,14 +1,18 @@
 #pragma once
 
-// Helpers shared by the core tests: exact error texts, the example project, and a relative
-// comparison of extended values.
+// Helpers shared by the core tests: exact error texts, the example project, rate sets, the
+// command line run in-process, a folder of the test's own, and a relative comparison of
+// extended values.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
@@ -16,6 +20,7 @@
 #include "model/KineticProject.h"
 #include "model/Limits.h"
 #include "model/ZamoError.h"
+#include "tests/core/ChildProcess.h"
 
 namespace zamo::test {
 
@@ -87,6 +92,48 @@ std::optional<std::string> ReadInto(KineticProject& project, const TextLines& li
 // A file of tests/data, as lines.
 TextLines DataFileLines(const std::string& name);
 std::string DataFilePath(const std::string& name);
+
+// A file's bytes as they stand; writes bytes as a file.
+std::string FileBytes(const std::filesystem::path& path);
+void PutFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A test in a new empty folder of its own (`dir_`), which the unprivileged test user owns;
+// removed afterwards whatever its permissions have become.
+class TempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = MakeTestFolder("test"); }
+  void TearDown() override { RemoveTestFolder(dir_); }
+  std::filesystem::path dir_;
+};
+
+// zamo-cli run in this process: its exit status and both outputs.
+struct CliResult {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+CliResult RunCli(const std::vector<std::string>& args);
+
+// Rate constants k1..k7 (out of A), k8..k14 (out of B), then k15 and k16.
+RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>& fromB, Real k15, Real k16);
+// The rate constants of the built-in example.
+RateConstants ExampleRates();
+// The constants with k15 = k16 = mu / 2.
+RateConstants WithMu(RateConstants k, Real mu);
+// A named set of rate constants, for tables.
+struct RateSet {
+  std::string Name;
+  RateConstants K;
+};
+inline void PrintTo(const RateSet& set, std::ostream* out) { *out << set.Name; }
+
+// Names each instance of a table after its row's `name`.
+struct CaseName {
+  template <typename Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+    return info.param.name;
+  }
+};
 
 // |actual - expected| <= tolerance * |expected|. The default tolerance lies below the
 // precision of a double (2.2e-16), so a result that went through double fails it.
