@@ -13,7 +13,6 @@
 #include "optimize/LeastSquaresFit.h"
 #include "optimize/SeriesFit.h"
 #include "optimize/SeriesTables.h"
-#include "tests/core/CliRun.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {

@@ -16,7 +16,6 @@
 #include "model/IsoprCalcConc.h"
 #include "optimize/OptimizeRateConstants.h"
 #include "optimize/PlotData.h"
-#include "tests/core/CliRun.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {

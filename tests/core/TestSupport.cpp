@@ -54,10 +54,10 @@ void PutFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-CliResult RunCli(const std::vector<std::string>& args) {
+CliResult RunCli(const std::vector<std::string>& args, const cli::Environment& env) {
   std::ostringstream out;
   std::ostringstream err;
-  const int status = cli::Run(args, out, err);
+  const int status = cli::Run(args, out, err, env);
   return {status, out.str(), err.str()};
 }
 

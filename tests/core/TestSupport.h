@@ -19,6 +19,7 @@
 #include "document/ProjectSession.h"
 #include "model/KineticProject.h"
 #include "model/Limits.h"
+#include "cli/CliApp.h"
 #include "model/ZamoError.h"
 #include "tests/core/ChildProcess.h"
 
@@ -111,8 +112,10 @@ struct CliResult {
   int Status = -1;
   std::string Out;
   std::string Err;
+  // The first line of the error stream, the message without "zamo-cli: ".
+  std::string Message() const { return Err.substr(10, Err.find('\n') - 10); }
 };
-CliResult RunCli(const std::vector<std::string>& args);
+CliResult RunCli(const std::vector<std::string>& args, const cli::Environment& env = {});
 
 // Rate constants k1..k7 (out of A), k8..k14 (out of B), then k15 and k16.
 RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>& fromB, Real k15, Real k16);
