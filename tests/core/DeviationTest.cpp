@@ -230,8 +230,9 @@ TEST_F(DeviationTest, MeasuredRowsWalkTheRowsAskedFor) {
   EXPECT_EQ(rowsOf(&project_.Coefficients, 0, UnevaluatedRow::EndWalk).first.size(), 7u);
   e.LastRow = 40;  // held to the rows there are
   EXPECT_EQ(rowsOf(&project_.Coefficients, 1, UnevaluatedRow::EndWalk).first.size(), std::size_t{kMaxRow});
-  e.LastRow = -3;
-  EXPECT_TRUE(rowsOf(&project_.Coefficients, 0, UnevaluatedRow::EndWalk).first.empty());
+  e.LastRow = -3;  // held to 0: the start alone
+  EXPECT_EQ(rowsOf(&project_.Coefficients, 0, UnevaluatedRow::EndWalk).first.size(), 1u);
+  EXPECT_TRUE(rowsOf(&project_.Coefficients, 1, UnevaluatedRow::EndWalk).first.empty());
 
   e.LastRow = 6;
   EXPECT_TRUE(rowsOf(nullptr, 1, UnevaluatedRow::EndWalk).second == FloatError::Kind::InvalidOperation);
