@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliApp.h"
 #include "document/ExampleProject.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectSession.h"
 #include "model/KineticProject.h"
 #include "model/Limits.h"
-#include "cli/CliApp.h"
 #include "model/ZamoError.h"
 #include "tests/core/ChildProcess.h"
 
