@@ -99,7 +99,7 @@ void TFZamo::ShowRecentProjects() {
   recentMenu_->clear();
   const QStringList paths = recent_.Paths();
   for (int i = 0; i < paths.size(); ++i) {
-    const QString path = paths[i];
+    const QString& path = paths[i];
     auto* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
     action->setObjectName(QStringLiteral("Recent%1").arg(i + 1));
     action->setData(path);

@@ -45,7 +45,7 @@ DateTime WrittenDateTime(const CommandLine& line) {
 // printed so far is flushed first, so that a file that is standard output itself
 // (/dev/stdout) gets it before the file's bytes.
 std::optional<std::string> OutputFile(const CommandLine& line, std::ostream& out) {
-  const std::optional<std::string> path = line.Value("-o");
+  std::optional<std::string> path = line.Value("-o");
   if (!path || *path == kStandardOutputName) return std::nullopt;
   out.flush();
   return path;

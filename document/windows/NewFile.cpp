@@ -40,7 +40,8 @@ class PathPanel : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override {
-    QFrame::paintEvent(event);
+    // The frame alone: QLabel would draw the whole text over the elided one.
+    QFrame::paintEvent(event);  // NOLINT(bugprone-parent-virtual-call)
     QPainter painter(this);
     const QRect area = contentsRect().adjusted(2, 0, -2, 0);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,

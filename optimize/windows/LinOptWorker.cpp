@@ -27,7 +27,7 @@ void TThLinOpt::StartRun() {
   // The completion runs on the user-interface thread, once; a worker destroyed before it
   // (the program ending) drops it.
   Start<Reached>([this](const std::atomic<bool>&) { return Execute(); },
-                 [this](const std::optional<Reached>& reached, std::exception_ptr) { Complete(reached); });
+                 [this](const std::optional<Reached>& reached, const std::exception_ptr&) { Complete(reached); });
 }
 
 TThLinOpt::Reached TThLinOpt::Execute() {

@@ -225,7 +225,7 @@ void ModelSelectionWindow::RunClick() {
             },
             stop);
       },
-      [this](std::optional<SelectionResult> result, std::exception_ptr error) { JobEnded(std::move(result), error); });
+      [this](std::optional<SelectionResult> result, std::exception_ptr error) { JobEnded(std::move(result), std::move(error)); });
   UpdateButtons();
 }
 

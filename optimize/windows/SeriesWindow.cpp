@@ -275,7 +275,7 @@ void SeriesWindow::StartFit() {
   progress_->setValue(0);
   status_->setText(QStringLiteral("Fitting..."));
   runner_->Start<SeriesResult>(std::move(work), [this](std::optional<SeriesResult> result, std::exception_ptr error) {
-    FitFinished(std::move(result), error);
+    FitFinished(std::move(result), std::move(error));
   });
   UpdateButtons();
 }
