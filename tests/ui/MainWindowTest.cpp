@@ -50,22 +50,6 @@ class MainWindowTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  void StartsWithTheExample() {
-    MainWindowFixture f;
-    QVERIFY(f.Platform.Clipboard.isEmpty());
-    QVERIFY(f.Show());
-    QCOMPARE(f.Caption(), kExampleCaption);
-    QCOMPARE(f.ZoomBar()->value(), 163);
-    QCOMPARE(f.ZoomBar()->toolTip(), QStringLiteral("Zoom: 10"));
-    QVERIFY(!f.Window.Project().Modified);
-    for (const char* name :
-         {"Open1", "Save1", "SaveAs1", "SaveGraph1", "Import1", "Exit1", "Copy1", "Paste2", "ZamoData1",
-          "OptimizeRateConstants1", "KineticSystem1", "FullOutput1", "Help1", "About1"}) {
-      QVERIFY2(f.Item(QString::fromLatin1(name))->isEnabled(), name);
-    }
-    QVERIFY(f.Platform.Messages.empty());
-  }
-
   // The table of limits is the check's; the window shows the first failure and ends.
   void MachineCheckNamesTheFirstFailure_data() {
     QTest::addColumn<qulonglong>("memory");
@@ -144,6 +128,15 @@ class MainWindowTest : public WindowTestCase {
     check(false, QStringLiteral("Zamo - Right Reactions: TMCP-ICP Kinetic System (T = 210.1)"), 320);
     QVERIFY(show(true));
     check(true, QStringLiteral("Zamo - Left Reactions: TMCP-ICP Kinetic System (T = 210.1)"), 163);
+  }
+
+  // The factor is 326 minus the position, shown as the bar's hint while the user scrolls.
+  void ZoomBarShowsItsFactor() {
+    MainWindowFixture& f = ShownWindow();
+    QTest::keyClick(f.ZoomBar(), Qt::Key_End);
+    QTest::keyClick(f.ZoomBar(), Qt::Key_Up);
+    QCOMPARE(f.ZoomBar()->toolTip(), QStringLiteral("Zoom: 2"));
+    QCOMPARE(f.Window.Project().ZoomLeft, 324);
   }
 
   void ResizeAfterTheFirstIsAChange() {
@@ -321,25 +314,34 @@ class MainWindowTest : public WindowTestCase {
     }
   }
 
-  void OpenAtStart_data() {
+  // The example, or the file named on the command line; a file the reader refuses shows its
+  // text and leaves the example. Every command can be chosen.
+  void StartsWithTheExampleOrTheNamedFile_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("message");
+    QTest::newRow("no file") << "" << kExampleCaption << "";
     QTest::newRow("good file") << kRightOnly << "Mavrin - Right Reactions: ICP Kinetic System (T = 210.1)"
                                << "";
     QTest::newRow("broken text") << kBroken << kExampleCaption << kBrokenMessage;
   }
-  void OpenAtStart() {
+  void StartsWithTheExampleOrTheNamedFile() {
     QFETCH(QString, path);
     QFETCH(QString, caption);
     QFETCH(QString, message);
     MainWindowFixture f;
-    f.Window.OpenAtStart(path);
+    QVERIFY(f.Platform.Clipboard.isEmpty());
+    if (!path.isEmpty()) f.Window.OpenAtStart(path);
     QVERIFY(f.Show());
     QCOMPARE(f.Caption(), caption);
     QVERIFY(!f.Window.Project().Modified);
     QCOMPARE(f.Platform.Messages.size(), message.isEmpty() ? 0u : 1u);
     if (!message.isEmpty()) QCOMPARE(f.Platform.OneMessage(), message);
+    for (const char* name :
+         {"Open1", "Save1", "SaveAs1", "SaveGraph1", "Import1", "Exit1", "Copy1", "Paste2", "ZamoData1",
+          "OptimizeRateConstants1", "KineticSystem1", "FullOutput1", "Help1", "About1"}) {
+      QVERIFY2(f.Item(QString::fromLatin1(name))->isEnabled(), name);
+    }
   }
 };
 
