@@ -5,6 +5,23 @@
 
 namespace zamo::testing {
 
+namespace {
+
+// The next scripted answer; a dialog shown without one fails the test and gets `none`.
+template <class T>
+T Next(std::deque<T>& script, const char* dialog, const T& none) {
+  if (script.empty()) {
+    QTest::qFail(qPrintable(QStringLiteral("%1 was shown without a scripted answer").arg(QLatin1String(dialog))),
+                 __FILE__, __LINE__);
+    script.push_back(none);
+  }
+  const T answer = script.front();
+  script.pop_front();
+  return answer;
+}
+
+}  // namespace
+
 FakePlatform::FakePlatform() {
   System.TotalMemory = std::uint64_t{8} << 30;
   System.AvailableMemory = std::uint64_t{4} << 30;
@@ -23,26 +40,21 @@ void FakePlatform::ShowMessage(QWidget*, const QString& text, const QString& cap
   Messages.push_back({text, caption, icon});
 }
 
+QString FakePlatform::OneMessage() const {
+  if (Messages.size() == 1) return Messages[0].Text;
+  QStringList texts;
+  for (const Message& message : Messages) texts.append(message.Text);
+  return QStringLiteral("<%1 messages> ").arg(Messages.size()) + texts.join(QLatin1String(" | "));
+}
+
 PromptAnswer FakePlatform::AskSaveFile(QWidget*) {
   ++Prompts;
-  if (PromptAnswers.empty()) {
-    QTest::qFail("the save prompt was shown without a scripted answer", __FILE__, __LINE__);
-    return PromptAnswer::Cancel;
-  }
-  const PromptAnswer answer = PromptAnswers.front();
-  PromptAnswers.pop_front();
-  return answer;
+  return Next(PromptAnswers, "the save prompt", PromptAnswer::Cancel);
 }
 
 std::optional<QString> FakePlatform::ChooseOpenFile(QWidget*, const FileDialogOptions& options) {
   FileDialogs.push_back(options);
-  if (FileAnswers.empty()) {
-    QTest::qFail("a file dialog was shown without a scripted answer", __FILE__, __LINE__);
-    return std::nullopt;
-  }
-  const std::optional<QString> answer = FileAnswers.front();
-  FileAnswers.pop_front();
-  return answer;
+  return Next(FileAnswers, "a file dialog", std::optional<QString>());
 }
 
 std::optional<QString> FakePlatform::ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) {
@@ -51,46 +63,23 @@ std::optional<QString> FakePlatform::ChooseSaveFile(QWidget* parent, const FileD
 
 QStringList FakePlatform::ChooseOpenFiles(QWidget*, const FileDialogOptions& options) {
   FileDialogs.push_back(options);
-  if (FileListAnswers.empty()) {
-    QTest::qFail("a file dialog was shown without a scripted answer", __FILE__, __LINE__);
-    return {};
-  }
-  const QStringList answer = FileListAnswers.front();
-  FileListAnswers.pop_front();
-  return answer;
+  return Next(FileListAnswers, "a file dialog", QStringList());
 }
 
 bool FakePlatform::AskYesNo(QWidget*, const QString& text, const QString&) {
   Questions.append(text);
-  if (YesNoAnswers.empty()) {
-    QTest::qFail("a question was asked without a scripted answer", __FILE__, __LINE__);
-    return false;
-  }
-  const bool answer = YesNoAnswers.front();
-  YesNoAnswers.pop_front();
-  return answer;
+  return Next(YesNoAnswers, "a question", false);
 }
 
 std::optional<int> FakePlatform::AskInteger(QWidget*, const IntegerQuestion& question) {
   IntegerQuestions.push_back(question);
-  if (IntegerAnswers.empty()) {
-    QTest::qFail("a number was asked for without a scripted answer", __FILE__, __LINE__);
-    return std::nullopt;
-  }
-  const std::optional<int> answer = IntegerAnswers.front();
-  IntegerAnswers.pop_front();
-  return answer;
+  return Next(IntegerAnswers, "a number question", std::optional<int>());
 }
 
 // As the print dialog's "Print to File (PDF)".
 bool FakePlatform::SetUpPrinter(QWidget*, QPrinter& printer) {
   PrintedDocuments.append(printer.docName());
-  if (PrintAnswers.empty()) {
-    QTest::qFail("the print dialog was shown without a scripted answer", __FILE__, __LINE__);
-    return false;
-  }
-  const std::optional<QString> answer = PrintAnswers.front();
-  PrintAnswers.pop_front();
+  const std::optional<QString> answer = Next(PrintAnswers, "the print dialog", std::optional<QString>());
   if (!answer) return false;
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(*answer);

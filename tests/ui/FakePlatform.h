@@ -26,6 +26,8 @@ class FakePlatform : public Platform {
   FakePlatform();
 
   void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
+  // The text of the one message shown; when there were none or several, a text saying so.
+  QString OneMessage() const;
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;

@@ -2,7 +2,6 @@
 
 #include <QKeyCombination>
 #include <QObject>
-#include <QStringList>
 #include <optional>
 
 #include "app/ZamoMain.h"
@@ -17,20 +16,6 @@ class UpDown;
 }  // namespace zamo
 
 namespace zamo::testing {
-
-// Keeps the warnings and critical messages Qt raises while it lives (they are still passed
-// on to the test log), so that a test can fail on any it did not expect. Create it once
-// the test library runs (in init()), since the library installs a handler of its own.
-class WarningRecorder {
- public:
-  WarningRecorder();
-  ~WarningRecorder();
-  WarningRecorder(const WarningRecorder&) = delete;
-  WarningRecorder& operator=(const WarningRecorder&) = delete;
-
-  // The messages recorded since the last call.
-  QStringList Take();
-};
 
 // A main window on a scripted platform. Its controls are found by their object names, as a
 // user finds them by what they show.
@@ -69,9 +54,9 @@ class MainWindowFixture {
   TFZamo Window{Platform};
 };
 
-// The base of the window test suites: every test runs with a WarningRecorder and fails on
-// a Qt warning it did not expect, and closing the last window does not end the program.
-// The test library calls these slots of the base class as its own.
+// The base of the window test suites: every test fails on a Qt warning (other than what the
+// offscreen platform says it cannot do), and closing the last window does not end the
+// program. The test library calls these slots of the base class as its own.
 class WindowTestCase : public QObject {
   Q_OBJECT
 
@@ -86,7 +71,6 @@ class WindowTestCase : public QObject {
   void cleanup();
 
  private:
-  std::optional<WarningRecorder> warnings_;
   std::optional<MainWindowFixture> window_;
 };
 

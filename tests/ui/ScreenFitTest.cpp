@@ -39,32 +39,23 @@ class ScreenFitTest : public WindowTestCase {
 
  private slots:
   void EveryWindowFitsTheScreen_data() {
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("command");  // "" for the main window itself
     QTest::addColumn<QString>("window");
-    QTest::newRow("main window") << ""
-                                 << "FZamo";
-    QTest::newRow("plot") << "Plot1"
-                          << "PlotWindow";
-    QTest::newRow("least-squares fit") << "LeastSquaresFit1"
-                                       << "LeastSquaresFit";
-    QTest::newRow("temperature series") << "TemperatureSeries1"
-                                        << "SeriesWindow";
-    QTest::newRow("model selection") << "ModelSelection1"
-                                     << "ModelSelection";
-    QTest::newRow("import") << "Import1"
-                            << "NewFileForm";
-    QTest::newRow("full output") << "FullOutput1"
-                                 << "OutPutForm";
-    QTest::newRow("edit") << "ZamoData1"
-                          << "EditForm";
-    QTest::newRow("optimization") << "OptimizeRateConstants1"
-                                  << "OptRate";
-    QTest::newRow("kinetic system") << "KineticSystem1"
-                                    << "ShowKinSysForm";
-    QTest::newRow("help") << "Help1"
-                          << "HelpWindow";
-    QTest::newRow("about") << "About1"
-                           << "AboutBox";
+    const std::pair<const char*, const char*> windows[] = {
+        {"", "FZamo"},
+        {"Plot1", "PlotWindow"},
+        {"LeastSquaresFit1", "LeastSquaresFit"},
+        {"TemperatureSeries1", "SeriesWindow"},
+        {"ModelSelection1", "ModelSelection"},
+        {"Import1", "NewFileForm"},
+        {"FullOutput1", "OutPutForm"},
+        {"ZamoData1", "EditForm"},
+        {"OptimizeRateConstants1", "OptRate"},
+        {"KineticSystem1", "ShowKinSysForm"},
+        {"Help1", "HelpWindow"},
+        {"About1", "AboutBox"},
+    };
+    for (const auto& [command, window] : windows) QTest::newRow(window) << QString(command) << QString(window);
   }
   void EveryWindowFitsTheScreen() {
     QFETCH(QString, command);
@@ -74,24 +65,18 @@ class ScreenFitTest : public WindowTestCase {
     QWidget* shown = nullptr;
     QTRY_VERIFY((shown = OpenWindow(window)) != nullptr);
     QVERIFY(QTest::qWaitForWindowExposed(shown));
+    const auto text = [](const QRect& r) {
+      return QStringLiteral("%1 x %2 at %3, %4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+    };
     const QRect available = shown->screen()->availableGeometry();
-    QVERIFY2(available.contains(shown->frameGeometry()), qPrintable(QStringLiteral("%1 x %2 at %3, %4 on %5 x %6")
-                                                                        .arg(shown->frameGeometry().width())
-                                                                        .arg(shown->frameGeometry().height())
-                                                                        .arg(shown->frameGeometry().x())
-                                                                        .arg(shown->frameGeometry().y())
-                                                                        .arg(available.width())
-                                                                        .arg(available.height())));
+    QVERIFY2(available.contains(shown->frameGeometry()),
+             qPrintable(text(shown->frameGeometry()) + QStringLiteral(" on ") + text(available)));
     for (const QAbstractButton* button : shown->findChildren<QAbstractButton*>()) {
       if (!button->isVisibleTo(shown) || Scrolls(button, shown)) continue;
       const QRect at(button->mapTo(shown, QPoint(0, 0)), button->size());
-      QVERIFY2(shown->rect().contains(at), qPrintable(QStringLiteral("%1 %2 %3 at %4, %5 of %6 x %7")
-                                                          .arg(QString::fromLatin1(button->metaObject()->className()),
-                                                               button->objectName(), button->text())
-                                                          .arg(at.x())
-                                                          .arg(at.y())
-                                                          .arg(shown->width())
-                                                          .arg(shown->height())));
+      QVERIFY2(shown->rect().contains(at),
+               qPrintable(button->objectName() + QLatin1Char(' ') + button->text() + QLatin1Char(' ') + text(at) +
+                          QStringLiteral(" of ") + text(shown->rect())));
     }
   }
 };
