@@ -50,7 +50,8 @@ if command == "names":
         print(f"{m['name']}\t{m['file']}\t{m['tests']}\t{int(text(m).count(m['from']) == 1)}")
 else:
     m = next(m for m in mutants if m["name"] == sys.argv[4])
-    open(f"{root}/{m['file']}", "w", encoding="utf-8").write(text(m).replace(m["from"], m["to"]))
+    mutated = text(m).replace(m["from"], m["to"])  # read before the file is opened for writing
+    open(f"{root}/{m['file']}", "w", encoding="utf-8").write(mutated)
 EOF
 }
 
@@ -67,7 +68,7 @@ trap restore EXIT
 trap 'restore; echo "interrupted: $root/$file restored" >&2; exit 130' INT TERM
 
 tests_binary=$build/tests/zamo_core_tests
-build_tests() { cmake --build "$build" --target zamo_core_tests >"$build/mutant-build.log" 2>&1; }
+build_tests() { cmake --build "$build" --target zamo_core_tests >"$build/mutant-build.log" 2>&1 </dev/null; }
 run_tests() { timeout 900 "$tests_binary" --gtest_brief=1 --gtest_fail_fast "$@" >/dev/null 2>&1; }
 
 start=$(date +%s)
