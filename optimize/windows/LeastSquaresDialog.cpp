@@ -241,7 +241,9 @@ void TLeastSquaresFit::FitClick() {
             },
             stop);
       },
-      [this](std::optional<FitResult> result, std::exception_ptr error) { JobEnded(std::move(result), std::move(error)); });
+      [this](std::optional<FitResult> result, std::exception_ptr error) {
+        JobEnded(std::move(result), std::move(error));
+      });
   progressText_->setText(QStringLiteral("Fitting\u2026"));
   SetRunning(true);
 }

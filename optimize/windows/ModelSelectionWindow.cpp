@@ -225,7 +225,9 @@ void ModelSelectionWindow::RunClick() {
             },
             stop);
       },
-      [this](std::optional<SelectionResult> result, std::exception_ptr error) { JobEnded(std::move(result), std::move(error)); });
+      [this](std::optional<SelectionResult> result, std::exception_ptr error) {
+        JobEnded(std::move(result), std::move(error));
+      });
   UpdateButtons();
 }
 
