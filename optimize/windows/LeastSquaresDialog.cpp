@@ -17,6 +17,7 @@
 #include "document/ProjectSession.h"
 #include "model/NumberFormat.h"
 #include "optimize/FitReportText.h"
+#include "optimize/windows/ExperimentChoice.h"
 #include "ui/ErrorText.h"
 #include "ui/FitJobRunner.h"
 #include "ui/Platform.h"
@@ -216,14 +217,7 @@ void TLeastSquaresFit::ShowStartValues() {
     table_->item(i - 1, kStart)->setText(Shown(ScientificCell(project.K[i], 5)));
   table_->resizeColumnToContents(kStart);
   // Only the experiments the project holds can be fitted.
-  const QVariant chosen = experiments_->currentData();
-  experiments_->clear();
-  if (project.Left.Present && project.Right.Present) {
-    experiments_->addItem(QStringLiteral("Both"), static_cast<int>(FitExperiments::Both));
-  }
-  if (project.Left.Present) experiments_->addItem(QStringLiteral("Left"), static_cast<int>(FitExperiments::Left));
-  if (project.Right.Present) experiments_->addItem(QStringLiteral("Right"), static_cast<int>(FitExperiments::Right));
-  experiments_->setCurrentIndex(std::max(0, experiments_->findData(chosen)));
+  OfferPresentExperiments(*experiments_, project);
 }
 
 void TLeastSquaresFit::FitClick() {

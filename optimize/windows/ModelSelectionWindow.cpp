@@ -17,6 +17,7 @@
 
 #include "document/ProjectSession.h"
 #include "optimize/SelectionReport.h"
+#include "optimize/windows/ExperimentChoice.h"
 #include "ui/ErrorText.h"
 #include "ui/FitJobRunner.h"
 #include "ui/Platform.h"
@@ -193,14 +194,7 @@ SelectionSettings ModelSelectionWindow::Settings() const {
 // Only the experiments the project holds can be compared with.
 void ModelSelectionWindow::ShowProject() {
   const KineticProject& project = session_.Project();
-  const QVariant chosen = experiments_->currentData();
-  experiments_->clear();
-  if (project.Left.Present && project.Right.Present) {
-    experiments_->addItem(QStringLiteral("Both"), static_cast<int>(FitExperiments::Both));
-  }
-  if (project.Left.Present) experiments_->addItem(QStringLiteral("Left"), static_cast<int>(FitExperiments::Left));
-  if (project.Right.Present) experiments_->addItem(QStringLiteral("Right"), static_cast<int>(FitExperiments::Right));
-  experiments_->setCurrentIndex(std::max(0, experiments_->findData(chosen)));
+  OfferPresentExperiments(*experiments_, project);
   UpdateButtons();
 }
 
