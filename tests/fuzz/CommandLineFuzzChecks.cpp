@@ -1,5 +1,6 @@
 #include "tests/fuzz/CommandLineFuzzChecks.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -25,53 +26,44 @@ namespace {
 }
 
 void WriteFile(const char* name, std::string_view bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// The example's data file of one side: temperature, seven rate-constant pairs, k15 and
-// k16, the row count and the rows, taken from the example project's lines.
+// The example's data file of one side, from the project's lines: temperature, seven
+// rate-constant pairs, k15 and k16, the row count and the rows.
 std::string ExampleDataFile(bool left) {
   const TextLines& project = ExampleProjectText();
-  TextLines lines = {project[9]};
-  for (int i = 22; i <= 28; ++i) lines.push_back(project[static_cast<std::size_t>(i)]);
-  lines.push_back(project[30]);
+  TextLines lines;
+  for (const std::size_t i : {9, 22, 23, 24, 25, 26, 27, 28, 30}) lines.push_back(project[i]);
   lines.emplace_back("7");
-  const int first = left ? 36 : 48;
-  for (int i = first; i <= first + 6; ++i) lines.push_back(project[static_cast<std::size_t>(i)]);
+  for (std::size_t i = left ? 36 : 48, last = i + 6; i <= last; ++i) lines.push_back(project[i]);
   return JoinLinesCrLf(lines);
 }
 
 std::vector<std::string> DecodeArguments(std::string_view bytes) {
   std::vector<std::string> args;
-  if (bytes.empty()) return args;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= bytes.size(); ++i) {
-    if (i == bytes.size() || bytes[i] == '\0') {
-      args.emplace_back(bytes.substr(start, i - start));
-      start = i + 1;
-    }
+  for (std::size_t start = 0, end = 0; !bytes.empty() && end != std::string_view::npos; start = end + 1) {
+    end = bytes.find('\0', start);
+    args.emplace_back(bytes.substr(start, end - start));
   }
   // Writing stays in the scratch folder: a plain name there, or "o.zam".
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] != "-o") continue;
     std::string& value = args[i + 1];
-    if (value.empty() || value.find('/') != std::string::npos || value == "." || value == "..") value = "o.zam";
+    if (args[i] == "-o" && (value.empty() || value.find('/') != value.npos || value == "." || value == "..")) {
+      value = "o.zam";
+    }
   }
   return args;
 }
 
-// Whether the message names one of the files: "NAME: ...", "NAME:LINE...",
-// "Datei NAME ..." or "out of memory while reading NAME".
+// Whether the message names one of the files (an empty name too): "NAME: ...",
+// "NAME:LINE...", "Datei NAME ..." or "out of memory while reading NAME".
 bool NamesAFile(const std::string& message, const std::vector<std::string>& names) {
-  for (const std::string& raw : names) {
-    // An empty name is a name too: "Datei  kann nicht geöffnet werden" for the path "".
+  return std::any_of(names.begin(), names.end(), [&message](const std::string& raw) {
     const std::string name = EscapeControlCharacters(raw);
-    if (message.rfind(name + ":", 0) == 0) return true;
-    if (message.rfind("Datei " + name + " ", 0) == 0) return true;
-    if (message == "out of memory while reading " + name) return true;
-  }
-  return false;
+    return message.starts_with(name + ":") || message.starts_with("Datei " + name + " ") ||
+           message == "out of memory while reading " + name;
+  });
 }
 
 }  // namespace
@@ -81,15 +73,13 @@ void CheckCommandLine(std::string_view bytes) {
   static const std::string project = JoinLinesCrLf(ExampleProjectText());
   static const std::string left = ExampleDataFile(true);
   static const std::string right = ExampleDataFile(false);
+  const std::size_t split = bytes.find('\x01');
+  const std::string_view file = split == std::string_view::npos ? std::string_view() : bytes.substr(split + 1);
   WriteFile("p.zam", project);
   WriteFile("l.dat", left);
   WriteFile("r.dat", right);
-  const std::size_t split = bytes.find('\x01');
-  const std::string_view file = split == std::string_view::npos ? std::string_view() : bytes.substr(split + 1);
-  WriteFile("f.zam", file);
-  WriteFile("f.dat", file);
+  for (const char* name : {"f.zam", "f.dat"}) WriteFile(name, file);
   const std::vector<std::string> args = DecodeArguments(bytes.substr(0, split));
-
   static const std::atomic<bool> stopAtOnce{true};
   cli::Environment env;
   env.Stop = &stopAtOnce;
@@ -97,35 +87,25 @@ void CheckCommandLine(std::string_view bytes) {
   std::ostringstream err;
   const int status = cli::Run(args, out, err, env);
   const std::string errors = err.str();
-
   if (status != 0 && status != 1 && status != 2) Broken("the status is 0, 1 or 2", args, errors);
-  if (status == 2) {
-    const std::string usage = cli::UsageText();
-    if (errors.size() < usage.size() || errors.compare(errors.size() - usage.size(), usage.size(), usage) != 0) {
-      Broken("wrong usage ends with the usage text", args, errors);
-    }
-    return;
-  }
-  // Every line of the error stream: warnings of an import, then at most one error.
-  std::vector<std::string> lines;
+  if (status == 2 && !errors.ends_with(cli::UsageText())) Broken("wrong usage ends with the usage text", args, errors);
+  if (status == 2) return;
+  // Warnings of an import, then at most one error.
   std::istringstream in(errors);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  for (const std::string& line : lines) {
+  std::string last;
+  for (std::string line; std::getline(in, line); last = line) {
     if (EscapeControlCharacters(line) != line) Broken("no raw control character reaches the terminal", args, errors);
     if (line.rfind("zamo-cli: ", 0) != 0) Broken("every message starts with zamo-cli:", args, errors);
   }
   if (status == 0) return;
-  if (lines.empty()) Broken("an error has a message", args, errors);
+  if (last.empty()) Broken("an error has a message", args, errors);
   // A file may be given as an argument of its own or inline, "--left=FILE".
   std::vector<std::string> names = args;
   for (const std::string& arg : args) {
-    if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      names.push_back(arg.substr(eq + 1));
-    }
+    if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) names.push_back(arg.substr(arg.find('=') + 1));
   }
-  names.emplace_back(kExampleFileName);
-  names.emplace_back("standard output");
-  const std::string message = lines.back().substr(std::string("zamo-cli: ").size());
+  names.insert(names.end(), {kExampleFileName, "standard output"});
+  const std::string message = last.substr(std::string("zamo-cli: ").size());
   if (!NamesAFile(message, names)) Broken("every error names its file", args, errors);
 }
 

@@ -1,13 +1,9 @@
-#include <stdlib.h>
 #include <unistd.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "tests/fuzz/CommandLineFuzzChecks.h"
@@ -19,17 +15,15 @@ namespace {
 void MakePathsAbsolute(int& argc, char**& argv) {
   static std::vector<std::string> kept;
   static std::vector<char*> pointers;
-  kept.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
-    const std::size_t eq = arg.find('=');
+    const std::size_t eq = arg.find('=') + 1;
     if (i > 0 && arg[0] != '-') {
       arg = std::filesystem::absolute(arg).string();
-    } else if (arg[0] == '-' && eq != std::string::npos && eq + 1 < arg.size() &&
-               (arg.rfind("-dict=", 0) == 0 || arg.rfind("-artifact_prefix=", 0) == 0 ||
-                arg.rfind("-exact_artifact_path=", 0) == 0)) {
-      arg = arg.substr(0, eq + 1) + std::filesystem::absolute(arg.substr(eq + 1)).string();
-      if (arg.rfind("-artifact_prefix=", 0) == 0 && std::string_view(argv[i]).back() == '/') arg += '/';
+    } else if ((arg.rfind("-dict=", 0) == 0 || arg.rfind("-artifact_prefix=", 0) == 0 ||
+                arg.rfind("-exact_artifact_path=", 0) == 0) &&
+               eq < arg.size()) {
+      arg = arg.substr(0, eq) + std::filesystem::absolute(arg.substr(eq)).string() + (arg.back() == '/' ? "/" : "");
     }
     kept.push_back(arg);
   }
@@ -40,24 +34,18 @@ void MakePathsAbsolute(int& argc, char**& argv) {
 
 std::string scratchFolder;
 
-void RemoveScratchFolder() {
-  std::error_code error;
-  std::filesystem::remove_all(scratchFolder, error);
-}
-
 }  // namespace
 
-// The fuzzer works in a scratch folder of its own (in memory where /dev/shm exists, as the
-// writer flushes every file to disk), so that the files its command lines name and write
-// stay there; it is removed when the fuzzer ends normally.
+// The fuzzer works in a scratch folder of its own, which holds what its command lines write
+// (in memory where /dev/shm exists, as the writer flushes every file) and goes at a normal end.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakePathsAbsolute(*argc, *argv);
   scratchFolder = access("/dev/shm", W_OK) == 0 ? "/dev/shm/zamo-cli-fuzz-XXXXXX" : "/tmp/zamo-cli-fuzz-XXXXXX";
-  if (mkdtemp(scratchFolder.data()) == nullptr || chdir(scratchFolder.c_str()) != 0) {
-    std::perror("scratch folder");
-    std::abort();
-  }
-  std::atexit(RemoveScratchFolder);
+  if (mkdtemp(scratchFolder.data()) == nullptr || chdir(scratchFolder.c_str()) != 0) std::abort();
+  std::atexit([] {
+    std::error_code error;
+    std::filesystem::remove_all(scratchFolder, error);
+  });
   return 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 #include "document/DataFileImport.h"
 #include "document/ExampleProject.h"
@@ -14,44 +13,30 @@
 #include "model/ZamoError.h"
 
 namespace zamo::fuzz {
-
 namespace {
 
 constexpr DateTime kSaveTime = 46000.5;
 
-[[noreturn]] void Broken(const char* rule) {
+void Require(bool holds, const char* rule) {
+  if (holds) return;
   std::fprintf(stderr, "fuzz check failed: %s\n", rule);
   std::abort();
 }
 
-void Require(bool holds, const char* rule) {
-  if (!holds) Broken(rule);
-}
-
-// The example as it stands after start-up; built once, copied per input. The projects an
-// input works on are kept between inputs, so that their buffers are reused.
+// The example after start-up, built once; projects are kept between inputs to reuse buffers.
 const KineticProject& OpenedExample() {
   static const KineticProject opened = [] {
     KineticProject project;
     static_cast<ProjectData&>(project) = ReadProjectText(ProjectData{}, ExampleProjectText(), "").Data;
-    project.ShowLeft = true;
-    project.DataValid = true;
+    project.ShowLeft = project.DataValid = true;
     RecalcCurves(project, 100);
     return project;
   }();
   return opened;
 }
 
-KineticProject& Scratch() {
-  static KineticProject project;
-  return project;
-}
-
-// What every project that was read or imported must satisfy, and what must work on it.
+// What a read or imported project must satisfy: it computes, and reads back once written.
 void CheckLoaded(KineticProject& project) {
-  for (const Experiment* e : {&project.Left, &project.Right}) {
-    Require(e->LastRow >= 0 && e->LastRow <= kMaxRow, "LastRow within 0..16");
-  }
   Require(project.DeclaredRateConstantsPerReaction >= 1 && project.DeclaredRateConstantsPerReaction <= 7,
           "declared rate-constant lines within 1..7");
   project.DataValid = true;
@@ -61,40 +46,35 @@ void CheckLoaded(KineticProject& project) {
   } catch (const FloatError&) {
     // A rate set the closed form cannot evaluate is reported, not a fault.
   }
-
-  // The written text reads back to the same structure and the same printed constants.
-  const TextLines written = BuildProjectText(project, kSaveTime);
-  KineticProject& again = Scratch();
+  static KineticProject again;
   try {
-    static_cast<ProjectData&>(again) = ReadProjectText(ProjectData{}, written, "again.zam").Data;
+    static_cast<ProjectData&>(again) =
+        ReadProjectText(ProjectData{}, BuildProjectText(project, kSaveTime), "again.zam").Data;
   } catch (const ZamoError& error) {
-    std::fprintf(stderr, "%s\n", error.Describe().c_str());
-    Broken("a written project reads back");
+    Require(false, ("a written project reads back: " + error.Describe()).c_str());
   }
-  Require(again.Left.Present == project.Left.Present && again.Right.Present == project.Right.Present,
-          "experiments survive writing");
   for (const Side side : {Side::Left, Side::Right}) {
-    if (project.ExperimentOf(side).Present) {
-      Require(again.ExperimentOf(side).LastRow == project.ExperimentOf(side).LastRow, "row counts survive writing");
-    }
+    const Experiment& e = project.ExperimentOf(side);
+    Require(e.LastRow >= 0 && e.LastRow <= kMaxRow, "LastRow within 0..16");
+    Require(
+        again.ExperimentOf(side).Present == e.Present && (!e.Present || again.ExperimentOf(side).LastRow == e.LastRow),
+        "experiments and their row counts survive writing");
   }
   Require(again.Title == project.Title && again.ZoomLeft == project.ZoomLeft && again.ZoomRight == project.ZoomRight,
           "header survives writing");
   for (int i = 1; i <= kRateConstantCount; ++i) {
     Require(FormatFloat("0.00000E+00", again.K[i]) == FormatFloat("0.00000E+00", project.K[i]),
-            "rate constants survive writing to six digits");
+            "constants survive to six digits");
   }
 }
 
 }  // namespace
 
-// A read gives a new value or an error; the open project is taken over only by the session.
 void CheckProjectText(std::string_view bytes) {
   static KineticProject project;
   project = OpenedExample();
   try {
-    ProjectRead read = ReadProjectText(project, SplitLines(bytes), "fuzz.zam");
-    static_cast<ProjectData&>(project) = std::move(read.Data);
+    static_cast<ProjectData&>(project) = ReadProjectText(project, SplitLines(bytes), "fuzz.zam").Data;
   } catch (const ZamoError&) {
     return;
   }

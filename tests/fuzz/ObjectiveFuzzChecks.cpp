@@ -1,5 +1,6 @@
 #include "tests/fuzz/ObjectiveFuzzChecks.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -13,7 +14,6 @@
 #include "optimize/OptimizeRateConstants.h"
 
 namespace zamo::fuzz {
-
 namespace {
 
 [[noreturn]] void Broken(const char* objective, const char* rule) {
@@ -22,44 +22,27 @@ namespace {
 }
 
 // Reads the input front to back; past its end every byte is 0.
-class Bytes {
- public:
-  explicit Bytes(std::string_view bytes) : bytes_(bytes) {}
-  unsigned Next() {
-    if (at_ >= bytes_.size()) return 0;
-    return static_cast<unsigned char>(bytes_[at_++]);
-  }
+struct Bytes {
+  std::string_view Input;
+  std::size_t At = 0;
+  unsigned Next() { return At < Input.size() ? static_cast<unsigned char>(Input[At++]) : 0u; }
   unsigned Next16() { return Next() << 8 | Next(); }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
 };
 
-// A rate of every kind a project can hold: 0, everyday magnitudes of either sign (1e-11 to
-// 10 per second), and anything up to the edges of the extended range of either sign.
+// A rate of every kind a project can hold: 0, everyday magnitudes (1e-11 to 10 per second)
+// and anything up to the edges of the extended range, of either sign.
 Real DecodeRate(Bytes& in) {
   const unsigned kind = in.Next() % 8;
   const unsigned a = in.Next16();
   const unsigned b = in.Next();
   const Real fraction = static_cast<Real>(a) / 65536;
-  switch (kind) {
-    case 0:
-      return 0;
-    case 5:
-    case 6: {
-      const Real everyday = (1 + 9 * fraction) * std::pow(10.0L, -static_cast<int>(b % 12));
-      return kind == 5 ? everyday : -everyday;
-    }
-    case 7: {
-      // Exponents -16381..16383: from the smallest normal extended values to near the largest.
-      const int exponent = static_cast<int>((a * 256 + b) % 32765) - 16381;
-      const Real extreme = std::ldexp(1 + fraction, exponent - 1);
-      return (b & 1) != 0 ? -extreme : extreme;
-    }
-    default:
-      return (1 + 9 * fraction) * std::pow(10.0L, -static_cast<int>(b % 12));
-  }
+  const Real everyday = (1 + 9 * fraction) * std::pow(10.0L, -static_cast<int>(b % 12));
+  if (kind == 0) return 0;
+  if (kind == 6) return -everyday;
+  if (kind != 7) return everyday;
+  // Exponents -16381..16383: from the smallest normal extended values to near the largest.
+  const Real extreme = std::ldexp(1 + fraction, static_cast<int>((a * 256 + b) % 32765) - 16382);
+  return (b & 1) != 0 ? -extreme : extreme;
 }
 
 Experiment DecodeExperiment(Bytes& in) {
@@ -82,7 +65,7 @@ Experiment DecodeExperiment(Bytes& in) {
 
 struct FuzzedRun {
   bool Search = false;  // run the search too, not only the objectives
-  OptimizationSettings Settings;
+  OptimizationSettings Settings{.Steps = 1};
   FitExperiments Experiments = FitExperiments::Both;
   OptimizationRunData Data;
 };
@@ -91,7 +74,6 @@ FuzzedRun Decode(Bytes& in) {
   FuzzedRun run;
   const unsigned flags = in.Next();
   run.Search = (flags & 1) != 0;
-  run.Settings.Steps = 1;
   run.Settings.VaryK15K16 = (flags & 2) != 0;
   run.Settings.Withoutk6k7k13k14 = (flags & 4) != 0;
   run.Settings.HighPr_k1k8 = (flags & 8) != 0;
@@ -117,9 +99,7 @@ void CheckCoordinateSearch(const FuzzedRun& run) {
       if (std::isnan(objective) || objective < 0) Broken(kName, "an objective is >= 0 or +infinity");
     }
   }
-
   if (!run.Search) return;
-
   StartObjectives starts;
   int lastPosition = 0;
   const ProgressSink progress = [&](int position, Real, const RateConstants&) {
@@ -134,8 +114,7 @@ void CheckCoordinateSearch(const FuzzedRun& run) {
   if (lastPosition != 1000) Broken(kName, "a finished run reports position 1000");
 }
 
-// The residuals of the least-squares fit, their derivatives, and the fit itself (stopped
-// after a few iterations).
+// The fit's residuals, their derivatives, and the fit itself stopped after a few iterations.
 void CheckLeastSquaresFit(const FuzzedRun& run) {
   constexpr const char* kName = "least-squares fit";
   FitSettings settings;
@@ -154,22 +133,19 @@ void CheckLeastSquaresFit(const FuzzedRun& run) {
   }
   if (!problem.Free.empty()) {
     std::vector<Real> residuals(static_cast<std::size_t>(problem.ResidualCount()));
-    if (!FitResiduals(problem, free, residuals.data())) {
-      for (const Real r : residuals) {
-        if (!std::isfinite(r)) Broken(kName, "residuals are finite where the closed form evaluates");
-      }
+    if (!FitResiduals(problem, free, residuals.data()) &&
+        !std::all_of(residuals.begin(), residuals.end(), [](Real r) { return std::isfinite(r); })) {
+      Broken(kName, "residuals are finite where the closed form evaluates");
     }
+    // Only the values: the slopes are doubles, which overflow or turn NaN where growing
+    // exponentials (negative rates or times) or extreme rates leave a double's range.
     std::vector<FitJet> jets(residuals.size());
-    if (!FitResiduals(problem, free, jets.data())) {
-      // Only the values: the slopes are doubles, which overflow or turn NaN where growing
-      // exponentials (negative rates or times) or extreme rates leave a double's range.
-      for (const FitJet& r : jets) {
-        if (!std::isfinite(r.Value)) Broken(kName, "residuals with derivatives are finite");
-      }
+    if (!FitResiduals(problem, free, jets.data()) &&
+        !std::all_of(jets.begin(), jets.end(), [](const FitJet& r) { return std::isfinite(r.Value); })) {
+      Broken(kName, "residuals with derivatives are finite");
     }
   }
   if (!run.Search) return;
-
   std::atomic<bool> stop{false};
   const FitProgressSink progress = [&](int iteration, Real, const RateConstants&) {
     if (iteration >= 3) stop = true;
@@ -184,21 +160,14 @@ void CheckLeastSquaresFit(const FuzzedRun& run) {
   }
 }
 
-// The objectives fuzzed; the decoding of the rest of the input is shared by all of them.
-struct Objective {
-  const char* Name;
-  void (*Check)(const FuzzedRun& run);
-};
-
-constexpr std::array kObjectives = {Objective{"coordinate search", CheckCoordinateSearch},
-                                    Objective{"least-squares fit", CheckLeastSquaresFit}};
-
 }  // namespace
 
+// The objectives fuzzed (another joins this table); the rest of the input is decoded for all.
 void CheckObjectives(std::string_view bytes) {
-  Bytes in(bytes);
-  const Objective& objective = kObjectives[in.Next() % kObjectives.size()];
-  objective.Check(Decode(in));
+  constexpr std::array kChecks = {CheckCoordinateSearch, CheckLeastSquaresFit};
+  Bytes in{bytes};
+  const auto check = kChecks[in.Next() % kChecks.size()];
+  check(Decode(in));
 }
 
 }  // namespace zamo::fuzz

@@ -1,6 +1,4 @@
-#include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "tests/fuzz/ObjectiveFuzzChecks.h"
 
