@@ -1,9 +1,6 @@
-// The main window's exchange of files: the result table, the recent projects, files dropped
-// on the window, and the report's Save As and Print.
+// The main window's exchange of files: the recent projects, files dropped on it, the files written.
 
-#include <QAction>
 #include <QApplication>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
@@ -13,9 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
-#include "document/ExampleProject.h"
 #include "document/TextFile.h"
 #include "document/windows/NewFile.h"
 #include "tests/ui/MainWindowFixture.h"
@@ -23,197 +18,90 @@
 #include "ui/RecentProjects.h"
 
 namespace zamo::testing {
-
-namespace {
-
-const QString kLeftFile = QStringLiteral(ZAMO_TEST_DATA_DIR "/left-tmcp-210.dat");
-const QString kRightFile = QStringLiteral(ZAMO_TEST_DATA_DIR "/right-ipcp-210.dat");
-const QString kRightOnly = QStringLiteral(ZAMO_TEST_DATA_DIR "/right-only.zam");
-
-// The example written as a project file of the given name.
-QString ProjectFile(const QTemporaryDir& folder, const QString& name) {
-  const QString path = folder.filePath(name);
-  WriteTextFileAtomically(path.toStdString(), ExampleProjectText());
-  return path;
-}
-
-// The paths of the "Open Recent" menu, newest first, as the user sees it when it opens.
-QStringList RecentPaths(MainWindowFixture& f) {
+// The paths of the "Open Recent" menu, newest first, as it opens.
+static QStringList RecentPaths(MainWindowFixture& f) {
   auto* menu = f.Window.findChild<QMenu*>(QStringLiteral("OpenRecent1"));
-  if (menu == nullptr) return {QStringLiteral("no menu OpenRecent1")};
   emit menu->aboutToShow();
   QStringList paths;
   for (const QAction* action : menu->actions()) paths.append(action->data().toString());
   return paths;
 }
 
-QAction* RecentItem(MainWindowFixture& f, int number) {
-  return f.Window.findChild<QAction*>(QStringLiteral("Recent%1").arg(number));
-}
-
-void Open(MainWindowFixture& f, const QString& path) {
-  f.Platform.FileAnswers.push_back(path);
-  f.Press(Qt::CTRL | Qt::Key_O);
-}
-
-// Local files dragged over the window and dropped on it.
-bool Drop(MainWindowFixture& f, const QStringList& paths) {
+// Local files dragged over the window and dropped on it; false when the window refuses them.
+static bool Drop(MainWindowFixture& f, const QStringList& paths) {
   QMimeData mime;
-  QList<QUrl> urls;
-  for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
-  mime.setUrls(urls);
-  const QPointF at(100, 100);
-  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  for (const QString& path : paths) mime.setUrls(mime.urls() << QUrl::fromLocalFile(path));
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&f.Window, &enter);
   if (!enter.isAccepted()) return false;
-  QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&f.Window, &drop);
   return true;
 }
-
-TOutPutForm* OpenReport(MainWindowFixture& f) {
-  f.Press(Qt::Key_F4);
-  const QList<TOutPutForm*> reports = f.Window.findChildren<TOutPutForm*>();
-  return reports.isEmpty() ? nullptr : reports.last();
-}
-
-}  // namespace
-
 class DataExchangeTest : public WindowTestCase {
   Q_OBJECT
 
  private slots:
-  // The spacing is asked first; the table of that many curve points goes to the chosen
-  // file (its cells are the core's, tested there); Cancel at either question writes
-  // nothing, and a failed write shows the writer's text.
-  void ExportTableWritesTheChosenFile() {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("table.csv"));
-    MainWindowFixture& f = ShownWindow();
-    f.Platform.IntegerAnswers = {std::nullopt, 5, 11, 5};
-    f.Platform.FileAnswers = {std::nullopt, path, QStringLiteral("/nonexistent-folder/table.csv")};
-    for (int i = 0; i < 4; ++i) f.Item(QStringLiteral("ExportTable1"))->trigger();
-    QCOMPARE(f.Platform.IntegerQuestions.at(0).Value, 101);
-    QCOMPARE(f.Platform.IntegerQuestions.at(0).Minimum, 2);
-    QCOMPARE(f.Platform.FileDialogs.size(), 3u);
-    QCOMPARE(f.Platform.FileDialogs[0].InitialName, QStringLiteral("TMCP-ICP Kinetic System for Zamo.csv"));
-    QVERIFY(f.Platform.FileDialogs[0].ConfirmOverwrite);
-    // Header, 7 + 7 measured rows, an empty line, header, 11 + 11 curve points.
-    QCOMPARE(ReadTextFile(path.toStdString()).size(), 1u + 14 + 1 + 1 + 22);
-    QVERIFY2(f.Platform.OneMessage().startsWith(
-                 QStringLiteral("Datei /nonexistent-folder/table.csv kann nicht erstellt werden")),
-             qPrintable(f.Platform.OneMessage()));
-    QVERIFY(!f.Window.Project().Modified);
-  }
-
-  // Newest first, each once, at most eight, kept in the settings for the next run.
-  void RecentProjectsNewestFirstEightAtMost() {
-    FakePlatform platform;
-    RecentProjects recent(platform);
-    for (int i = 1; i <= 9; ++i) recent.Add(QStringLiteral("/p%1.zam").arg(i));
-    recent.Add(QStringLiteral("/p5.zam"));
-    recent.Remove(QStringLiteral("/p8.zam"));
-    FakePlatform next;
+  void RecentProjectsNewestFirstEightAtMost() {  // each once, kept in the settings for the next run
+    FakePlatform platform, next;
+    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 5}) RecentProjects(platform).Add(QStringLiteral("/p%1.zam").arg(i));
+    RecentProjects(platform).Remove(QStringLiteral("/p8.zam"));
     next.SettingsFile = platform.SettingsFile;
     QCOMPARE(RecentProjects(next).Paths(),
              (QStringList{"/p5.zam", "/p9.zam", "/p7.zam", "/p6.zam", "/p4.zam", "/p3.zam", "/p2.zam"}));
   }
-
-  // Open and Save As put the project first in "Open Recent"; an item opens its project
-  // without a question when nothing is changed, or, when its file is gone, says so and
-  // leaves the list without it.
+  // Save As and a project opened (dropped, after the save prompt) come first in "Open Recent"; an
+  // item opens its project, or, when its file is gone, says so and leaves the list without it.
   void RecentMenuOpensAndForgets() {
     QTemporaryDir folder;
-    const QString kept = ProjectFile(folder, QStringLiteral("kept.zam"));
-    const QString gone = ProjectFile(folder, QStringLiteral("gone.zam"));
-    const QString saved = folder.filePath(QStringLiteral("saved.zam"));
+    const QString gone = folder.filePath("gone.zam"), saved = folder.filePath("saved.zam");
+    const QString dropped = QStringLiteral(ZAMO_TEST_DATA_DIR "/right-only.zam");
     MainWindowFixture& f = ShownWindow();
-    QCOMPARE(RecentPaths(f), QStringList());
-    Open(f, gone);
-    Open(f, kept);
-    f.Platform.FileAnswers = {saved};
-    f.Item(QStringLiteral("SaveAs1"))->trigger();
-    QCOMPARE(RecentPaths(f), (QStringList{saved, kept, gone}));
-    QCOMPARE(RecentItem(f, 2)->text(), QStringLiteral("&2 ") + kept);
-    RecentItem(f, 2)->trigger();
-    QCOMPARE(f.Window.Project().FileName, kept.toStdString());
-    QCOMPARE(RecentPaths(f), (QStringList{kept, saved, gone}));
-
-    QVERIFY(QFile::remove(gone));
-    f.Window.Session().SetRateFromText(3, "0.5");  // a changed project is not asked about for nothing
-    RecentItem(f, 3)->trigger();
-    QCOMPARE(f.Platform.Prompts, 0);
-    QCOMPARE(f.Platform.OneMessage(),
-             QStringLiteral("The project \"%1\" no longer exists; it was removed from the recent files.").arg(gone));
-    QCOMPARE(f.Platform.Messages[0].Caption, QStringLiteral("Error"));
-    QCOMPARE(RecentPaths(f), (QStringList{kept, saved}));
-    QVERIFY(f.Window.Project().Modified);
-  }
-
-  // A dropped project opens after the save prompt, as Open does.
-  void DroppedProjectOpensAfterTheSavePrompt() {
-    MainWindowFixture& f = ShownWindow();
+    f.Platform.FileAnswers = {gone, saved};
+    for (int i = 0; i < 2; ++i) f.Item(QStringLiteral("SaveAs1"))->trigger();
     f.Window.Session().SetRateFromText(3, "0.5");
     f.Platform.PromptAnswers = {PromptAnswer::No};
-    QVERIFY(Drop(f, {kRightOnly}));
+    QVERIFY(Drop(f, {dropped}));
+    QCOMPARE(RecentPaths(f), (QStringList{dropped, saved, gone}));
+    f.Window.findChild<QAction*>(QStringLiteral("Recent2"))->trigger();
+    QVERIFY(QFile::remove(gone));
+    f.Window.Session().SetRateFromText(3, "0.5");  // a changed project is not asked about for nothing
+    f.Window.findChild<QAction*>(QStringLiteral("Recent3"))->trigger();
     QCOMPARE(f.Platform.Prompts, 1);
-    QCOMPARE(f.Window.Project().FileName, kRightOnly.toStdString());
-    QCOMPARE(RecentPaths(f), QStringList{kRightOnly});
-    QVERIFY(f.Platform.Messages.empty());
+    QCOMPARE(f.Platform.OneMessage(),
+             QStringLiteral("The project \"%1\" no longer exists; it was removed from the recent files.").arg(gone));
+    QCOMPARE(RecentPaths(f), (QStringList{saved, dropped}));
   }
-
-  // Data files open the import dialog, each on the side its start row fits; files of other
-  // kinds are not taken.
+  // Data files open the import dialog, each on the side its start row fits; others are refused.
   void DroppedDataFilesOpenTheImportDialog() {
-    MainWindowFixture& f = ShownWindow();
-    QVERIFY(!Drop(f, {QStringLiteral(ZAMO_TEST_DATA_DIR "/notes.bmp")}));
-    QVERIFY(Drop(f, {kRightFile, kLeftFile}));
-    auto* dialog = f.Window.findChild<TNewFileForm*>(QStringLiteral("NewFileForm"));
+    const QString left = ZAMO_TEST_DATA_DIR "/left-tmcp-210.dat", right = ZAMO_TEST_DATA_DIR "/right-ipcp-210.dat";
+    QVERIFY(!Drop(ShownWindow(), {ZAMO_TEST_DATA_DIR "/notes.bmp"}));
+    QVERIFY(Drop(ShownWindow(), {right, left}));
+    auto* dialog = ShownWindow().Window.findChild<TNewFileForm*>(QStringLiteral("NewFileForm"));
     QVERIFY(dialog != nullptr);
-    QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("LeftFileName"))->text(), kLeftFile);
-    QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("RightFileName"))->text(), kRightFile);
-    QVERIFY(f.Platform.FileDialogs.empty());
+    QCOMPARE(dialog->findChild<QLabel*>("LeftFileName")->text() + dialog->findChild<QLabel*>("RightFileName")->text(),
+             left + right);
   }
-
-  // The report as shown, one line each, through the writer.
-  void ReportSaveAsWritesTheReportsLines() {
+  // The result table after its spacing (Cancel at either question writes nothing), the report
+  // as shown and printed into a PDF file; a failed write shows the writer's text.
+  void FilesAreWrittenThroughTheirDialogs() {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("report.txt"));
     MainWindowFixture& f = ShownWindow();
-    TOutPutForm* report = OpenReport(f);
+    f.Platform.IntegerAnswers = {std::nullopt, 5, 11, 5};
+    f.Platform.FileAnswers = {std::nullopt, folder.filePath("table.csv"), QStringLiteral("/nonexistent/table.csv")};
+    for (int i = 0; i < 4; ++i) f.Item(QStringLiteral("ExportTable1"))->trigger();
+    QCOMPARE(ReadTextFile(folder.filePath("table.csv").toStdString()).size(), 1u + 14 + 1 + 1 + 22);  // 11 points
+    QVERIFY(f.Platform.OneMessage().startsWith(QStringLiteral("Datei /nonexistent/table.csv kann nicht")));
+    f.Press(Qt::Key_F4);
+    auto* report = f.Window.findChild<TOutPutForm*>();
     QVERIFY(report != nullptr);
-    f.Platform.FileAnswers = {path};
-    QTest::mouseClick(report->findChild<QPushButton*>(QStringLiteral("SaveAsButton")), Qt::LeftButton);
-    QVERIFY(f.Platform.Messages.empty());
-    QCOMPARE(f.Platform.FileDialogs.back().DefaultSuffix, QStringLiteral("txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(file.readAll()),
-             report->OutPut()->toPlainText().replace(QLatin1Char('\n'), "\r\n") + "\r\n");
-
-    f.Platform.FileAnswers = {QStringLiteral("/nonexistent-folder/report.txt")};
-    QTest::mouseClick(report->findChild<QPushButton*>(QStringLiteral("SaveAsButton")), Qt::LeftButton);
-    QVERIFY(f.Platform.OneMessage().startsWith(QStringLiteral("Datei /nonexistent-folder/report.txt")));
-  }
-
-  // Printing into a PDF file, as the print dialog offers; Cancel prints nothing.
-  void ReportPrintsToAPdfFile() {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("report.pdf"));
-    MainWindowFixture& f = ShownWindow();
-    TOutPutForm* report = OpenReport(f);
-    QVERIFY(report != nullptr);
-    auto* print = report->findChild<QPushButton*>(QStringLiteral("PrintButton"));
-    f.Platform.PrintAnswers = {std::nullopt};
-    QTest::mouseClick(print, Qt::LeftButton);
-    QVERIFY(!QFile::exists(path));
-    f.Platform.PrintAnswers = {path};
-    QTest::mouseClick(print, Qt::LeftButton);
-    QVERIFY(f.Platform.Messages.empty());
-    QCOMPARE(f.Platform.PrintedDocuments, QStringList(2, QStringLiteral("Full Output of the Result - Left Reactions")));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith("%PDF-"));
+    f.Platform.FileAnswers = {folder.filePath("report.txt")};
+    QTest::mouseClick(report->findChild<QPushButton*>("SaveAsButton"), Qt::LeftButton);
+    QCOMPARE(ReadTextFile(folder.filePath("report.txt").toStdString()).size(),
+             report->OutPut()->toPlainText().split('\n').size());
+    f.Platform.PrintAnswers = {folder.filePath("report.pdf")};
+    QTest::mouseClick(report->findChild<QPushButton*>("PrintButton"), Qt::LeftButton);
+    QVERIFY(QFile::exists(folder.filePath("report.pdf")));
   }
 };
 

@@ -5,11 +5,9 @@
 
 namespace zamo::testing {
 
-namespace {
-
 // The next scripted answer; a dialog shown without one fails the test and gets `none`.
 template <class T>
-T Next(std::deque<T>& script, const char* dialog, const T& none) {
+static T Next(std::deque<T>& script, const char* dialog, const T& none) {
   if (script.empty()) {
     QTest::qFail(qPrintable(QStringLiteral("%1 was shown without a scripted answer").arg(QLatin1String(dialog))),
                  __FILE__, __LINE__);
@@ -20,21 +18,7 @@ T Next(std::deque<T>& script, const char* dialog, const T& none) {
   return answer;
 }
 
-}  // namespace
-
-FakePlatform::FakePlatform() {
-  System.TotalMemory = std::uint64_t{8} << 30;
-  System.AvailableMemory = std::uint64_t{4} << 30;
-  System.ProcessorType = 686;
-  System.ProcessorCount = 2;
-  System.ProcessorMask = 3;
-  System.ProcessorRevision = 7;
-  System.ProcessorModel = "Test CPU";
-  System.SystemName = "Linux 6.1";
-  System.ScreenWidth = 1920;
-  System.ScreenHeight = 1080;
-  SettingsFile = settingsFolder_.filePath(QStringLiteral("zamo.conf"));
-}
+FakePlatform::FakePlatform() { SettingsFile = settingsFolder_.filePath(QStringLiteral("zamo.conf")); }
 
 void FakePlatform::ShowMessage(QWidget*, const QString& text, const QString& caption, MessageIcon icon) {
   Messages.push_back({text, caption, icon});
@@ -80,10 +64,8 @@ std::optional<int> FakePlatform::AskInteger(QWidget*, const IntegerQuestion& que
 bool FakePlatform::SetUpPrinter(QWidget*, QPrinter& printer) {
   PrintedDocuments.append(printer.docName());
   const std::optional<QString> answer = Next(PrintAnswers, "the print dialog", std::optional<QString>());
-  if (!answer) return false;
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(*answer);
-  return true;
+  if (answer) printer.setOutputFileName(*answer);  // a name ending in .pdf chooses the PDF format
+  return answer.has_value();
 }
 
 QSettings& FakePlatform::Settings() {

@@ -2,13 +2,9 @@
 
 #include <QImage>
 #include <QSettings>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "ui/Platform.h"
 
@@ -18,16 +14,12 @@ namespace zamo::testing {
 class FakePlatform : public Platform {
  public:
   struct Message {
-    QString Text;
-    QString Caption;
+    QString Text, Caption;
     MessageIcon Icon;
   };
-
   FakePlatform();
-
   void ShowMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon) override;
-  // The text of the one message shown; when there were none or several, a text saying so.
-  QString OneMessage() const;
+  QString OneMessage() const;  // the one message's text, or a text saying there were none or several
   PromptAnswer AskSaveFile(QWidget* parent) override;
   std::optional<QString> ChooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<QString> ChooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
@@ -35,9 +27,7 @@ class FakePlatform : public Platform {
   bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
   std::optional<int> AskInteger(QWidget* parent, const IntegerQuestion& question) override;
   bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
-  // Settings in a file of their own, never the user's: SettingsFile, a file in a fresh
-  // temporary folder unless a test names another (to share one between two windows, as
-  // between two runs of the program); naming another switches to it at the next use.
+  // Settings in SettingsFile, never the user's: a fresh temporary file unless a test names one.
   QSettings& Settings() override;
   void ClearClipboard() override { Clipboard.clear(); }
   void SetClipboardText(const QString& text) override { Clipboard = text; }
@@ -48,29 +38,26 @@ class FakePlatform : public Platform {
   void Terminate(int status) override { TerminatedWith = status; }
   bool OpenLink(const QString& link) override;
 
-  // Scripts: answers are taken from the front; an empty script fails the test.
+  // Answers, taken from the front (an empty script fails the test); nothing answers Cancel.
   std::deque<PromptAnswer> PromptAnswers;
-  std::deque<std::optional<QString>> FileAnswers;  // a path, or nothing for Cancel
-  std::deque<QStringList> FileListAnswers;         // the paths chosen, none for Cancel
+  std::deque<std::optional<QString>> FileAnswers;
+  std::deque<QStringList> FileListAnswers;
   std::deque<bool> YesNoAnswers;
-  std::deque<std::optional<int>> IntegerAnswers;  // a number, or nothing for Cancel
-  // The print dialog: a PDF file to print into, or nothing for Cancel.
-  std::deque<std::optional<QString>> PrintAnswers;
+  std::deque<std::optional<int>> IntegerAnswers;
+  std::deque<std::optional<QString>> PrintAnswers;  // a PDF file to print into
   bool LinksOpen = true;
 
-  // What happened.
   std::vector<Message> Messages;
   std::vector<FileDialogOptions> FileDialogs;
   QStringList Questions;  // the text of each yes-or-no question asked
   std::vector<IntegerQuestion> IntegerQuestions;
   QStringList PrintedDocuments;  // the document name of each print dialog shown
   std::vector<QString> OpenedLinks;
-  int Prompts = 0;
-  int Beeps = 0;
+  int Prompts = 0, Beeps = 0;
   std::optional<int> TerminatedWith;
   QString Clipboard = QStringLiteral("something the user copied");
   QImage ClipboardImage;
-  SystemInfo System;
+  SystemInfo System{std::uint64_t{8} << 30, std::uint64_t{4} << 30, 686, 2, 3, 7, "Test CPU", "Linux 6.1", 1920, 1080};
   QString SettingsFile;
 
  private:

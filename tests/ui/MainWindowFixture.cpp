@@ -15,16 +15,12 @@
 
 namespace zamo::testing {
 
-namespace {
-
 template <class T>
-T* Named(const QWidget& window, const QString& name) {
+static T* Named(const QWidget& window, const QString& name) {
   T* found = window.findChild<T*>(name);
   if (found == nullptr) QTest::qFail(qPrintable(QStringLiteral("no control named ") + name), __FILE__, __LINE__);
   return found;
 }
-
-}  // namespace
 
 bool MainWindowFixture::Show() {
   Window.show();
@@ -32,27 +28,21 @@ bool MainWindowFixture::Show() {
   Window.activateWindow();
   return QTest::qWaitForWindowActive(&Window);
 }
-
 MaskEdit* MainWindowFixture::Box(int row) const {
   return Named<MaskEdit>(Window, QStringLiteral("MaskEdit%1").arg(row));
 }
-
 UpDown* MainWindowFixture::Stepper(int row, int number) const {
   return Named<UpDown>(Window, QStringLiteral("UpDown%1%2").arg(row).arg(number));
 }
-
 QLabel* MainWindowFixture::Label(int number) const {
   return Named<QLabel>(Window, QStringLiteral("Label%1").arg(number));
 }
-
 QScrollBar* MainWindowFixture::ZoomBar() const { return Named<QScrollBar>(Window, QStringLiteral("ZoomBar")); }
-
 QAction* MainWindowFixture::Item(const QString& name) const { return Named<QAction>(Window, name); }
 
 QString MainWindowFixture::Caption() const {
   const QString title = Window.windowTitle();
-  if (!title.endsWith(QLatin1String("[*]"))) return QStringLiteral("<no [*] marker> ") + title;
-  return title.chopped(3);
+  return title.endsWith(QLatin1String("[*]")) ? title.chopped(3) : QStringLiteral("<no [*] marker> ") + title;
 }
 
 QStringList MainWindowFixture::DeviationTexts() const {
@@ -60,13 +50,9 @@ QStringList MainWindowFixture::DeviationTexts() const {
   for (int number = 18; number <= 33; ++number) texts.append(Label(number)->text());
   return texts;
 }
-
 void MainWindowFixture::ClickArrow(UpDown* stepper, bool up) {
-  QToolButton* arrow = up ? stepper->UpButton() : stepper->DownButton();
-  QTest::mousePress(arrow, Qt::LeftButton);
-  QTest::mouseRelease(arrow, Qt::LeftButton);
+  QTest::mouseClick(up ? stepper->UpButton() : stepper->DownButton(), Qt::LeftButton);
 }
-
 void MainWindowFixture::Press(QKeyCombination key) { QTest::keyClick(&Window, key.key(), key.keyboardModifiers()); }
 
 void MainWindowFixture::TypeInto(int row, const QString& text, bool leave) {
@@ -75,9 +61,7 @@ void MainWindowFixture::TypeInto(int row, const QString& text, bool leave) {
   QTest::keyClick(box, Qt::Key_Home);
   QTest::keyClick(box, Qt::Key_End, Qt::ShiftModifier);
   // The box steps over its literals "." and "E" by itself; typing them would move them on.
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (i != 1 && i != 6) QTest::keyClicks(box, text.at(i));
-  }
+  for (qsizetype i = 0; i < text.size(); ++i) QTest::keyClicks(box, i == 1 || i == 6 ? QString() : text.at(i));
   if (leave) QTest::keyClick(box, Qt::Key_Tab);
 }
 
@@ -88,6 +72,7 @@ TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replac
 }
 
 void WindowTestCase::initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+void WindowTestCase::cleanup() { window_.reset(); }
 
 // What the offscreen platform cannot do (raise a popup, grab the keyboard for it, pass on
 // size hints) is said by the platform, not by this program.
@@ -106,9 +91,6 @@ MainWindowFixture& WindowTestCase::ShownWindow() {
 }
 
 bool CloseTo(Real value, Real expected) { return std::fabs(value - expected) <= 1e-12L * std::fabs(expected); }
-
-void WindowTestCase::cleanup() { window_.reset(); }
-
 bool BackToMainWindow(MainWindowFixture& f) {
   f.Window.activateWindow();
   return QTest::qWaitFor([&f] { return QApplication::activeWindow() == &f.Window; });

@@ -9,7 +9,6 @@
 
 class QLabel;
 class QScrollBar;
-
 namespace zamo {
 class MaskEdit;
 class UpDown;
@@ -17,16 +16,14 @@ class UpDown;
 
 namespace zamo::testing {
 
-// A main window on a scripted platform. Its controls are found by their object names, as a
-// user finds them by what they show.
+// A main window on a scripted platform; its controls are found by their object names.
 class MainWindowFixture {
  public:
   MainWindowFixture() = default;
   MainWindowFixture(const MainWindowFixture&) = delete;
   MainWindowFixture& operator=(const MainWindowFixture&) = delete;
 
-  // Shows the window and waits until it is exposed and active (focus changes need an active
-  // window); false when it never is.
+  // Shows the window and waits until it is active (focus changes need that); false if never.
   [[nodiscard]] bool Show();
 
   MaskEdit* Box(int row) const;
@@ -35,17 +32,11 @@ class MainWindowFixture {
   QScrollBar* ZoomBar() const;
   QAction* Item(const QString& name) const;
 
-  // The window's caption without the desktop's modified marker "[*]", which must end it.
-  QString Caption() const;
-
-  // Label16, then Label18..Label33: the total, the eight signed and the eight absolute
-  // deviations as shown.
+  QString Caption() const;  // without the modified marker "[*]", which must end it
+  // Label16, then Label18..Label33: the total, the signed and the absolute deviations.
   QStringList DeviationTexts() const;
-
-  // A mouse press and release on one arrow of a stepper.
-  void ClickArrow(UpDown* stepper, bool up);
-  // A key combination pressed in the window, where the menus' shortcuts take it.
-  void Press(QKeyCombination key);
+  void ClickArrow(UpDown* stepper, bool up);  // a mouse press and release on one arrow
+  void Press(QKeyCombination key);            // in the window, where the menus' shortcuts take it
   // Clicks into the box of a row, selects its text, types over it and, unless told not to,
   // leaves it with Tab. The text is written in the box's shape, "0.0000E+00".
   void TypeInto(int row, const QString& text, bool leave = true);
@@ -55,14 +46,12 @@ class MainWindowFixture {
 };
 
 // The base of the window test suites: every test fails on a Qt warning (other than what the
-// offscreen platform says it cannot do), and closing the last window does not end the
-// program. The test library calls these slots of the base class as its own.
+// offscreen platform says it cannot do), and closing the last window does not end the program.
 class WindowTestCase : public QObject {
   Q_OBJECT
 
  protected:
-  // The test's main window on its scripted platform, shown and active; made at the first
-  // call and closed after the test.
+  // The test's main window, shown and active; made at the first call, closed after the test.
   MainWindowFixture& ShownWindow();
 
  private slots:
@@ -76,10 +65,8 @@ class WindowTestCase : public QObject {
 
 // Agreement to twelve digits, for constants that went through a text.
 bool CloseTo(Real value, Real expected);
-
 // The user turns back to the main window, whose keys then reach its menus again.
 [[nodiscard]] bool BackToMainWindow(MainWindowFixture& f);
-
 // The built-in example with some lines replaced (index from 0), as a project text to write.
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);
 
