@@ -17,9 +17,7 @@ KineticProject ReadProject(const TextLines& lines) {
 }
 
 // A function, not a constant: the date encoding needs another unit's constants initialised.
-TextLines Written(const KineticProject& project) {
-  return BuildProjectText(project, EncodeDateTime({2024, 3, 5, 14, 7, 9, 0}));
-}
+TextLines Written(const KineticProject& p) { return BuildProjectText(p, EncodeDateTime({2024, 3, 5, 14, 7, 9, 0})); }
 
 // The example as written: its own lines but for the time and the constants of six digits;
 // then both error sections (the right one never evaluated and zero).
@@ -33,8 +31,9 @@ TEST(ProjectWriterTest, WritesTheExampleLineByLineAndEachBlockOnlyWithItsExperim
       {22, "1.26000E-06  3.62300E-05"}, {23, "1.03000E-05  1.74000E-05"}, {24, "8.50000E-08  9.93000E-07"},
       {25, "3.10000E-07  0.00000E+00"}, {26, "2.33500E-05  0.00000E+00"}, {27, "0.00000E+00  0.00000E+00"},
       {28, "1.98000E-05  7.32000E-05"}, {30, "2.15400E-05  2.65900E-04"}});
-  expected.Append({"", "", "Error: Left-Reactions", "", "TOTAL SQ DIFF SUM = 8.243", " ", "Summ.Error of each reactant:",
-      kSpeciesHeader, "  -0.602   -0.076    0.001   -0.060   -0.021   -0.002    0.759    0.000",
+  expected.Append({"", "", "Error: Left-Reactions", "", "TOTAL SQ DIFF SUM = 8.243", " ",
+      "Summ.Error of each reactant:", kSpeciesHeader,
+      "  -0.602   -0.076    0.001   -0.060   -0.021   -0.002    0.759    0.000",
       "   4.63     0.21     0.42     0.11     0.25     0.64     0.76     3.93", "", "Error: Right-Reactions", "",
       "TOTAL SQ DIFF SUM = 0.000", " ", "Summ.Error of each reactant:", kSpeciesHeader,
       "   0.000    0.000    0.000    0.000    0.000    0.000    0.000    0.000",
