@@ -64,7 +64,6 @@ TEST(ProjectRoundTrip, NumbersReadBackOrAreRefused) {
   EXPECT_TRUE(read.K == p.K && read.Temperature == p.Temperature && read.ZoomLeft == p.ZoomLeft);
 }
 
-// Each project path (relative to the series file's folder) and comment of a series text.
 TEST(SeriesRoundTrip, PathsAndCommentsReadBackOrAreRefused) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "series";
   const std::string series = (folder / "s.zams").string();
