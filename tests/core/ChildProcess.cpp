@@ -2,7 +2,6 @@
 
 #include <grp.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,31 +14,19 @@ namespace zamo::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool OthersCanReach(const fs::path& folder) {
-  for (fs::path p = fs::absolute(folder); !p.empty(); p = p.parent_path()) {
-    struct stat status {};
-    if (stat(p.c_str(), &status) != 0 || (status.st_mode & S_IXOTH) == 0) return false;
-    if (p == p.root_path()) break;
+static bool OthersCanReach(const fs::path& folder) {
+  for (fs::path p = fs::absolute(folder);; p = p.parent_path()) {
+    if ((fs::status(p).permissions() & fs::perms::others_exec) == fs::perms::none) return false;
+    if (p == p.root_path()) return true;
   }
-  return true;
 }
 
-[[noreturn]] void Abandon(int fd, const std::string& report) {
-  // A child reports through the pipe and leaves without running the test process's
-  // handlers and destructors.
-  std::size_t done = 0;
-  while (done < report.size()) {
-    const ssize_t n = write(fd, report.data() + done, report.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  close(fd);
+// A child reports through the pipe (a blocking write of a short text is whole) and leaves
+// without running the test process's handlers and destructors.
+[[noreturn]] static void Abandon(int fd, const std::string& report) {
+  if (write(fd, report.data(), report.size()) < 0) _exit(1);
   _exit(0);
 }
-
-}  // namespace
 
 TestUser UnprivilegedUser() {
   if (geteuid() != 0) return {getuid(), getgid(), false};
@@ -49,9 +36,8 @@ TestUser UnprivilegedUser() {
 
 void GiveToTestUser(const fs::path& path) {
   const TestUser user = UnprivilegedUser();
-  if (user.IsOtherUser && lchown(path.c_str(), user.Uid, user.Gid) != 0) {
-    throw std::runtime_error("cannot give " + path.string() + " to the test user");
-  }
+  if (user.IsOtherUser && lchown(path.c_str(), user.Uid, user.Gid) != 0)
+    throw std::runtime_error("lchown " + path.string());
 }
 
 fs::path MakeTestFolder(const std::string& name) {
@@ -82,12 +68,10 @@ RunningChild StartChild(const fs::path& folder, bool unprivileged, const std::fu
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     close(fds[0]);
-    if (unprivileged) {
-      const TestUser user = UnprivilegedUser();
-      if (user.IsOtherUser &&
-          (setgroups(0, nullptr) != 0 || setgid(user.Gid) != 0 || setuid(user.Uid) != 0 || geteuid() == 0)) {
-        Abandon(fds[1], "cannot drop privileges");
-      }
+    const TestUser user = UnprivilegedUser();
+    if (unprivileged && user.IsOtherUser &&
+        (setgroups(0, nullptr) != 0 || setgid(user.Gid) != 0 || setuid(user.Uid) != 0 || geteuid() == 0)) {
+      Abandon(fds[1], "cannot drop privileges");
     }
     if (!folder.empty() && chdir(folder.c_str()) != 0) Abandon(fds[1], "cannot enter " + folder.string());
     std::string report;
@@ -95,8 +79,6 @@ RunningChild StartChild(const fs::path& folder, bool unprivileged, const std::fu
       report = body();
     } catch (const std::exception& error) {
       report = std::string("uncaught: ") + error.what();
-    } catch (...) {
-      report = "uncaught: unknown exception";
     }
     Abandon(fds[1], report);
   }
@@ -115,9 +97,7 @@ ChildResult WaitForChild(const RunningChild& child) {
   }
   close(child.ReportFd);
   int status = 0;
-  while (waitpid(child.Pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(status)) result.ExitStatus = WEXITSTATUS(status);
+  while (waitpid(child.Pid, &status, 0) < 0 && errno == EINTR) continue;
   if (WIFSIGNALED(status)) result.Signal = WTERMSIG(status);
   return result;
 }

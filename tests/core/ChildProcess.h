@@ -6,46 +6,37 @@
 #include <functional>
 #include <string>
 
-// Child processes for tests that must not run in the test process itself: as an unprivileged
-// user (permissions do not bind the superuser, and CI runs as root), under resource limits,
-// or to be killed by a signal.
+// Child processes for tests that run as an unprivileged user (permissions do not bind the
+// superuser, and CI runs as root), under resource limits or to be killed by a signal.
 namespace zamo::test {
 
-// The user whose permissions a test checks: "nobody" when the suite runs as the superuser,
-// the current user otherwise.
+// The user whose permissions a test checks: "nobody" (IsOtherUser) under the superuser.
 struct TestUser {
   uid_t Uid = 0;
   gid_t Gid = 0;
-  bool IsOtherUser = false;  // the suite runs as the superuser and children become nobody
+  bool IsOtherUser = false;
 };
 TestUser UnprivilegedUser();
 
 // Hands a path to the test user (a no-op unless the suite runs as the superuser).
 void GiveToTestUser(const std::filesystem::path& path);
-
 // A new empty folder that the test user owns and can reach (mode 0755), under the temporary
-// folder, or under /tmp when the superuser's temporary folder is closed to others.
+// folder, or under /tmp when the superuser's temporary folder is closed to others; removed
+// whatever its permissions have become.
 std::filesystem::path MakeTestFolder(const std::string& name);
-
-// Removes a folder made by MakeTestFolder, whatever its permissions have become.
 void RemoveTestFolder(const std::filesystem::path& folder);
 
-// How a child ended and what it reported.
 struct ChildResult {
-  int ExitStatus = -1;  // when it exited; -1 when a signal ended it
-  int Signal = 0;       // the signal that ended it, or 0
-  std::string Report;   // what its body returned
+  int Signal = 0;      // the signal that ended the child, or 0
+  std::string Report;  // what its body returned
 };
-
-// Runs `body` in a forked child, in `folder`, and returns what it returned; an exception
-// escaping the body is reported as "uncaught: TEXT". With `unprivileged` the child first
-// becomes the test user (groups, group and user dropped for good). The child ends with
-// _exit, so nothing of the test process runs twice.
+// Runs `body` in a forked child, in `folder` (as the test user when `unprivileged`), and
+// returns what it returned, or "uncaught: TEXT"; the child ends with _exit, so nothing of the
+// test process runs twice.
 ChildResult RunInChild(const std::filesystem::path& folder, bool unprivileged,
                        const std::function<std::string()>& body);
 
-// The same, without waiting: the parent may signal the child first. Finish with WaitForChild.
-struct RunningChild {
+struct RunningChild {  // started without waiting, so that the parent may signal it first
   pid_t Pid = -1;
   int ReportFd = -1;
 };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/core/TestSupport.h"
@@ -9,65 +10,45 @@
 #include "tests/fuzz/FuzzChecks.h"
 #include "tests/fuzz/ObjectiveFuzzChecks.h"
 
-// Every input the fuzzers once failed on, and every file they start from, must pass the
-// fuzz checks (which abort on a broken rule).
 namespace zamo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The regressions of one fuzzer and its seeds: tests/data files with `extension`, or its own
-// seed folder.
-std::vector<fs::path> Inputs(const std::string& fuzzer, const std::string& extension = "") {
+// The regressions of one fuzzer and its seeds: tests/data files ending in `ext`, or its own.
+std::vector<fs::path> Inputs(const std::string& fuzzer, const std::string& ext) {
   const fs::path root = ZAMO_SOURCE_DIR;
   std::vector<fs::path> inputs;
-  const fs::path seeds = extension.empty() ? root / "tests/fuzz/seeds" / fuzzer : root / "tests/data";
+  const fs::path seeds = ext.empty() ? root / "tests/fuzz/seeds" / fuzzer : root / "tests/data";
   for (const fs::path& folder : {root / "tests/fuzz/regressions" / fuzzer, seeds}) {
     if (!fs::is_directory(folder)) continue;  // no input has failed yet
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      if (entry.is_regular_file() && (folder != seeds || extension.empty() || entry.path().extension() == extension)) {
-        inputs.push_back(entry.path());
-      }
+    for (const auto& e : fs::directory_iterator(folder)) {
+      if (folder != seeds || ext.empty() || e.path().extension() == ext) inputs.push_back(e.path());
     }
   }
   EXPECT_FALSE(inputs.empty());
   return inputs;
 }
 
-TEST(FuzzRegression, ReaderAndObjectiveInputsPassTheChecks) {
-  for (const fs::path& input : Inputs("project", ".zam")) {
-    SCOPED_TRACE(input.string());
-    fuzz::CheckProjectText(FileBytes(input));
-  }
-  for (const fs::path& input : Inputs("datafile", ".dat")) {
-    SCOPED_TRACE(input.string());
-    fuzz::CheckDataFile(FileBytes(input));
-  }
-  for (const fs::path& input : Inputs("objective")) {
-    SCOPED_TRACE(input.string());
-    fuzz::CheckObjectives(FileBytes(input));
-  }
-}
+// Every input the fuzzers once failed on, and every file they start from, passes the fuzz
+// checks: in a child, in a scratch folder of its own as each fuzzer works (a broken rule aborts).
+using FuzzRegression = TempFolderTest;
 
-// In a child, as the fuzzer works in a scratch folder of its own; a broken rule aborts it.
-// One child checks them all; only when it fails is each input checked in a child of its own,
-// to name the one at fault.
-TEST(FuzzRegression, CommandLineInputsPassTheChecks) {
-  const std::vector<fs::path> inputs = Inputs("commandline");
-  const fs::path folder = MakeTestFolder("commandline-fuzz");
-  const auto check = [&](const std::vector<fs::path>& some) {
-    return RunInChild(folder, false, [&] {
-      for (const fs::path& input : some) fuzz::CheckCommandLine(FileBytes(input));
-      return std::string("checked");
-    });
-  };
-  if (check(inputs).Report != "checked") {
-    for (const fs::path& input : inputs) {
-      const ChildResult child = check({input});
-      EXPECT_EQ(child.Report, "checked") << input << " ended by signal " << child.Signal;
-    }
+TEST_F(FuzzRegression, EveryInputPassesTheChecks) {
+  const std::tuple<const char*, const char*, void (*)(std::string_view)> fuzzers[] = {
+      {"project", ".zam", fuzz::CheckProjectText},
+      {"datafile", ".dat", fuzz::CheckDataFile},
+      {"objective", "", fuzz::CheckObjectives},
+      {"commandline", "", fuzz::CheckCommandLine}};
+  std::vector<std::pair<void (*)(std::string_view), fs::path>> inputs;
+  for (const auto& [fuzzer, extension, check] : fuzzers) {
+    for (const fs::path& input : Inputs(fuzzer, extension)) inputs.emplace_back(check, input);
   }
-  RemoveTestFolder(folder);
+  const auto all = [&] {
+    for (const auto& [check, input] : inputs) check(FileBytes(input));
+    return std::string("checked");
+  };
+  EXPECT_EQ(RunInChild(dir_, false, all).Report, "checked");
 }
 
 }  // namespace

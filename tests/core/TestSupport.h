@@ -1,9 +1,5 @@
 #pragma once
 
-// Helpers shared by the core tests: exact error texts, the example project, rate sets, the
-// command line run in-process, a folder of the test's own, and a relative comparison of
-// extended values.
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -25,8 +21,7 @@
 
 namespace zamo::test {
 
-// The error a statement throws, for a test that checks more than its text (its line, its
-// file); empty, and a failure is added, when it throws none or another type.
+// The error a statement throws; empty, and a failure is added, when it throws none or another type.
 template <typename Error, typename Statement>
 std::optional<Error> Caught(Statement&& statement) {
   try {
@@ -41,8 +36,7 @@ std::optional<Error> Caught(Statement&& statement) {
   return std::nullopt;
 }
 
-// What a statement threw, as the user reads it: the kind of error ("format", "conversion",
-// "float", "file"; "none" when nothing was thrown), its text, its file and line.
+// What a statement threw: "format", "conversion", "float", "file" or "none", text, file, line.
 struct Thrown {
   std::string Kind = "none";
   std::string Text;
@@ -72,34 +66,23 @@ Thrown ThrownBy(Statement&& statement) {
 
 // The curve intervals of the main window at its smallest width, as zamo-cli computes.
 inline constexpr int kTestIntervals = PlotIntervalsOfWindowWidth(kMainWindowMinimumWidth);
-
-// A project text opened as the main window opens it (read, shown, computed), with the left
-// or the right experiment shown.
+// A project text opened as the main window opens it (read, shown, computed); the built-in
+// example as the program starts with it.
 KineticProject Opened(const TextLines& lines, Side shown = Side::Left);
-
-// The built-in example as the program starts with it, the given experiment shown.
 KineticProject Example(Side shown = Side::Left);
-
-// The built-in example with some lines replaced (index from 0).
+// The built-in example, or lines, with some replaced (index from 0).
 TextLines ExampleTextWith(const std::vector<std::pair<int, std::string>>& replacements);
-
-// Lines with some replaced (index from 0).
 TextLines WithLines(const TextLines& lines, const std::map<std::size_t, std::string>& changes);
-
-// Reads a project text into a project as an open would take it over (no recalculation):
-// its data, the shown experiment, Modified false. Returns the read's caption.
+// Reads a project text into a project as an open takes it over, without recalculation.
 std::optional<std::string> ReadInto(KineticProject& project, const TextLines& lines, const std::string& fileName);
 
-// A file of tests/data, as lines.
+// A file of tests/data, as lines or as its path; a file's bytes, and bytes written as a file.
 TextLines DataFileLines(const std::string& name);
 std::string DataFilePath(const std::string& name);
-
-// A file's bytes as they stand; writes bytes as a file.
 std::string FileBytes(const std::filesystem::path& path);
 void PutFile(const std::filesystem::path& path, const std::string& bytes);
 
-// A test in a new empty folder of its own (`dir_`), which the unprivileged test user owns;
-// removed afterwards whatever its permissions have become.
+// A test in a new empty folder (`dir_`) of the unprivileged test user, removed afterwards.
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = MakeTestFolder("test"); }
@@ -112,19 +95,12 @@ struct CliResult {
   int Status = -1;
   std::string Out;
   std::string Err;
-  // The first line of the error stream, the message without "zamo-cli: ".
-  std::string Message() const { return Err.substr(10, Err.find('\n') - 10); }
 };
 CliResult RunCli(const std::vector<std::string>& args, const cli::Environment& env = {});
-
 // Rate constants k1..k7 (out of A), k8..k14 (out of B), then k15 and k16.
 RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>& fromB, Real k15, Real k16);
-// The rate constants of the built-in example.
-RateConstants ExampleRates();
-// The constants with k15 = k16 = mu / 2.
-RateConstants WithMu(RateConstants k, Real mu);
-// A named set of rate constants, for tables.
-struct RateSet {
+RateConstants WithMu(RateConstants k, Real mu);  // k15 = k16 = mu / 2
+struct RateSet {                                 // a named set of rate constants, for tables
   std::string Name;
   RateConstants K;
 };
@@ -138,8 +114,7 @@ struct CaseName {
   }
 };
 
-// |actual - expected| <= tolerance * |expected|. The default tolerance lies below the
-// precision of a double (2.2e-16), so a result that went through double fails it.
+// |actual - expected| <= tolerance * |expected|; by default below a double's precision.
 ::testing::AssertionResult NearRelative(Real actual, Real expected, Real tolerance = 1e-17L);
 
 }  // namespace zamo::test
@@ -148,7 +123,8 @@ namespace zamo {
 using namespace zamo::test;  // NOLINT: the tests live in namespace zamo
 }  // namespace zamo
 
-// The statement throws Type, and the error's text (what()) is exactly `text`.
+// The statement throws Type, and the error's text (what()) is exactly `text`; or its
+// Describe(), with file, line and column.
 #define EXPECT_THROW_MSG(statement, Type, text)                                              \
   do {                                                                                       \
     if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {               \
@@ -156,7 +132,6 @@ using namespace zamo::test;  // NOLINT: the tests live in namespace zamo
     }                                                                                        \
   } while (false)
 
-// The same for a ZamoError as the user sees it: Describe(), with file, line and column.
 #define EXPECT_THROW_DESCRIBED(statement, Type, text)                               \
   do {                                                                              \
     if (const auto caught_ = ::zamo::test::Caught<Type>([&] { statement; })) {      \

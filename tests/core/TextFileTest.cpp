@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "document/TextFile.h"
 #include "tests/core/TestSupport.h"
 
+// Running out of memory while reading is the tool's own run (a process under a limit).
 namespace zamo {
 namespace {
 
@@ -61,39 +59,6 @@ TEST_F(TextFileTest, FileAndLineAtTheLimitAreReadOneByteMoreIsRefused) {
   PutFile(file, "a\r\nb\r\n" + std::string(kMaxLineBytes, 'x') + "\r\n" + std::string(kMaxLineBytes + 1, 'y'));
   EXPECT_THROW_DESCRIBED(ReadTextFile(file), FormatError,
                          file.string() + ":4: the line is longer than the limit of 64 KiB (65536 bytes)");
-}
-
-// Lines cost their bytes and a string each; reading them all must fit a modest limit of
-// memory, and a limit too small for them ends in a message, never in an abort.
-TEST_F(TextFileTest, OutOfMemoryWhileReadingNamesTheFile) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit allows";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit allows";
-#endif
-#endif
-  const fs::path file = dir_ / "line-feeds.zam";
-  PutFile(file, std::string(kMaxInputFileBytes, '\n'));
-  const ChildResult child = RunInChild(dir_, false, [&]() -> std::string {
-    rlimit limit{};
-    getrlimit(RLIMIT_AS, &limit);
-    // What the process holds now and a little more, not enough for the file's 16 MiB. Large
-    // blocks are mapped afresh, never taken from what earlier tests freed, so the limit holds
-    // however long this process has run.
-    mallopt(M_MMAP_THRESHOLD, 128 << 10);
-    std::ifstream status("/proc/self/statm");
-    std::size_t pages = 0;
-    status >> pages;
-    limit.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (8u << 20);
-    setrlimit(RLIMIT_AS, &limit);
-    try {
-      return std::to_string(ReadTextFile(file).size()) + " lines";
-    } catch (const FileError& error) {
-      return error.what();
-    }
-  });
-  EXPECT_EQ(child.Report, "out of memory while reading " + file.string());
 }
 
 }  // namespace
