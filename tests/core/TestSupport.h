@@ -95,6 +95,8 @@ struct CliResult {
   int Status = -1;
   std::string Out;
   std::string Err;
+  // The first line of the error stream without "zamo-cli: ".
+  std::string Message() const { return Err.substr(10, Err.find('\n') - 10); }
 };
 CliResult RunCli(const std::vector<std::string>& args, const cli::Environment& env = {});
 // Rate constants k1..k7 (out of A), k8..k14 (out of B), then k15 and k16.
