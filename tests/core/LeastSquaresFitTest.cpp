@@ -86,7 +86,7 @@ TEST(LeastSquaresFitControl, StopReturnsTheBestConstantsReached) {
   RateConstants reported{};
   const FitProgressSink progress = [&](int iteration, Real, const RateConstants& reached) {
     reported = reached;
-    stop = iteration == 2;
+    if (iteration == 2) stop = true;
   };
   const FitResult r = FitRateConstants(Default(data), data, progress, stop);
   EXPECT_FALSE(r.Converged);
