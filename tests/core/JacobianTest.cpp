@@ -32,7 +32,8 @@ class JacobianTest : public testing::TestWithParam<RateSet> {};
 
 // Against the derivatives of the quadruple-precision matrix exponential, each compared in
 // units of the change that a relative step of k (or an absolute step of 1/t for a zero
-// constant) makes; the values are those of the plain evaluation to the last bit.
+// constant) makes; the values are those of the plain evaluation to the last bit, and those
+// the reference's.
 TEST_P(JacobianTest, MatchesExactDerivativesAndThePlainValues) {
   const RateConstants& k = GetParam().K;
   OneBased<Jet, kRateConstantCount> seeded;
@@ -46,6 +47,9 @@ TEST_P(JacobianTest, MatchesExactDerivativesAndThePlainValues) {
       ASSERT_FALSE(EvaluateClosedForm(set, side, t, x).has_value());
       const Concentrations c = CalcConc(plain, side, t);
       for (int s = 1; s <= kSpeciesCount; ++s) EXPECT_EQ(x[s].Value, c[s]) << "species " << s << " at t = " << t;
+      const SpeciesValues value = test::ExactConcentrations(k, side, t);
+      for (int s = 1; s <= kSpeciesCount; ++s)
+        EXPECT_NEAR(c[s], value[s], 1e-15L) << "species " << s << " at t = " << t;
       for (int i = 1; t > 0 && t < 1e6L && i <= kRateConstantCount; ++i) {
         const SpeciesValues exact = test::ExactDerivatives(k, i, side, t);
         const Real unit = k[i] + 1 / t;
