@@ -21,7 +21,6 @@ std::vector<Real> Temperatures(const SeriesSession& session) {
 
 class SeriesSessionTest : public TempFolderTest {};
 
-// Saved, a series reads back in the order of its file.
 TEST_F(SeriesSessionTest, ProjectsStandByTemperatureOrAsGiven) {
   SeriesSession window(SeriesOrder::ByTemperature);
   for (const int celsius : {215, 195, 205}) window.AddProject(Project(celsius));
