@@ -3,89 +3,65 @@
 #include <climits>
 #include <vector>
 
-#include "document/ExampleProject.h"
 #include "model/IsoprCalcConc.h"
 #include "model/RecalcCurves.h"
-#include "model/ZamoError.h"
 #include "tests/core/TestSupport.h"
 
 namespace zamo {
 namespace {
 
-class RecalcCurvesTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ReadInto(project_, ExampleProjectText(), "");
-    project_.DataValid = true;
+// The store was filled with t grown by repeated addition: it differs from i * Tend / N far
+// below 1e-9 s.
+void ExpectSampleAt(const KineticProject& project, int sample, Side side, Real t) {
+  const Concentrations expected = CalcConc(PrepareCoefficients(project.K), side, t);
+  for (int s = 1; s <= 8; ++s) {
+    EXPECT_NEAR(project.Curves.Value(s, sample), expected[s], 1e-14L) << "species " << s << " sample " << sample;
   }
+}
 
-  // The store was filled with t grown by repeated addition: it differs from i * Tend / N far
-  // below 1e-9 s.
-  void ExpectSampleAt(int sample, Side side, Real t) {
-    const Concentrations expected = CalcConc(PrepareCoefficients(project_.K), side, t);
-    for (int s = 1; s <= 8; ++s) {
-      EXPECT_NEAR(project_.Curves.Value(s, sample), expected[s], 1e-14L) << "species " << s << " sample " << sample;
-    }
-  }
-
-  std::vector<Real> CurveValues() const {
-    std::vector<Real> values;
-    for (int s = 1; s <= 8; ++s)
-      for (int i = 0; i < project_.Curves.Count(); ++i) values.push_back(project_.Curves.Value(s, i));
-    return values;
-  }
-
-  KineticProject project_;
-};
+std::vector<Real> CurveValues(const KineticProject& project) {
+  std::vector<Real> values;
+  for (int i = 0; i < 8 * project.Curves.Count(); ++i) values.push_back(project.Curves.Value(i % 8 + 1, i / 8));
+  return values;
+}
 
 // The shown experiment from t = 0 to its last measured time (36000 s left, 18000 s right);
 // a plot wider than the store holds gets the store's capacity over the same axis.
-TEST_F(RecalcCurvesTest, SamplesTheShownExperimentUpToItsLastTime) {
+TEST(RecalcCurves, SamplesTheShownExperimentUpToItsLastTime) {
   for (const Side side : {Side::Left, Side::Right}) {
-    project_.ShowLeft = side == Side::Left;
-    ASSERT_EQ(RecalcCurves(project_, 565), side);
-    ASSERT_EQ(project_.Curves.Count(), 566);
-    EXPECT_TRUE(project_.Coefficients == PrepareCoefficients(project_.K));
-    const Real end = side == Side::Left ? 36000 : 18000;
-    for (int i = 0; i <= 565; ++i) ExpectSampleAt(i, side, end * i / 565);
+    KineticProject project = Example(side);
+    ASSERT_EQ(RecalcCurves(project, 565), side);
+    ASSERT_EQ(project.Curves.Count(), 566);
+    EXPECT_TRUE(project.Coefficients == PrepareCoefficients(project.K));
+    for (int i = 0; i <= 565; ++i) ExpectSampleAt(project, i, side, (side == Side::Left ? 36000 : 18000) * i / 565.0L);
   }
-  project_.ShowLeft = true;
-  for (const int width : {CurveStore::kMaxIntervals + 1, INT_MAX}) {
-    RecalcCurves(project_, width);
-    ASSERT_EQ(project_.Curves.Count(), CurveStore::kMaxIntervals + 1);
-    ExpectSampleAt(CurveStore::kMaxIntervals / 2, Side::Left, 18000);
-    ExpectSampleAt(CurveStore::kMaxIntervals, Side::Left, 36000);
-  }
+  KineticProject project = Example();
+  RecalcCurves(project, INT_MAX);
+  ASSERT_EQ(project.Curves.Count(), CurveStore::kMaxIntervals + 1);
+  ExpectSampleAt(project, CurveStore::kMaxIntervals, Side::Left, 36000);
   // Without measured rows the axis has no length: the start composition everywhere.
-  project_.Left.LastRow = 0;
-  RecalcCurves(project_, 565);
-  for (int i = 0; i <= 565; i += 113) ExpectSampleAt(i, Side::Left, 0);
+  project.Left.LastRow = 0;
+  RecalcCurves(project, 565);
+  for (int i = 0; i <= 565; i += 113) ExpectSampleAt(project, i, Side::Left, 0);
 }
 
 // A failed recalculation leaves the curves, coefficients and summaries as they were: a
 // negative radicand, and a solution that grows like exp(t) beyond t = 11356 s.
-TEST_F(RecalcCurvesTest, FailureLeavesEverythingAsItWas) {
-  struct Failure {
-    void (*Change)(RateConstants& k);
-    const char* Text;
-  };
-  const Failure failures[] = {{[](RateConstants& k) { k[8] = -k[8]; }, "Ungültige Gleitkommaoperation"},
-                              {[](RateConstants& k) { k.Fill(0), k[2] = -1, k[9] = 1e-3L; }, "Gleitkommaüberlauf"}};
-  for (const auto& [change, text] : failures) {
-    SetUp();
-    project_.ShowLeft = false;
-    RecalcCurves(project_, 565);
-    project_.ShowLeft = true;
-    RecalcCurves(project_, 565);
-    const std::vector<Real> curves = CurveValues();
-    const KineticProject before = project_;
+TEST(RecalcCurves, FailureLeavesEverythingAsItWas) {
+  for (const bool overflow : {false, true}) {
+    KineticProject project = Example(Side::Right);
+    project.ShowLeft = true;
+    RecalcCurves(project, 565);
+    const std::vector<Real> curves = CurveValues(project);
+    const KineticProject before = project;
     ASSERT_GT(before.LeftDeviation.TotalSquares * before.RightDeviation.TotalSquares, 0);
-    change(project_.K);
-    EXPECT_THROW_MSG(RecalcCurves(project_, 700), FloatError, text);
-    EXPECT_EQ(CurveValues(), curves);
-    EXPECT_TRUE(project_.Coefficients == before.Coefficients);
-    EXPECT_EQ(project_.LeftDeviation, before.LeftDeviation);
-    EXPECT_EQ(project_.RightDeviation, before.RightDeviation);
+    if (overflow) project.K = Rates({0, -1}, {0, 1e-3L}, 0, 0);
+    if (!overflow) project.K[8] = -project.K[8];
+    EXPECT_THROW_MSG(RecalcCurves(project, 700), FloatError,
+                     overflow ? "Gleitkommaüberlauf" : "Ungültige Gleitkommaoperation");
+    EXPECT_EQ(CurveValues(project), curves);
+    EXPECT_TRUE(project.Coefficients == before.Coefficients && project.LeftDeviation == before.LeftDeviation &&
+                project.RightDeviation == before.RightDeviation);
   }
 }
 
