@@ -4,8 +4,10 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <utility>
 #include <vector>
 
+#include "model/IsoprCalcConc.h"
 #include "optimize/FitStatistics.h"
 #include "optimize/ProfileLikelihood.h"
 #include "optimize/TrustRegion.h"
@@ -77,6 +79,35 @@ TEST(FitSolverRank, RankDeficientAtRoundingLevelAndNearSingularDetermined) {
   const auto n = AnalyseJacobian(near, {1, 1, 1}, {1, 1, 1});
   ASSERT_TRUE(n && n->Undetermined.empty());
   EXPECT_NEAR(n->Inverse[1][1], (x.transpose() * x).inverse()(1, 1), 1e-3L * n->Inverse[1][1]);
+}
+
+// A constant that reaches its bound on the way is held at 0 while the others are solved, and
+// let go again where the data want it back: from k2 five times too large, on data that the
+// example's constants make exactly, k2 passes through 0 and ends at its true value.
+TEST(FitSolverBound, AConstantHeldAtZeroIsReleasedAgain) {
+  const KineticProject example = Example();
+  FitProblem problem;
+  problem.Constants = example.K, problem.Left = example.Left, problem.Right = example.Right;
+  const CoefficientSet set = PrepareCoefficients(example.K);
+  for (auto [e, side] : {std::pair{&problem.Left, Side::Left}, std::pair{&problem.Right, Side::Right}}) {
+    for (std::size_t j = 1; j <= static_cast<std::size_t>(e->LastRow); ++j) {
+      const Concentrations c = CalcConc(set, side, e->Times[j]);
+      for (int s = 1; s <= kSpeciesCount; ++s) e->Observed[j][s] = c[s];
+    }
+  }
+  std::vector<Real> truth;
+  for (int i = 1; i <= 14; ++i) {
+    if (example.K[i] > 0) problem.Free.push_back(i), truth.push_back(example.K[i]);
+  }
+  ASSERT_EQ(problem.Free[1], 2);
+  std::vector<Real> start = truth;
+  start[1] *= 5;
+  bool held = false;
+  int evaluations = 0;
+  const IterationSink seen = [&](Real, const std::vector<Real>& x) { return (held = held || x[1] == 0), true; };
+  const Minimum m = Minimize(problem, start, truth, seen, evaluations);
+  EXPECT_TRUE(held);
+  for (std::size_t n = 0; n < truth.size(); ++n) EXPECT_NEAR(m.Free[n] / truth[n], 1, 1e-6L) << problem.Free[n];
 }
 
 // One free constant, none to refit, threshold F sigma^2 ~ 4. k3 at 1e-7 adds less than that

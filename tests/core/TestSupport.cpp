@@ -65,6 +65,11 @@ RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>&
   return k;
 }
 
+RateConstants ExampleRates() {
+  return Rates({1.260E-06L, 1.030E-05L, 8.500E-08L, 3.100E-07L, 2.335E-05L, 0, 1.980E-05L},
+               {3.623E-05L, 1.740E-05L, 9.930E-07L, 0, 0, 0, 7.320E-05L}, 2.154E-05L, 2.659E-04L);
+}
+
 RateConstants WithMu(RateConstants k, Real mu) {
   k[15] = k[16] = mu / 2;
   return k;

@@ -101,6 +101,8 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& args, const cli::Environment& env = {});
 // Rate constants k1..k7 (out of A), k8..k14 (out of B), then k15 and k16.
 RateConstants Rates(const std::array<Real, 7>& fromA, const std::array<Real, 7>& fromB, Real k15, Real k16);
+// The rate constants of the built-in example.
+RateConstants ExampleRates();
 RateConstants WithMu(RateConstants k, Real mu);  // k15 = k16 = mu / 2
 struct RateSet {                                 // a named set of rate constants, for tables
   std::string Name;
