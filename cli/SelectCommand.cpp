@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -96,7 +95,6 @@ void RunSelect(const CommandLine& line, ProjectSession& session, std::ostream& o
   const KineticProject& project = session.Project();
   const SelectionSettings settings = SettingsOf(line, project.K);
   const std::atomic<bool> never{false};
-  std::mutex progressMutex;
   SelectionProgress progress;
   if (env.ProgressBar) {
     progress = [&err](int fitted, int total) {

@@ -82,8 +82,8 @@ TEST(FitSolverRank, RankDeficientAtRoundingLevelAndNearSingularDetermined) {
 }
 
 // A constant that reaches its bound on the way is held at 0 while the others are solved, and
-// let go again where the data want it back: from k2 five times too large, on data that the
-// example's constants make exactly, k2 passes through 0 and ends at its true value.
+// let go again where the data want it back: from k5 fifty times too large, on data that the
+// example's constants make exactly, k5 stays at 0 for many iterations and ends at its value.
 TEST(FitSolverBound, AConstantHeldAtZeroIsReleasedAgain) {
   const KineticProject example = Example();
   FitProblem problem;
@@ -99,14 +99,14 @@ TEST(FitSolverBound, AConstantHeldAtZeroIsReleasedAgain) {
   for (int i = 1; i <= 14; ++i) {
     if (example.K[i] > 0) problem.Free.push_back(i), truth.push_back(example.K[i]);
   }
-  ASSERT_EQ(problem.Free[1], 2);
+  ASSERT_EQ(problem.Free[4], 5);
   std::vector<Real> start = truth;
-  start[1] *= 5;
-  bool held = false;
+  start[4] *= 50;
+  int heldIterations = 0;
   int evaluations = 0;
-  const IterationSink seen = [&](Real, const std::vector<Real>& x) { return (held = held || x[1] == 0), true; };
+  const IterationSink seen = [&](Real, const std::vector<Real>& x) { return (heldIterations += x[4] == 0), true; };
   const Minimum m = Minimize(problem, start, truth, seen, evaluations);
-  EXPECT_TRUE(held);
+  EXPECT_GE(heldIterations, 4);
   for (std::size_t n = 0; n < truth.size(); ++n) EXPECT_NEAR(m.Free[n] / truth[n], 1, 1e-6L) << problem.Free[n];
 }
 

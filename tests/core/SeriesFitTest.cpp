@@ -111,7 +111,8 @@ TEST(SeriesFitNoiseFree, BothMethodsRecoverTheGeneratingParameters) {
 Real SsrOnTheLines(const TemperatureSeries& series, const SeriesResult& r) {
   Real sum = 0;
   for (std::size_t j = 0; j < series.size(); ++j) {
-    FitProblem problem{.Constants = r.Single[j].K, .Left = series[j].Data.Left, .Right = series[j].Data.Right};
+    FitProblem problem{
+        .Constants = r.Single[j].K, .Free = {}, .Left = series[j].Data.Left, .Right = series[j].Data.Right};
     for (const ArrheniusLine& line : r.TwoStage->Lines) {
       problem.Constants[line.Parameters.Index] = line.Parameters.RateAt(r.Temperatures[j]);
     }
@@ -157,7 +158,7 @@ TEST(SeriesFitRefusals, NameTheConstantOrTheProject) {
                    "k6 is free in dir/r-210C.zam but 0 in dir/r-200C.zam; the global fit needs each constant free "
                    "at every temperature or 0 at all");
   // The two-stage method fits k6 where it is free and puts no line through it.
-  const SeriesSettings twoStage{.Method = SeriesMethod::TwoStage};
+  const SeriesSettings twoStage{.Method = SeriesMethod::TwoStage, .Free = {}};
   const SeriesResult r = Fit(series, twoStage);
   EXPECT_FALSE(r.Global.has_value());
   EXPECT_EQ(r.Pathways, (std::vector<int>{1, 2, 3, 4, 5, 7, 8, 9, 10, 14}));

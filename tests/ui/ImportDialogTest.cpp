@@ -37,9 +37,14 @@ void Click(const QWidget* dialog, const char* button) {
   QTest::mouseClick(Control<QPushButton>(dialog, button), Qt::LeftButton);
 }
 
-// A data file (or a cancelled chooser) in the chooser of the left or the right reaction.
-void Load(MainWindowFixture& f, const QWidget* dialog, bool left, const std::optional<QString>& path) {
-  f.Platform.FileAnswers.push_back(path);
+// A data file in the chooser of the left or the right reaction; without one, the chooser is
+// cancelled.
+void Load(MainWindowFixture& f, const QWidget* dialog, bool left, const QString& path = {}) {
+  if (path.isEmpty()) {
+    f.Platform.FileAnswers.emplace_back();
+  } else {
+    f.Platform.FileAnswers.emplace_back(path);
+  }
   Click(dialog, left ? "BitBtn3" : "BitBtn4");
 }
 
@@ -116,7 +121,7 @@ class ImportDialogTest : public WindowTestCase {
     f.Platform.PromptAnswers = {PromptAnswer::Cancel};
     f.Platform.Clipboard = QStringLiteral("t\tA\tB\tC\tD\tE\tF\tG\n0\t0\t100\t0\t0\t0\t0\t0\n30\t1\t2,5\t3\t4\n");
     if (input == QStringLiteral("paste")) Click(dialog, "PasteRightTable");
-    if (input.isEmpty()) Load(f, dialog, true, std::nullopt);  // a cancelled chooser loads nothing
+    if (input.isEmpty()) Load(f, dialog, true);  // a cancelled chooser loads nothing
     if (input == QStringLiteral("files") || modified) {
       Load(f, dialog, true, QStringLiteral(ZAMO_TEST_DATA_DIR "/left-tmcp-210.dat"));
       Load(f, dialog, false, kRightFile);

@@ -84,7 +84,7 @@ class PlotWindowTest : public WindowTestCase {
     const std::vector<PlotRow>& rows = window_->Data().Experiments.at(0).Rows;
     const std::size_t row = 3;
     QVERIFY(std::fabs(rows[row].Residual[2]) > 0.01);  // its sign shows
-    const QCPGraphData* point = Graph("ResidualRightB")->data()->at(static_cast<int>(row));
+    const auto point = Graph("ResidualRightB")->data()->at(static_cast<int>(row));
     QCOMPARE(point->key, static_cast<double>(rows[row].Time / 3600));
     QCOMPARE(point->value, static_cast<double>(rows[row].Residual[2]));
     QTemporaryDir folder;
