@@ -105,7 +105,8 @@ TEST(FullOutputTextTest, StartSpeciesAtHundredPercentShowsEmptyShares) {
 TEST(FullOutputTextTest, OverlongFieldKeepsItsLastSixCharacters) {
   KineticProject project = Example();
   project.Left.Observed[3][2] = 12.3456L;  // 1234.56 %
-  const std::string_view line = FullOutputText(project)[kHeaderLines + 2 * kBlockLines + kFirstSpecies + 1];
+  const TextLines lines = FullOutputText(project);
+  const std::string_view line = lines[kHeaderLines + 2 * kBlockLines + kFirstSpecies + 1];
   EXPECT_EQ(FieldOf(line, 0), "234.56");
   const Real d = 12.3456L - CalcConc(project.Coefficients, Side::Left, 7200)[2];
   char full[64];
