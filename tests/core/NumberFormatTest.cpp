@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -109,6 +110,18 @@ TEST(NumberFormat, NumberRowsLineUpUnderSpeciesNames) {
                        "row:5.61.0",
                        "empty",
                    }));
+}
+
+// Two significant digits of the error, the value rounded at the error's last digit.
+TEST(NumberFormatRoundToError, TwoDigitsOfTheErrorFixTheValuesPlace) {
+  const auto both = [](Real value, Real error) {
+    const ValueAndError r = RoundToError(value, error);
+    return r.Value + " " + r.Error;
+  };
+  EXPECT_EQ(both(164.9312L, 0.6417L), "164.93 0.64");
+  EXPECT_EQ(both(-1234, 23456), "-1000 23000");
+  EXPECT_EQ(both(0.0123456L, 0.000987L), "0.01235 0.00099");
+  EXPECT_EQ(ValueWithError(2, std::numeric_limits<Real>::quiet_NaN()), "2 ± " + std::string(kMissing));
 }
 
 }  // namespace
